@@ -1,0 +1,38 @@
+// File primitives on byte paths. None of them throws or prints: each failure is
+// a documented result value.
+#pragma once
+
+#include <string>
+
+#include "core/text.h"
+
+namespace tilvane {
+
+// The whole file; empty for an empty path, a missing, unreadable or empty file.
+Bytes ReadFileBytes(const Text& path);
+
+// Creates or truncates `path` and writes `bytes`; false for an empty path or any
+// failure (a partly written file may remain). Never follows a symbolic link at
+// `path`: a link there is a failure.
+bool WriteFileBytes(const Text& path, ByteSpan bytes);
+
+// Deletes the file; false when it could not be deleted (missing included).
+bool RemoveFile(const Text& path);
+
+// Result of a write that replaces its target only once every byte is on disk.
+struct SaveResult {
+  bool ok = false;
+  Text reason;  // why it failed, in the user's language; empty on success
+};
+
+// Writes `bytes` to a new file beside `path`, flushes it to disk and renames it
+// over `path`, so that a failure at any point leaves an existing file whole.
+SaveResult SaveFileAtomically(const Text& path, ByteSpan bytes);
+
+// Kind 11: the user's own temporary folder (mode 0700, owned by the user, not a
+// link) inside TMPDIR or /tmp, ending with "/"; created when missing. Kinds 1 to
+// 8 map to the user's XDG folders where one fits. Any other kind or a failed
+// lookup: empty text.
+Text GetSpecialFolder(int kind);
+
+}  // namespace tilvane

@@ -1,0 +1,79 @@
+// The image-group file (.qil): an 8-byte container header ("MITL" and a colour
+// word), a 28-byte image-list stream header, a colour BMP holding every image
+// as tiles four to a row, and (when flags has bit 0x0001) a 1-bit mask BMP.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/text.h"
+
+namespace tilvane {
+
+// One image of a group: tileWidth x tileHeight pixels, top row first.
+struct Image {
+  // One value per pixel, exactly as stored at the group's depth, read
+  // little-endian: a palette index at 1, 4 and 8 bits; the raw 5-5-5 word at
+  // 16 bits; 0x00RRGGBB at 24 bits; 0xAARRGGBB at 32 bits (the fourth byte kept).
+  std::vector<std::uint32_t> pixels;
+  // One entry per pixel, 1 = transparent, 0 = opaque; empty when the group has
+  // no mask.
+  std::vector<std::uint8_t> mask;
+};
+
+inline constexpr std::uint16_t kImageListVersion = 0x0101;
+inline constexpr std::uint16_t kFlagMask = 0x0001;
+inline constexpr std::uint16_t kDepthCodeBits = 0x00FE;
+
+// The decoded form of a group.
+struct ImageList {
+  std::uint16_t version = kImageListVersion;
+  std::uint16_t tileWidth = 0;
+  std::uint16_t tileHeight = 0;
+  std::uint16_t flags = 0;              // mask bit and colour depth code
+  std::uint32_t backColour = 0xFFFFFFFF;  // 0x00BBGGRR, 0xFFFFFFFF = none
+  std::uint16_t growStep = 0;
+  std::uint16_t capacity = 0;           // slots; never less than images.size()
+  std::array<std::int16_t, 4> overlays{-1, -1, -1, -1};
+  std::uint16_t bitsPerPixel = 32;      // depth of the colour bitmap: 1, 4, 8, 16, 24 or 32
+  // Palette entries for 1, 4 and 8 bits, each as stored, read little-endian
+  // (0x??RRGGBB, the fourth byte kept).
+  std::vector<std::uint32_t> palette;
+  std::vector<Image> images;
+
+  bool HasMask() const { return (flags & kFlagMask) != 0; }
+  std::size_t PixelsPerImage() const { return std::size_t{tileWidth} * tileHeight; }
+};
+
+// Why a decode failed, for tools that report it; the editor only asks whether.
+struct DecodeError {
+  std::string reason;  // a short English phrase, e.g. "mask bitmap cut short"
+};
+
+// Decodes any byte string; fails (never crashes, never allocates beyond what
+// the bytes can hold) on anything that is not a complete group.
+std::optional<ImageList> DecodeImageGroup(ByteSpan bytes);
+// The same, telling why it failed.
+std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
+
+// Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
+// only when the list cannot be written out (inconsistent sizes, over 65,535
+// images or slots, a bitmap too large for the format).
+std::optional<Bytes> EncodeImageGroup(const ImageList& list);
+
+// The colour of pixel `index` of `image` as 0x00RRGGBB, whatever the depth.
+std::uint32_t PixelRgb(const ImageList& list, const Image& image, std::size_t index);
+
+// Converts every image to 32 bits per pixel (fourth byte 0) and sets the depth
+// code to 0x20; the mask is kept. Used before appending a 32-bit image to a
+// group of another depth.
+void ConvertToDepth32(ImageList& list);
+
+// Appends an image, growing capacity by growStep (at least 1) when full.
+// False when the group is at its 65,535-image limit.
+bool AppendImage(ImageList& list, Image image);
+
+}  // namespace tilvane

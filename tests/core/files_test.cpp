@@ -1,0 +1,168 @@
+#include "core/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tilvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs with TMPDIR pointing at a fresh folder of its own.
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tilvane-files-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    const char* old = std::getenv("TMPDIR");
+    oldTmpdir_ = old ? old : "";
+    hadTmpdir_ = old != nullptr;
+    ::setenv("TMPDIR", root_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadTmpdir_) ::setenv("TMPDIR", oldTmpdir_.c_str(), 1);
+    else ::unsetenv("TMPDIR");
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(root_);
+  }
+  Text PathOf(const char* name) const { return (root_ / name).string(); }
+
+  fs::path root_;
+  std::string oldTmpdir_;
+  bool hadTmpdir_ = false;
+};
+
+TEST_F(FilesTest, ReadGivesEmptyBytesForMissingEmptyAndUnnamedFiles) {
+  EXPECT_TRUE(ReadFileBytes(PathOf("missing")).empty());
+  EXPECT_TRUE(WriteFileBytes(PathOf("empty"), {}));
+  EXPECT_TRUE(fs::exists(PathOf("empty")));
+  EXPECT_TRUE(ReadFileBytes(PathOf("empty")).empty());
+  EXPECT_TRUE(ReadFileBytes("").empty());
+  EXPECT_TRUE(ReadFileBytes(root_.string()).empty());  // a folder
+}
+
+TEST_F(FilesTest, WriteTruncatesAndReadReturnsEveryByte) {
+  Bytes big(200000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
+  ASSERT_TRUE(WriteFileBytes(PathOf("f"), big));
+  EXPECT_EQ(ReadFileBytes(PathOf("f")), big);
+  Bytes small{1, 2, 3};
+  ASSERT_TRUE(WriteFileBytes(PathOf("f"), small));
+  EXPECT_EQ(ReadFileBytes(PathOf("f")), small);
+}
+
+TEST_F(FilesTest, WriteWithEmptyPathOrIntoMissingFolderFails) {
+  Bytes data{1};
+  EXPECT_FALSE(WriteFileBytes("", data));
+  EXPECT_FALSE(WriteFileBytes(PathOf("no/such/folder/f"), data));
+}
+
+TEST_F(FilesTest, WriteNeverFollowsALinkAtThePath) {
+  Bytes precious{'k', 'e', 'e', 'p'};
+  ASSERT_TRUE(WriteFileBytes(PathOf("precious"), precious));
+  fs::create_symlink(PathOf("precious"), PathOf("link"));
+  EXPECT_FALSE(WriteFileBytes(PathOf("link"), Bytes{0, 0}));
+  EXPECT_EQ(ReadFileBytes(PathOf("precious")), precious);
+}
+
+TEST_F(FilesTest, RemoveReportsWhetherAFileWasDeleted) {
+  ASSERT_TRUE(WriteFileBytes(PathOf("f"), Bytes{1}));
+  EXPECT_TRUE(RemoveFile(PathOf("f")));
+  EXPECT_FALSE(fs::exists(PathOf("f")));
+  EXPECT_FALSE(RemoveFile(PathOf("f")));
+  EXPECT_FALSE(RemoveFile(""));
+}
+
+TEST_F(FilesTest, AtomicSaveReplacesTheTargetAndKeepsItsMode) {
+  ASSERT_TRUE(WriteFileBytes(PathOf("doc.qil"), Bytes{1, 2, 3}));
+  ::chmod(PathOf("doc.qil").c_str(), 0640);
+  auto result = SaveFileAtomically(PathOf("doc.qil"), Bytes{9, 9});
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(ReadFileBytes(PathOf("doc.qil")), (Bytes{9, 9}));
+  EXPECT_EQ(fs::status(PathOf("doc.qil")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // Nothing is left behind beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+}
+
+TEST_F(FilesTest, AtomicSaveThatCannotWriteLeavesTheOldFileWhole) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  fs::create_directories(root_ / "locked");
+  ASSERT_TRUE(WriteFileBytes(PathOf("locked/doc.qil"), Bytes{1, 2, 3}));
+  fs::permissions(root_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  auto result = SaveFileAtomically(PathOf("locked/doc.qil"), Bytes{9});
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_EQ(ReadFileBytes(PathOf("locked/doc.qil")), (Bytes{1, 2, 3}));
+  fs::permissions(root_ / "locked", fs::perms::owner_all);
+}
+
+TEST_F(FilesTest, AtomicSaveIntoAMissingFolderFailsWithAReason) {
+  auto result = SaveFileAtomically(PathOf("gone/doc.qil"), Bytes{1});
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.reason.empty());
+}
+
+TEST_F(FilesTest, TemporaryFolderIsPrivateAndEndsWithSlash) {
+  Text folder = GetSpecialFolder(11);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_EQ(folder.rfind(root_.string(), 0), 0u);
+  struct stat info {};
+  ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(info.st_uid, ::geteuid());
+  EXPECT_EQ(GetSpecialFolder(11), folder);
+}
+
+TEST_F(FilesTest, TemporaryFolderEndsWithSlashWhenTmpdirHasOne) {
+  ::setenv("TMPDIR", (root_.string() + "/").c_str(), 1);
+  Text folder = GetSpecialFolder(11);
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_EQ(folder.find("//"), Text::npos);
+}
+
+TEST_F(FilesTest, PlantedLinkUnderTheUsualNameIsNotUsed) {
+  // Somebody planted a link where our folder would be, pointing at a folder
+  // of the user's: writes must not land there.
+  fs::create_directories(root_ / "victim");
+  fs::create_symlink(root_ / "victim", root_ / ("tilvane-" + std::to_string(::geteuid())));
+  Text folder = GetSpecialFolder(11);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.find("victim"), Text::npos);
+  struct stat info {};
+  ASSERT_EQ(::lstat(folder.substr(0, folder.size() - 1).c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  ASSERT_TRUE(WriteFileBytes(folder + "临时图片组.tmp", Bytes{1}));
+  EXPECT_TRUE(fs::is_empty(root_ / "victim"));
+}
+
+TEST_F(FilesTest, OpenFolderUnderTheUsualNameIsClosedToOthers) {
+  fs::path usual = root_ / ("tilvane-" + std::to_string(::geteuid()));
+  fs::create_directories(usual);
+  fs::permissions(usual, fs::perms::all);
+  Text folder = GetSpecialFolder(11);
+  struct stat info {};
+  ASSERT_EQ(::lstat(usual.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(folder, usual.string() + "/");
+}
+
+TEST_F(FilesTest, OtherFolderKindsFollowXdgOrAreEmpty) {
+  ::setenv("XDG_DATA_HOME", "/data/home", 1);
+  EXPECT_EQ(GetSpecialFolder(8), "/data/home/");
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(GetSpecialFolder(2), "");
+  EXPECT_EQ(GetSpecialFolder(0), "");
+  EXPECT_EQ(GetSpecialFolder(12), "");
+}
+
+}  // namespace
+}  // namespace tilvane
