@@ -22,6 +22,8 @@ struct Image {
   // One entry per pixel, 1 = transparent, 0 = opaque; empty when the group has
   // no mask.
   std::vector<std::uint8_t> mask;
+
+  bool operator==(const Image&) const = default;
 };
 
 inline constexpr std::uint16_t kImageListVersion = 0x0101;
@@ -46,6 +48,8 @@ struct ImageList {
 
   bool HasMask() const { return (flags & kFlagMask) != 0; }
   std::size_t PixelsPerImage() const { return std::size_t{tileWidth} * tileHeight; }
+
+  bool operator==(const ImageList&) const = default;
 };
 
 // Why a decode failed, for tools that report it; the editor only asks whether.
@@ -62,6 +66,11 @@ std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
 // images or slots, a bitmap too large for the format).
+// Inconsistent also covers: a version other than kImageListVersion, a depth
+// code that is unknown or differs from bitsPerPixel, a palette that is not
+// exactly 2^bits entries at 1, 4 and 8 bits (empty otherwise), a pixel value
+// that does not fit the depth, a mask entry other than 0 or 1, and images in
+// a group whose tiles are 0 pixels wide or high.
 std::optional<Bytes> EncodeImageGroup(const ImageList& list);
 
 // The colour of pixel `index` of `image` as 0x00RRGGBB, whatever the depth.

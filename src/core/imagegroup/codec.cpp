@@ -1,0 +1,281 @@
+#include "core/imagegroup/codec.h"
+
+#include <limits>
+#include <new>
+
+#include "core/imagegroup/bmp_layout.h"
+#include "core/imagegroup/byte_reader.h"
+#include "core/imagegroup/pixel_rows.h"
+
+namespace tilvane {
+
+namespace {
+
+constexpr std::size_t kContainerHeaderSize = 8;
+constexpr std::size_t kStreamHeaderSize = 28;
+constexpr std::uint32_t kNoKeyColour = 0xFF000000;
+constexpr std::uint32_t kTilesPerRow = 4;
+constexpr std::uint32_t kMaskPaletteEntries = 2;
+
+bool IsKnownDepthCode(unsigned code) {
+  return code == 0 || code == 4 || code == 8 || code == 16 || code == 24 || code == 32;
+}
+
+bool IsBmpDepth(unsigned bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+std::uint32_t TileRowsFor(std::uint32_t tiles) { return (tiles + kTilesPerRow - 1) / kTilesPerRow; }
+
+// The stored row (bottom-up) that holds row y of tile i in a bitmap `height`
+// rows high whose tiles are `tileHeight` rows each.
+std::size_t StoredRow(std::size_t height, std::size_t tileHeight, std::size_t i, std::size_t y) {
+  return height - (i / kTilesPerRow) * tileHeight - 1 - y;
+}
+
+bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHeight, std::uint32_t imageCount) {
+  return bmp.width >= std::uint64_t{kTilesPerRow} * tileWidth &&
+         bmp.height >= std::uint64_t{TileRowsFor(imageCount)} * tileHeight;
+}
+
+std::optional<ImageList> Fail(DecodeError& error, const char* reason) {
+  error.reason = reason;
+  return std::nullopt;
+}
+
+void CutColourTiles(const BmpView& bmp, ImageList& list) {
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  for (std::size_t i = 0; i < list.images.size(); ++i) {
+    auto& pixels = list.images[i].pixels;
+    pixels.resize(tw * th);
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    for (std::size_t y = 0; y < th; ++y) {
+      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+      pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels.data() + y * tw);
+    }
+  }
+}
+
+void CutMaskTiles(const BmpView& bmp, ImageList& list) {
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  for (std::size_t i = 0; i < list.images.size(); ++i) {
+    auto& mask = list.images[i].mask;
+    mask.resize(tw * th);
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    for (std::size_t y = 0; y < th; ++y) {
+      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+      pixel_rows::UnpackBits(row, x0, tw, mask.data() + y * tw);
+    }
+  }
+}
+
+std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
+  if (bytes.size() <= kContainerHeaderSize) return Fail(error, "too short for an image group");
+  if (bytes[0] != 'M' || bytes[1] != 'I' || bytes[2] != 'T' || bytes[3] != 'L')
+    return Fail(error, "not an image group");
+
+  // The colour word is a key colour for drawing without masks; nothing here
+  // draws that way, so its value is not read.
+  ByteReader reader(bytes.subspan(kContainerHeaderSize));
+  if (reader.remaining() < kStreamHeaderSize) return Fail(error, "stream header cut short");
+  const std::uint8_t i = reader.U8();
+  const std::uint8_t l = reader.U8();
+  if (i != 'I' || l != 'L') return Fail(error, "not an image-list stream");
+
+  ImageList list;
+  list.version = reader.U16();
+  const std::uint16_t imageCount = reader.U16();
+  list.capacity = reader.U16();
+  list.growStep = reader.U16();
+  list.tileWidth = reader.U16();
+  list.tileHeight = reader.U16();
+  list.backColour = reader.U32();
+  list.flags = reader.U16();
+  for (auto& overlay : list.overlays) overlay = reader.I16();
+
+  if (list.version != kImageListVersion) return Fail(error, "unsupported image-list version");
+  if (list.capacity < imageCount) return Fail(error, "capacity below image count");
+  if (imageCount > 0 && (list.tileWidth == 0 || list.tileHeight == 0))
+    return Fail(error, "images of zero size");
+  const unsigned depthCode = list.flags & kDepthCodeBits;
+  if (!IsKnownDepthCode(depthCode)) return Fail(error, "unknown colour depth code");
+
+  auto colour = ReadBmp(reader, "colour bitmap", error.reason);
+  if (!colour) return std::nullopt;
+  if (depthCode != 0 && depthCode != colour->bitsPerPixel)
+    return Fail(error, "depth code contradicts colour bitmap");
+  if (!TilesFit(*colour, list.tileWidth, list.tileHeight, imageCount))
+    return Fail(error, "colour bitmap smaller than its tiles");
+
+  std::optional<BmpView> mask;
+  if (list.HasMask()) {
+    mask = ReadBmp(reader, "mask bitmap", error.reason);
+    if (!mask) return std::nullopt;
+    if (mask->bitsPerPixel != 1) return Fail(error, "mask bitmap is not one bit deep");
+    if (!TilesFit(*mask, list.tileWidth, list.tileHeight, imageCount))
+      return Fail(error, "mask bitmap smaller than its tiles");
+  }
+
+  // Everything below is sized by what the bitmaps were just shown to hold.
+  list.bitsPerPixel = colour->bitsPerPixel;
+  const std::size_t entries = colour->palette.size() / 4;
+  list.palette.resize(entries);
+  for (std::size_t e = 0; e < entries; ++e) {
+    const std::uint8_t* p = colour->palette.data() + 4 * e;
+    list.palette[e] = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+  }
+  list.images.resize(imageCount);
+  CutColourTiles(*colour, list);
+  if (mask) CutMaskTiles(*mask, list);
+  return list;
+}
+
+std::uint32_t LargestValue(unsigned bits) { return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1; }
+
+// Every check that makes a list impossible to write, or one that would not
+// decode back to itself.
+bool CanEncode(const ImageList& list) {
+  if (list.version != kImageListVersion) return false;
+  if (list.images.size() > list.capacity) return false;
+  const unsigned bits = list.bitsPerPixel;
+  const unsigned depthCode = list.flags & kDepthCodeBits;
+  if (!IsBmpDepth(bits) || !IsKnownDepthCode(depthCode)) return false;
+  if (depthCode != 0 && depthCode != bits) return false;
+  if (list.palette.size() != (bits <= 8 ? std::size_t{1} << bits : 0)) return false;
+  if (!list.images.empty() && list.PixelsPerImage() == 0) return false;
+
+  const std::size_t pixels = list.PixelsPerImage();
+  const std::size_t maskSize = list.HasMask() ? pixels : 0;
+  const std::uint32_t largest = LargestValue(bits);
+  for (const Image& image : list.images) {
+    if (image.pixels.size() != pixels || image.mask.size() != maskSize) return false;
+    if (bits < 32) {
+      std::uint32_t any = 0;
+      for (std::uint32_t value : image.pixels) any |= value;
+      if ((any & ~largest) != 0) return false;
+    }
+    std::uint8_t anyMask = 0;
+    for (std::uint8_t bit : image.mask) anyMask |= bit;
+    if (anyMask > 1) return false;
+  }
+  return true;
+}
+
+struct BitmapSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint64_t colourStride = 0;
+  std::uint64_t colourBytes = 0;
+  std::uint64_t maskStride = 0;
+  std::uint64_t maskBytes = 0;
+};
+
+std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
+  BitmapSize size;
+  size.width = kTilesPerRow * list.tileWidth;
+  const std::uint64_t height = std::uint64_t{list.tileHeight} * TileRowsFor(list.capacity);
+  if (height > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
+  size.height = static_cast<std::uint32_t>(height);
+  size.colourStride = BmpRowStride(size.width, list.bitsPerPixel);
+  size.colourBytes = size.colourStride * size.height;
+  size.maskStride = list.HasMask() ? BmpRowStride(size.width, 1) : 0;
+  size.maskBytes = size.maskStride * size.height;
+  // The information header holds the image size in 32 bits.
+  if (size.colourBytes > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  if (size.colourBytes + size.maskBytes > std::numeric_limits<std::size_t>::max() / 2) return std::nullopt;
+  return size;
+}
+
+void AppendStreamHeader(Bytes& out, const ImageList& list) {
+  out.push_back('M');
+  out.push_back('I');
+  out.push_back('T');
+  out.push_back('L');
+  AppendU32(out, kNoKeyColour);
+  out.push_back('I');
+  out.push_back('L');
+  AppendU16(out, kImageListVersion);
+  AppendU16(out, static_cast<std::uint16_t>(list.images.size()));
+  AppendU16(out, list.capacity);
+  AppendU16(out, list.growStep);
+  AppendU16(out, list.tileWidth);
+  AppendU16(out, list.tileHeight);
+  AppendU32(out, list.backColour);
+  AppendU16(out, list.flags);
+  for (std::int16_t overlay : list.overlays) AppendU16(out, static_cast<std::uint16_t>(overlay));
+}
+
+void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
+  const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
+  AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
+  for (std::uint32_t entry : list.palette) AppendU32(out, entry);
+  const std::size_t start = out.size();
+  out.resize(start + size.colourBytes);  // zero: free slots and row padding
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  for (std::size_t i = 0; i < list.images.size(); ++i) {
+    const std::uint32_t* pixels = list.images[i].pixels.data();
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    for (std::size_t y = 0; y < th; ++y) {
+      std::uint8_t* row = out.data() + start + StoredRow(size.height, th, i, y) * size.colourStride;
+      pixel_rows::WriteRow(row, list.bitsPerPixel, x0, tw, pixels + y * tw);
+    }
+  }
+}
+
+void AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
+  AppendBmpHeaders(out, size.width, size.height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
+  AppendU32(out, 0x00000000);  // entry 0: black, opaque
+  AppendU32(out, 0x00FFFFFF);  // entry 1: white, transparent
+  const std::size_t start = out.size();
+  out.resize(start + size.maskBytes);
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  for (std::size_t i = 0; i < list.images.size(); ++i) {
+    const std::uint8_t* mask = list.images[i].mask.data();
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    for (std::size_t y = 0; y < th; ++y) {
+      std::uint8_t* row = out.data() + start + StoredRow(size.height, th, i, y) * size.maskStride;
+      pixel_rows::PackBits(row, x0, tw, mask + y * tw);
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<ImageList> DecodeImageGroup(ByteSpan bytes) {
+  DecodeError ignored;
+  return DecodeImageGroup(bytes, ignored);
+}
+
+std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error) {
+  try {
+    return Decode(bytes, error);
+  } catch (const std::bad_alloc&) {
+    return Fail(error, "out of memory");
+  }
+}
+
+std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
+  if (!CanEncode(list)) return std::nullopt;
+  const auto size = SizeBitmaps(list);
+  if (!size) return std::nullopt;
+  const std::size_t paletteBytes = 4 * list.palette.size();
+  const std::size_t total = kContainerHeaderSize + kStreamHeaderSize + kBmpHeadersSize + paletteBytes +
+                            size->colourBytes +
+                            (list.HasMask() ? kBmpHeadersSize + 4 * kMaskPaletteEntries + size->maskBytes : 0);
+  try {
+    Bytes out;
+    out.reserve(total);
+    AppendStreamHeader(out, list);
+    AppendColourBitmap(out, list, *size);
+    if (list.HasMask()) AppendMaskBitmap(out, list, *size);
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace tilvane

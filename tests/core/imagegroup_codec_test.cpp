@@ -1,0 +1,366 @@
+#include <gtest/gtest.h>
+
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup_test_groups.h"
+
+namespace tilvane {
+namespace {
+
+using testing::GroupShape;
+using testing::kColourBmpAt;
+using testing::MakeList;
+using testing::PutU16At;
+using testing::PutU32At;
+using testing::ShapeName;
+using testing::U16At;
+using testing::U32At;
+
+Bytes Encode(const ImageList& list) {
+  auto bytes = EncodeImageGroup(list);
+  EXPECT_TRUE(bytes.has_value());
+  return bytes.value_or(Bytes{});
+}
+
+std::string DecodeReason(const Bytes& bytes) {
+  DecodeError error;
+  EXPECT_FALSE(DecodeImageGroup(bytes, error).has_value());
+  return error.reason;
+}
+
+// Offset of the mask BMP in a group encoded by us.
+std::size_t MaskBmpAt(const ImageList& list) {
+  const std::size_t palette = list.bitsPerPixel <= 8 ? 4u << list.bitsPerPixel : 0;
+  const std::size_t stride = (4u * list.tileWidth * list.bitsPerPixel + 31) / 32 * 4;
+  const std::size_t height = std::size_t{list.tileHeight} * ((list.capacity + 3) / 4);
+  return kColourBmpAt + 54 + palette + stride * height;
+}
+
+TEST(ImageGroupDecode, RejectsContainersThatAreTooShortOrMisnamed) {
+  EXPECT_FALSE(DecodeImageGroup(Bytes{}).has_value());
+  EXPECT_EQ(DecodeReason({'M', 'I', 'T', 'L', 0, 0, 0, 0xFF}), "too short for an image group");
+  EXPECT_EQ(DecodeReason({'M', 'I', 'T', 'L', 0, 0, 0, 0xFF, 'I'}), "stream header cut short");
+  EXPECT_EQ(DecodeReason({0, 0, 0, 0}), "too short for an image group");
+
+  Bytes group = Encode(MakeList({}));
+  Bytes lower = group;
+  lower[0] = 'm', lower[1] = 'i', lower[2] = 't', lower[3] = 'l';
+  EXPECT_EQ(DecodeReason(lower), "not an image group");
+  Bytes badStream = group;
+  badStream[testing::kStreamAt + 1] = 'l';
+  EXPECT_EQ(DecodeReason(badStream), "not an image-list stream");
+}
+
+TEST(ImageGroupDecode, AcceptsAnyColourWordAndWritesNoneBack) {
+  const ImageList list = MakeList({});
+  Bytes group = Encode(list);
+  EXPECT_EQ(U32At(group, 4), 0xFF000000u);
+  for (std::uint32_t word : {0x00000000u, 0x00FF00FFu, 0x12345678u, 0xFFFFFFFFu}) {
+    PutU32At(group, 4, word);
+    auto decoded = DecodeImageGroup(group);
+    ASSERT_TRUE(decoded.has_value()) << std::hex << word;
+    EXPECT_EQ(*decoded, list);
+    EXPECT_EQ(U32At(Encode(*decoded), 4), 0xFF000000u);
+  }
+}
+
+TEST(ImageGroupDecode, RequiresVersion0101) {
+  Bytes group = Encode(MakeList({}));
+  for (std::uint16_t version : {0x0100, 0x0102, 0x0600, 0x0000}) {
+    PutU16At(group, 10, version);
+    EXPECT_EQ(DecodeReason(group), "unsupported image-list version");
+  }
+}
+
+TEST(ImageGroupEncode, WritesFileSizeFieldsAsPixelOffsetsAndDecodeIgnoresThem) {
+  const ImageList list = MakeList({.images = 3, .capacity = 6});
+  Bytes group = Encode(list);
+  const std::size_t maskAt = MaskBmpAt(list);
+  ASSERT_EQ(group.size(), maskAt + 62 + 16 * 64);
+  EXPECT_EQ(group[kColourBmpAt], 'B');
+  EXPECT_EQ(group[kColourBmpAt + 1], 'M');
+  EXPECT_EQ(U32At(group, kColourBmpAt + 2), 54u);
+  EXPECT_EQ(U32At(group, kColourBmpAt + 10), 54u);
+  EXPECT_EQ(U32At(group, kColourBmpAt + 34), 512u * 64);
+  EXPECT_EQ(group[maskAt], 'B');
+  EXPECT_EQ(U32At(group, maskAt + 2), 62u);
+  EXPECT_EQ(U32At(group, maskAt + 10), 62u);
+  EXPECT_EQ(U16At(group, maskAt + 28), 1u);
+  EXPECT_EQ(U32At(group, maskAt + 54), 0x00000000u);
+  EXPECT_EQ(U32At(group, maskAt + 58), 0x00FFFFFFu);
+
+  // Lengths in the size fields would put the mask somewhere else entirely.
+  PutU32At(group, kColourBmpAt + 2, static_cast<std::uint32_t>(maskAt - kColourBmpAt));
+  PutU32At(group, maskAt + 2, 0xFFFFFFFF);
+  auto decoded = DecodeImageGroup(group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(*decoded, list);
+}
+
+TEST(ImageGroupEncode, BitmapHeightFollowsCapacityAndImageFourIsStoredFirst) {
+  const ImageList list = MakeList({.tileWidth = 3, .tileHeight = 2, .images = 5, .capacity = 8});
+  const Bytes group = Encode(list);
+  EXPECT_EQ(U16At(group, 12), 5u);
+  EXPECT_EQ(U16At(group, 14), 8u);
+  EXPECT_EQ(U32At(group, kColourBmpAt + 18), 12u);  // four tiles of 3
+  EXPECT_EQ(U32At(group, kColourBmpAt + 22), 4u);   // two tile rows of 2
+  // The first stored row is the bottom row of tile row 1: image 4 on the
+  // left, then the free slots 5 to 7 as zero.
+  const std::size_t pixels = kColourBmpAt + 54;
+  const auto& image4 = list.images[4].pixels;
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 4 * x), image4[3 + x]) << x;
+  for (int x = 3; x < 12; ++x) EXPECT_EQ(U32At(group, pixels + 4 * x), 0u) << x;
+  // Its top row is the second stored row, and image 0's top row is the last.
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 48 + 4 * x), image4[x]);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 3 * 48 + 4 * x), list.images[0].pixels[x]);
+  // Mask rows: 12 bits, padded to 4 bytes; free slots' bits are zero.
+  const std::size_t maskRows = MaskBmpAt(list) + 62;
+  const auto& mask4 = list.images[4].mask;
+  const std::uint8_t expected = static_cast<std::uint8_t>(mask4[3] << 7 | mask4[4] << 6 | mask4[5] << 5);
+  EXPECT_EQ(group[maskRows], expected);
+  EXPECT_EQ(group[maskRows + 1], 0u);
+}
+
+TEST(ImageGroupCodec, RoundTripsEveryDepthAndTileShape) {
+  int shapes = 0;
+  for (std::uint16_t bits : {1, 4, 8, 16, 24, 32}) {
+    for (bool codeZero : {false, true}) {
+      if (bits == 1 && !codeZero) continue;  // one bit has no depth code of its own
+      for (auto [w, h] : {std::pair{1, 1}, {15, 7}, {32, 32}, {3, 5}, {9, 1}}) {
+        for (bool mask : {true, false}) {
+          for (auto [count, capacity] : {std::pair{0, 0}, {1, 1}, {5, 8}, {6, 6}, {2, 11}}) {
+            GroupShape shape{static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), bits, mask,
+                             count, static_cast<std::uint16_t>(capacity), codeZero};
+            const ImageList list = MakeList(shape, static_cast<std::uint32_t>(++shapes));
+            const Bytes group = Encode(list);
+            auto decoded = DecodeImageGroup(group);
+            ASSERT_TRUE(decoded.has_value()) << ShapeName(shape);
+            EXPECT_EQ(*decoded, list) << ShapeName(shape);
+            EXPECT_EQ(Encode(*decoded), group) << ShapeName(shape);
+            EXPECT_EQ(U16At(group, kColourBmpAt + 28), bits) << ShapeName(shape);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(ImageGroupCodec, KeepsTheFourthByteOfThirtyTwoBitPixels) {
+  ImageList list = MakeList({.tileWidth = 2, .tileHeight = 1, .images = 1});
+  list.images[0].pixels = {0xFF102030, 0x7F405060};
+  const Bytes group = Encode(list);
+  EXPECT_EQ(group[kColourBmpAt + 54 + 3], 0xFF);
+  EXPECT_EQ(group[kColourBmpAt + 54], 0x30);  // blue first
+  auto decoded = DecodeImageGroup(group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(decoded->images[0].pixels, list.images[0].pixels);
+}
+
+TEST(ImageGroupDecode, EmptyGroupsDecodeWithTheirGeometry) {
+  ImageList list = MakeList({.images = 0, .capacity = 6});
+  auto decoded = DecodeImageGroup(Encode(list));
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_TRUE(decoded->images.empty());
+  EXPECT_EQ(decoded->capacity, 6);
+  EXPECT_EQ(decoded->tileWidth, 32);
+}
+
+TEST(ImageGroupDecode, FailsCleanlyWhenCutAtAnyByte) {
+  for (std::uint16_t bits : {4, 32}) {
+    const Bytes group = Encode(MakeList({.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = bits, .images = 5,
+                                         .capacity = 7}));
+    for (std::size_t length = 0; length < group.size(); ++length) {
+      const Bytes cut(group.begin(), group.begin() + static_cast<std::ptrdiff_t>(length));
+      EXPECT_FALSE(DecodeImageGroup(cut).has_value()) << bits << " bits, cut at " << length;
+    }
+  }
+}
+
+TEST(ImageGroupDecode, IgnoresBytesAfterTheLastBitmap) {
+  const ImageList list = MakeList({.images = 2});
+  Bytes group = Encode(list);
+  group.insert(group.end(), {1, 2, 3});
+  auto decoded = DecodeImageGroup(group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(*decoded, list);
+}
+
+TEST(ImageGroupDecode, RejectsInconsistentStreams) {
+  const ImageList list = MakeList({.tileWidth = 4, .tileHeight = 4, .images = 4, .capacity = 4});
+  const Bytes good = Encode(list);
+  const std::size_t maskAt = MaskBmpAt(list);
+  auto broken = [&](auto change) {
+    Bytes copy = good;
+    change(copy);
+    return DecodeReason(copy);
+  };
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 14, 3); }), "capacity below image count");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 18, 0); }), "images of zero size");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 26, 0x0019); }), "depth code contradicts colour bitmap");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 26, 0x0041); }), "unknown colour depth code");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 26, 0x0003); }), "unknown colour depth code");
+  // More images than the bitmap has tile rows for.
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 12, 5), PutU16At(b, 14, 5); }),
+            "colour bitmap smaller than its tiles");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 18, 5); }), "colour bitmap smaller than its tiles");
+  EXPECT_EQ(broken([](Bytes& b) { b[kColourBmpAt] = 'X'; }), "colour bitmap is not a BMP");
+  EXPECT_EQ(broken([](Bytes& b) { PutU32At(b, kColourBmpAt + 30, 1); }), "colour bitmap is compressed");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, kColourBmpAt + 26, 2); }), "colour bitmap has more than one plane");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, kColourBmpAt + 28, 2); }), "colour bitmap has an unsupported depth");
+  EXPECT_EQ(broken([](Bytes& b) { PutU32At(b, kColourBmpAt + 22, 0xFFFFFFF0); }), "colour bitmap has a negative size");
+  EXPECT_EQ(broken([](Bytes& b) { PutU32At(b, kColourBmpAt + 10, 40); }),
+            "colour bitmap pixel offset lies inside its headers");
+  EXPECT_EQ(broken([](Bytes& b) { PutU32At(b, kColourBmpAt + 14, 12); }), "colour bitmap has an unknown header size");
+  EXPECT_EQ(broken([&](Bytes& b) { PutU16At(b, maskAt + 28, 24), PutU32At(b, maskAt + 22, 0); }),
+            "mask bitmap is not one bit deep");
+  EXPECT_EQ(broken([&](Bytes& b) { PutU32At(b, maskAt + 22, 3); }), "mask bitmap smaller than its tiles");
+  EXPECT_EQ(broken([&](Bytes& b) { b.resize(maskAt + 50); }), "mask bitmap headers cut short");
+  EXPECT_EQ(broken([&](Bytes& b) { b.resize(maskAt + 61); }), "mask bitmap colour table cut short");
+  EXPECT_EQ(broken([&](Bytes& b) { b.resize(b.size() - 1); }), "mask bitmap pixel rows cut short");
+}
+
+TEST(ImageGroupDecode, HostileSizesFailBeforeAnythingIsAllocated) {
+  // Every size field at its largest, in a file of a few hundred bytes: the
+  // decoder must find the rows missing from the sizes alone.
+  Bytes group = Encode(MakeList({.tileWidth = 2, .tileHeight = 2, .images = 1}));
+  PutU16At(group, 12, 0xFFFF);
+  PutU16At(group, 14, 0xFFFF);
+  PutU16At(group, 18, 0xFFFF);
+  PutU16At(group, 20, 0xFFFF);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap smaller than its tiles");
+  PutU32At(group, kColourBmpAt + 18, 0x7FFFFFFF);
+  PutU32At(group, kColourBmpAt + 22, 0x7FFFFFFF);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap pixel rows cut short");
+  PutU32At(group, kColourBmpAt + 10, 0xFFFFFFFF);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap cut short");
+  PutU32At(group, kColourBmpAt + 10, 54);
+  PutU32At(group, kColourBmpAt + 14, 0xFFFFFFFF);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap headers cut short");
+}
+
+TEST(ImageGroupDecode, AcceptsLongerInformationHeadersAndFullColourCounts) {
+  // A V5-style 124-byte header and an explicit full colour count describe the
+  // same bitmap.
+  const ImageList list = MakeList({.tileWidth = 2, .tileHeight = 2, .bitsPerPixel = 4, .images = 2});
+  Bytes group = Encode(list);
+  PutU32At(group, kColourBmpAt + 46, 16);
+  PutU32At(group, kColourBmpAt + 14, 124);
+  PutU32At(group, kColourBmpAt + 10, 14 + 124 + 64);
+  group.insert(group.begin() + kColourBmpAt + 54, 124 - 40, 0);
+  auto decoded = DecodeImageGroup(group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(*decoded, list);
+
+  PutU32At(group, kColourBmpAt + 46, 3);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap has a partial colour table");
+}
+
+TEST(ImageGroupEncode, RefusesListsThatWouldNotReadBack) {
+  const ImageList good = MakeList({.tileWidth = 2, .tileHeight = 2, .bitsPerPixel = 8, .images = 2});
+  ASSERT_TRUE(EncodeImageGroup(good).has_value());
+  auto refuses = [&](auto change) {
+    ImageList copy = good;
+    change(copy);
+    return !EncodeImageGroup(copy).has_value();
+  };
+  EXPECT_TRUE(refuses([](ImageList& l) { l.capacity = 1; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.version = 0x0100; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.images[1].pixels.pop_back(); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].mask.clear(); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].mask[0] = 2; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].pixels[3] = 256; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.palette.pop_back(); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 24; }));  // code still says 8
+  EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 7, l.flags = 1; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.flags = 0x0043; }));
+  EXPECT_TRUE(refuses([](ImageList& l) {
+    l.tileWidth = 0;
+    for (auto& image : l.images) image.pixels.clear(), image.mask.clear();
+  }));
+  ImageList noMask = good;
+  noMask.flags = 0x0008;
+  EXPECT_FALSE(EncodeImageGroup(noMask).has_value());  // its images still carry masks
+  for (auto& image : noMask.images) image.mask.clear();
+  EXPECT_TRUE(EncodeImageGroup(noMask).has_value());
+}
+
+TEST(ImageGroupEncode, LargestCapacityStillFitsTheFormat) {
+  ImageList list = MakeList({.tileWidth = 1, .tileHeight = 1, .bitsPerPixel = 1, .mask = false, .images = 0,
+                             .capacity = 65535, .depthCodeZero = true});
+  auto group = EncodeImageGroup(list);
+  ASSERT_TRUE(group.has_value());
+  EXPECT_EQ(U32At(*group, kColourBmpAt + 22), 16384u);
+  auto decoded = DecodeImageGroup(*group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(decoded->capacity, 65535);
+}
+
+TEST(ImageListPixels, PixelRgbReadsEveryDepthAsRedGreenBlue) {
+  ImageList list;
+  Image image;
+  list.bitsPerPixel = 32;
+  image.pixels = {0xAA112233};
+  EXPECT_EQ(PixelRgb(list, image, 0), 0x112233u);
+  list.bitsPerPixel = 24;
+  image.pixels = {0x445566};
+  EXPECT_EQ(PixelRgb(list, image, 0), 0x445566u);
+  list.bitsPerPixel = 16;
+  image.pixels = {0x7C00, 0x03E0, 0x001F, 0x8000 | (1 << 10)};
+  EXPECT_EQ(PixelRgb(list, image, 0), 0xFF0000u);
+  EXPECT_EQ(PixelRgb(list, image, 1), 0x00FF00u);
+  EXPECT_EQ(PixelRgb(list, image, 2), 0x0000FFu);
+  EXPECT_EQ(PixelRgb(list, image, 3), 0x080000u);  // top bit unused
+  list.bitsPerPixel = 4;
+  list.palette.assign(16, 0);
+  list.palette[9] = 0x7F123456;
+  image.pixels = {9, 17};
+  EXPECT_EQ(PixelRgb(list, image, 0), 0x123456u);
+  EXPECT_EQ(PixelRgb(list, image, 1), 0u);  // no such entry
+  EXPECT_EQ(PixelRgb(list, image, 5), 0u);  // no such pixel
+}
+
+TEST(ImageListPixels, ConvertToDepth32KeepsColoursAndMasks) {
+  for (std::uint16_t bits : {1, 4, 8, 16, 24}) {
+    const ImageList original =
+        MakeList({.tileWidth = 3, .tileHeight = 3, .bitsPerPixel = bits, .images = 2, .depthCodeZero = bits == 1});
+    ImageList converted = original;
+    ConvertToDepth32(converted);
+    EXPECT_EQ(converted.bitsPerPixel, 32);
+    EXPECT_EQ(converted.flags, kFlagMask | 0x20);
+    EXPECT_TRUE(converted.palette.empty());
+    for (std::size_t i = 0; i < original.images.size(); ++i) {
+      EXPECT_EQ(converted.images[i].mask, original.images[i].mask);
+      for (std::size_t p = 0; p < original.PixelsPerImage(); ++p)
+        EXPECT_EQ(converted.images[i].pixels[p], PixelRgb(original, original.images[i], p)) << bits;
+    }
+    auto decoded = DecodeImageGroup(Encode(converted));
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(*decoded, converted);
+  }
+}
+
+TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
+  ImageList list = MakeList({.tileWidth = 1, .tileHeight = 1, .images = 2, .capacity = 2});
+  list.growStep = 4;
+  const Image extra = list.images[0];
+  ASSERT_TRUE(AppendImage(list, extra));
+  EXPECT_EQ(list.capacity, 6);
+  ASSERT_TRUE(AppendImage(list, extra));
+  EXPECT_EQ(list.capacity, 6);
+  list.growStep = 0;
+  list.capacity = 4;
+  ASSERT_TRUE(AppendImage(list, extra));
+  EXPECT_EQ(list.capacity, 5);
+  EXPECT_EQ(list.images.size(), 5u);
+
+  list.images.assign(65534, extra);
+  list.capacity = 65534;
+  list.growStep = 100;
+  ASSERT_TRUE(AppendImage(list, extra));
+  EXPECT_EQ(list.capacity, 65535);
+  EXPECT_FALSE(AppendImage(list, extra));
+  EXPECT_EQ(list.images.size(), 65535u);
+  EXPECT_TRUE(EncodeImageGroup(list).has_value());
+}
+
+}  // namespace
+}  // namespace tilvane
