@@ -1,0 +1,46 @@
+#include "core/intake/add_icon.h"
+
+#include <optional>
+#include <utility>
+
+#include "core/imagegroup/codec.h"
+#include "core/intake/icon_conversion.h"
+#include "core/intake/icon_file.h"
+
+namespace tilvane {
+namespace {
+
+// Gives a group without a mask one in which every existing image is opaque, as
+// it was drawn before, so the new icon's transparent parts can be kept.
+void EnsureMask(ImageList& list) {
+  if (list.HasMask()) return;
+  list.flags |= kFlagMask;
+  for (Image& image : list.images) image.mask.assign(list.PixelsPerImage(), 0);
+}
+
+}  // namespace
+
+int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) {
+  if (group.empty()) return -1;
+  std::optional<ImageList> list = DecodeImageGroup(group);
+  if (!list) return -1;
+
+  IconRequest request;
+  request.iconIndex = iconIndex;
+  request.cellWidth = list->tileWidth;
+  request.cellHeight = list->tileHeight;
+  request.smallIcon = smallIcon;
+  std::optional<IconPixels> icon = ReadFileIcon(filePath, request);
+  if (!icon) return -1;
+
+  const int oldCount = static_cast<int>(list->images.size());
+  if (list->bitsPerPixel != 32 || (list->flags & kDepthCodeBits) != 0x20) ConvertToDepth32(*list);
+  EnsureMask(*list);
+  if (!AppendImage(*list, ToGroupImage(*icon))) return -1;
+  std::optional<Bytes> encoded = EncodeImageGroup(*list);
+  if (!encoded) return -1;
+  group = std::move(*encoded);
+  return oldCount;
+}
+
+}  // namespace tilvane

@@ -1,0 +1,65 @@
+// Random access to the bytes of a file (or of a buffer standing in for one), so
+// that readers of large executables fetch only the headers and resources they
+// need instead of the whole file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "core/text.h"
+
+namespace tilvane {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Fills `out` from `offset`; false when the range is not wholly inside the
+  // source or the read fails.
+  virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+
+  // `size` bytes from `offset`, checked against Size() before anything is
+  // allocated; nothing when the range does not fit or the read fails.
+  std::optional<Bytes> Read(std::uint64_t offset, std::uint64_t size);
+};
+
+// A source over bytes already in memory; the bytes must outlive it.
+class MemoryByteSource final : public ByteSource {
+ public:
+  explicit MemoryByteSource(ByteSpan bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+ private:
+  ByteSpan bytes_;
+};
+
+// A source over a regular file opened read-only; reads with pread.
+class FileByteSource final : public ByteSource {
+ public:
+  // Nothing for an empty path, a missing or unreadable file, or anything that
+  // is not a regular file (a folder, a device, a pipe).
+  static std::optional<FileByteSource> Open(const Text& path);
+
+  FileByteSource(FileByteSource&& other) noexcept;
+  FileByteSource& operator=(FileByteSource&& other) noexcept;
+  FileByteSource(const FileByteSource&) = delete;
+  FileByteSource& operator=(const FileByteSource&) = delete;
+  ~FileByteSource() override;
+
+  std::uint64_t Size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+  // Total bytes fetched so far; benchmarks and tests use it to show that only
+  // the needed parts of a file were read.
+  std::uint64_t BytesRead() const { return bytesRead_; }
+
+ private:
+  FileByteSource(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
+
+  int descriptor_ = -1;
+  std::uint64_t size_ = 0;
+  std::uint64_t bytesRead_ = 0;
+};
+
+}  // namespace tilvane
