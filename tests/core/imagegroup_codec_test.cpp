@@ -237,6 +237,21 @@ TEST(ImageGroupDecode, HostileSizesFailBeforeAnythingIsAllocated) {
   EXPECT_EQ(DecodeReason(group), "colour bitmap headers cut short");
 }
 
+TEST(ImageGroupDecode, BitmapsMustHoldEveryFreeSlot) {
+  // Found by fuzzing: an empty group claiming 65,023 slots in a bitmap with no
+  // rows decoded, and encoding it again asked for 268 MB.
+  Bytes group = Encode(MakeList({.images = 0, .capacity = 0}));
+  PutU16At(group, 14, 0xFDFF);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap smaller than its tiles");
+  // One slot more than the rows hold is just as wrong.
+  group = Encode(MakeList({.tileWidth = 2, .tileHeight = 2, .images = 1, .capacity = 4}));
+  PutU16At(group, 14, 5);
+  EXPECT_EQ(DecodeReason(group), "colour bitmap smaller than its tiles");
+  PutU16At(group, 14, 3);
+  ASSERT_TRUE(DecodeImageGroup(group).has_value());
+  EXPECT_EQ(DecodeImageGroup(group)->capacity, 3);
+}
+
 TEST(ImageGroupDecode, AcceptsLongerInformationHeadersAndFullColourCounts) {
   // A V5-style 124-byte header and an explicit full colour count describe the
   // same bitmap.

@@ -33,9 +33,13 @@ std::size_t StoredRow(std::size_t height, std::size_t tileHeight, std::size_t i,
   return height - (i / kTilesPerRow) * tileHeight - 1 - y;
 }
 
-bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHeight, std::uint32_t imageCount) {
+// Whether the bitmap has room for every slot, used or free. Holding the
+// decoder to all slots (not only the used ones) keeps a re-encoding no larger
+// than the bytes it came from: a few hundred bytes claiming 65,535 free slots
+// would otherwise encode to hundreds of megabytes.
+bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHeight, std::uint32_t capacity) {
   return bmp.width >= std::uint64_t{kTilesPerRow} * tileWidth &&
-         bmp.height >= std::uint64_t{TileRowsFor(imageCount)} * tileHeight;
+         bmp.height >= std::uint64_t{TileRowsFor(capacity)} * tileHeight;
 }
 
 std::optional<ImageList> Fail(DecodeError& error, const char* reason) {
@@ -106,7 +110,7 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
   if (!colour) return std::nullopt;
   if (depthCode != 0 && depthCode != colour->bitsPerPixel)
     return Fail(error, "depth code contradicts colour bitmap");
-  if (!TilesFit(*colour, list.tileWidth, list.tileHeight, imageCount))
+  if (!TilesFit(*colour, list.tileWidth, list.tileHeight, list.capacity))
     return Fail(error, "colour bitmap smaller than its tiles");
 
   std::optional<BmpView> mask;
@@ -114,7 +118,7 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
     mask = ReadBmp(reader, "mask bitmap", error.reason);
     if (!mask) return std::nullopt;
     if (mask->bitsPerPixel != 1) return Fail(error, "mask bitmap is not one bit deep");
-    if (!TilesFit(*mask, list.tileWidth, list.tileHeight, imageCount))
+    if (!TilesFit(*mask, list.tileWidth, list.tileHeight, list.capacity))
       return Fail(error, "mask bitmap smaller than its tiles");
   }
 
