@@ -1,0 +1,17 @@
+# Icon and executable fixtures for the intake tests and benchmark, made at
+# build time by ImageMagick and the MinGW toolchains (see scripts/install-deps).
+set(TILVANE_INTAKE_FIXTURES ${CMAKE_BINARY_DIR}/fixtures/intake)
+set(TILVANE_INTAKE_RECIPES ${CMAKE_SOURCE_DIR}/tests/fixtures/intake)
+add_custom_command(
+  OUTPUT ${TILVANE_INTAKE_FIXTURES}/stamp
+  COMMAND bash ${TILVANE_INTAKE_RECIPES}/make_fixtures.sh ${TILVANE_INTAKE_FIXTURES}
+  DEPENDS ${TILVANE_INTAKE_RECIPES}/make_fixtures.sh ${TILVANE_INTAKE_RECIPES}/icons.rc
+          ${TILVANE_INTAKE_RECIPES}/noicons.rc
+  COMMENT "Building intake fixtures with ImageMagick and MinGW"
+  VERBATIM)
+add_custom_target(intake_fixtures DEPENDS ${TILVANE_INTAKE_FIXTURES}/stamp)
+foreach(consumer core_tests intake_bench)
+  if(TARGET ${consumer})
+    add_dependencies(${consumer} intake_fixtures)
+  endif()
+endforeach()
