@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup/collection.h"
+#include "core/imagegroup/default_group.h"
+#include "core/imagegroup_test_groups.h"
+
+namespace tilvane {
+namespace {
+
+using testing::MakeList;
+using testing::PutU32At;
+using testing::U32At;
+
+ImageList Decoded(const Bytes& group) {
+  auto list = DecodeImageGroup(group);
+  EXPECT_TRUE(list.has_value());
+  return list.value_or(ImageList{});
+}
+
+Bytes GroupOf(int images, std::uint16_t capacity) {
+  return *EncodeImageGroup(MakeList({.tileWidth = 4, .tileHeight = 4, .images = images, .capacity = capacity}));
+}
+
+TEST(ImageGroupCount, CountsDecodableGroupsOnly) {
+  EXPECT_EQ(ImageGroupCount(DefaultImageGroup()), 1);
+  EXPECT_EQ(ImageGroupCount(GroupOf(7, 9)), 7);
+  EXPECT_EQ(ImageGroupCount(GroupOf(0, 4)), 0);
+  EXPECT_EQ(ImageGroupCount(Bytes{}), 0);
+  EXPECT_EQ(ImageGroupCount(Bytes{0, 0, 0, 0}), 0);
+  Bytes cut = GroupOf(3, 4);
+  cut.pop_back();
+  EXPECT_EQ(ImageGroupCount(cut), 0);
+}
+
+TEST(ImageGroupRemove, RemovingImageZeroMovesTheOthersForward) {
+  Bytes group = GroupOf(3, 4);
+  const ImageList before = Decoded(group);
+  ASSERT_TRUE(ImageGroupRemove(group, 0));
+  const ImageList after = Decoded(group);
+  ASSERT_EQ(after.images.size(), 2u);
+  EXPECT_EQ(after.images[0], before.images[1]);
+  EXPECT_EQ(after.images[1], before.images[2]);
+  EXPECT_EQ(after.capacity, 4);  // capacity is kept
+}
+
+TEST(ImageGroupRemove, CountStopsAtTheEndOfTheGroup) {
+  Bytes group = GroupOf(4, 4);
+  const ImageList before = Decoded(group);
+  ASSERT_TRUE(ImageGroupRemove(group, 3, 2));
+  const ImageList after = Decoded(group);
+  ASSERT_EQ(after.images.size(), 3u);
+  EXPECT_EQ(after.images[2], before.images[2]);
+
+  group = GroupOf(6, 8);
+  ASSERT_TRUE(ImageGroupRemove(group, 1, 3));
+  const ImageList middle = Decoded(group);
+  ASSERT_EQ(middle.images.size(), 3u);
+  EXPECT_EQ(middle.images[1], Decoded(GroupOf(6, 8)).images[4]);
+}
+
+TEST(ImageGroupRemove, OutOfRangeRemovesNothingButRewritesTheGroup) {
+  Bytes group = GroupOf(3, 4);
+  PutU32At(group, 4, 0x00123456);  // a key colour this editor never writes
+  const ImageList before = Decoded(group);
+  for (auto [index, count] : {std::pair{3, 1}, {100, 1}, {-1, 1}, {0, 0}, {1, -5}}) {
+    Bytes copy = group;
+    ASSERT_TRUE(ImageGroupRemove(copy, index, count)) << index << " " << count;
+    EXPECT_EQ(Decoded(copy), before);
+    EXPECT_EQ(U32At(copy, 4), 0xFF000000u);  // normalised
+  }
+}
+
+TEST(ImageGroupRemove, UndecodableGroupsStayByteIdentical) {
+  for (Bytes group : {Bytes{}, Bytes{0, 0, 0, 0}, Bytes{'M', 'I', 'T', 'L', 0, 0, 0, 0, 'I', 'L'}}) {
+    const Bytes before = group;
+    EXPECT_FALSE(ImageGroupRemove(group, 0));
+    EXPECT_EQ(group, before);
+  }
+}
+
+TEST(ImageGroupRemove, RemovingEveryImageLeavesAValidEmptyGroup) {
+  Bytes group = DefaultImageGroup();
+  ASSERT_TRUE(ImageGroupRemove(group, 0));
+  EXPECT_EQ(group.size(), DefaultImageGroup().size());  // six slots still written
+  const ImageList empty = Decoded(group);
+  EXPECT_TRUE(empty.images.empty());
+  EXPECT_EQ(empty.capacity, 6);
+  EXPECT_EQ(ImageGroupCount(group), 0);
+  ASSERT_TRUE(ImageGroupRemove(group, 0));
+  EXPECT_EQ(ImageGroupCount(group), 0);
+
+  group = GroupOf(5, 8);
+  ASSERT_TRUE(ImageGroupRemove(group, 0, 1000));
+  EXPECT_TRUE(Decoded(group).images.empty());
+}
+
+}  // namespace
+}  // namespace tilvane
