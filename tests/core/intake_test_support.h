@@ -146,7 +146,7 @@ inline Bytes WriteIco(const std::vector<IcoEntrySpec>& entries) {
 // A PE32 image with one section at RVA 0x1000 and file offset 0x200 holding
 // `section`, which the resource data directory points at from its start.
 inline Bytes WriteMinimalPe(const Bytes& section, std::uint32_t resourceSize = 0) {
-  Bytes out(0x200, 0);
+  Bytes out(0x200 + section.size(), 0);
   out[0] = 'M';
   out[1] = 'Z';
   SetU32(out, 0x3C, 0x40);
@@ -165,7 +165,7 @@ inline Bytes WriteMinimalPe(const Bytes& section, std::uint32_t resourceSize = 0
   SetU32(out, table + 12, 0x1000);
   SetU32(out, table + 16, static_cast<std::uint32_t>(section.size()));
   SetU32(out, table + 20, 0x200);
-  out.insert(out.end(), section.begin(), section.end());
+  std::copy(section.begin(), section.end(), out.begin() + 0x200);
   return out;
 }
 

@@ -1,0 +1,124 @@
+// ImageGroupAddIcon over real fixtures: the failure results that leave the group
+// alone, the index it returns, and what the appended image holds.
+#include <gtest/gtest.h>
+
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup/default_group.h"
+#include "core/intake/add_icon.h"
+#include "imagegroup_test_groups.h"
+#include "intake_test_support.h"
+
+namespace tilvane {
+namespace {
+
+using testing::IntakeFixture;
+
+Bytes EmptyDefaultGroup() {
+  std::optional<ImageList> list = DecodeImageGroup(DefaultImageGroup());
+  list->images.clear();
+  return *EncodeImageGroup(*list);
+}
+
+TEST(ImageGroupAddIconTest, FailuresReturnMinusOneAndLeaveTheGroupAlone) {
+  testing::ScratchFolder folder;
+  const std::string text = folder.Write("notes.exe", ToBytes("MZ is not enough to be an executable"));
+  const std::string group = folder.Write("group.ico", DefaultImageGroup());
+  testing::LinkSpec shortcut;
+  shortcut.localBase = "C:\\a.exe";
+  const std::string link = folder.Write("link.lnk", testing::WriteShellLink(shortcut));
+
+  Bytes none;
+  EXPECT_EQ(ImageGroupAddIcon(none, IntakeFixture("icons64.exe")), -1);
+  EXPECT_TRUE(none.empty());
+  Bytes placeholder(4, 0);
+  EXPECT_EQ(ImageGroupAddIcon(placeholder, IntakeFixture("icons64.exe")), -1);
+  EXPECT_EQ(placeholder, Bytes(4, 0));
+
+  const Bytes original = DefaultImageGroup();
+  struct Case {
+    std::string path;
+    int index;
+    const char* why;
+  };
+  for (const Case& c : {Case{text, 0, "a text file"}, Case{group, 0, "an image-group file, whatever its name"},
+                        Case{link, 0, "a shortcut"}, Case{IntakeFixture("noicons32.dll"), 0, "no icons"},
+                        Case{IntakeFixture("noicons64.dll"), 0, "no icons"},
+                        Case{IntakeFixture("icons32.exe"), 4, "past the last icon"},
+                        Case{IntakeFixture("multi.ico"), 1, "an icon file has only icon 0"},
+                        Case{folder.File("missing.exe"), 0, "no such file"}, Case{"", 0, "no path"}}) {
+    Bytes bytes = original;
+    EXPECT_EQ(ImageGroupAddIcon(bytes, c.path, c.index), -1) << c.why;
+    EXPECT_EQ(bytes, original) << c.why;
+  }
+}
+
+TEST(ImageGroupAddIconTest, ReturnsTheOldCountAndAppendsTheIconWithItsMask) {
+  Bytes group = EmptyDefaultGroup();
+  EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.exe")), 0);
+  EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.exe")), 1);
+  EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("multi.ico")), 2);
+  std::optional<ImageList> list = DecodeImageGroup(group);
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->images.size(), 3u);
+  EXPECT_EQ(list->images[0], list->images[1]) << "no duplicate check";
+  EXPECT_EQ(list->images[0], list->images[2]) << "the same picture from the executable and the icon file";
+  const Image& image = list->images[0];
+  EXPECT_EQ(image.pixels[0], 0xFFFF0000u);
+  EXPECT_EQ(image.pixels[20], 0x8000FF00u);
+  EXPECT_EQ(image.mask[31 * 32], 1);
+  EXPECT_EQ(image.pixels[31 * 32], 0u);
+  EXPECT_EQ(image.mask[31 * 32 + 31], 0);
+
+  Bytes standard = DefaultImageGroup();
+  EXPECT_EQ(ImageGroupAddIcon(standard, IntakeFixture("i48_16.ico"), 0, true), 1) << "after the placeholder";
+  std::optional<ImageList> withSmall = DecodeImageGroup(standard);
+  ASSERT_TRUE(withSmall);
+  EXPECT_EQ(withSmall->images[1].pixels[0], 0x00FF00u | 0xFF000000u) << "the 16 x 16 green entry";
+}
+
+TEST(ImageGroupAddIconTest, GroupsOfOtherDepthsBecomeThirtyTwoBits) {
+  for (std::uint16_t bits : {8, 24}) {
+    SCOPED_TRACE(bits);
+    ImageList before = testing::MakeList({.bitsPerPixel = bits, .images = 2});
+    Bytes group = *EncodeImageGroup(before);
+    ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.dll")), 2);
+    std::optional<ImageList> after = DecodeImageGroup(group);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->bitsPerPixel, 32);
+    EXPECT_EQ(after->flags & kDepthCodeBits, 0x20);
+    ASSERT_EQ(after->images.size(), 3u);
+    for (std::size_t i = 0; i < before.PixelsPerImage(); i += 37) {
+      EXPECT_EQ(PixelRgb(*after, after->images[1], i), PixelRgb(before, before.images[1], i));
+    }
+    EXPECT_EQ(after->images[0].mask, before.images[0].mask);
+    EXPECT_EQ(after->images[2].pixels[0], 0xFFFF0000u);
+  }
+}
+
+TEST(ImageGroupAddIconTest, GroupWithoutMaskGainsOneWithItsImagesOpaque) {
+  ImageList before = testing::MakeList({.mask = false, .images = 1});
+  Bytes group = *EncodeImageGroup(before);
+  ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.exe")), 1);
+  std::optional<ImageList> after = DecodeImageGroup(group);
+  ASSERT_TRUE(after);
+  EXPECT_TRUE(after->HasMask());
+  EXPECT_EQ(after->images[0].mask, std::vector<std::uint8_t>(32 * 32, 0));
+  EXPECT_EQ(after->images[0].pixels, before.images[0].pixels);
+  EXPECT_EQ(after->images[1].mask[31 * 32], 1);
+}
+
+TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
+  for (auto [w, h] : {std::pair<std::uint16_t, std::uint16_t>{16, 16}, {48, 24}}) {
+    Bytes group = *EncodeImageGroup(testing::MakeList({.tileWidth = w, .tileHeight = h, .images = 0}));
+    ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.dll"), 2), 0);
+    std::optional<ImageList> list = DecodeImageGroup(group);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->images.size(), 1u);
+    EXPECT_EQ(list->images[0].pixels.size(), std::size_t{w} * h);
+    EXPECT_EQ(list->images[0].pixels[0], 0xFFFF0000u) << "the red corner stays red";
+    EXPECT_EQ(list->images[0].mask[std::size_t{w} * (h - 1)], 1) << "the bottom left stays transparent";
+  }
+}
+
+}  // namespace
+}  // namespace tilvane
