@@ -1,0 +1,365 @@
+#include "core/music/fluidsynth_output.h"
+
+#include <dlfcn.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace tilvane {
+
+namespace {
+
+constexpr const char* kSystemSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+// Events of a newly started pass begin this far ahead of the sequencer's
+// clock, so the first ones are not already late when they are queued.
+constexpr unsigned int kStartLeadMs = 20;
+// Well before the synth's 32-bit frame counter wraps (about 27 hours at 44.1 kHz).
+constexpr unsigned int kReopenAfterMs = 8u * 60 * 60 * 1000;
+// Sequencer times stay in the lower half of its 32-bit millisecond range.
+constexpr double kLatestOffsetMs = 2147483647.0;
+
+extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+struct ScheduledEvent {
+  double offsetMs;
+  std::uint32_t word;
+};
+
+struct QueuedBuffer {
+  std::uint64_t ticket;
+  int id;
+  std::vector<ScheduledEvent> events;
+  double doneOffsetMs;
+};
+
+}  // namespace
+
+void SilenceSynthesizerMessages() {
+  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
+  // libasound comes in with FluidSynth's ALSA driver; it is looked up at run
+  // time so that the core does not link it itself.
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
+    reinterpret_cast<SetHandler>(symbol)(&IgnoreAlsaError);
+  }
+}
+
+struct FluidSynthOutput::Impl {
+  explicit Impl(FluidSynthOptions o) : options(std::move(o)) {}
+
+  FluidSynthOptions options;
+
+  // Set up in Open, torn down in Close, both on the owner's thread.
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  fluid_sequencer_t* sequencer = nullptr;
+  fluid_audio_driver_t* driver = nullptr;
+  fluid_seq_id_t synthDestination = -1;
+  fluid_seq_id_t ownClient = -1;
+  unsigned int openedAtMs = 0;
+
+  // Guards the fields below. Held while events are sent to the sequencer; the
+  // sequencer's callback never takes it.
+  mutable std::mutex state;
+  bool open = false;
+  bool started = false;
+  StreamOutputListener* listener = nullptr;
+  StreamTiming timing;
+  unsigned int baseMs = 0;
+  std::uint64_t nextTicket = 0;
+  std::vector<QueuedBuffer> queued;  // in queuing order, until handed back
+  fluid_event_t* event = nullptr;
+
+  // Held while a listener is called: one call at a time, and Reset waits for
+  // a delivery in progress. Recursive so that a listener may call Reset.
+  std::recursive_mutex delivery;
+
+  // Buffer-done notices from the sequencer's callback to the notifier thread.
+  // The callback runs on the audio thread with the sequencer's lock held, so
+  // it only appends here; this lock is never held while scheduling events.
+  std::mutex notices;
+  std::condition_variable noticed;
+  std::condition_variable drained;
+  std::deque<std::uint64_t> doneTickets;
+  bool delivering = false;
+  bool quit = false;
+  std::thread notifier;
+
+  static void OnSequencerEvent(unsigned int, fluid_event_t* event, fluid_sequencer_t*, void* data) {
+    // Only our timers matter; the unregistering notice at teardown is ignored.
+    if (fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
+    auto* self = static_cast<Impl*>(data);
+    auto ticket = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(fluid_event_get_data(event)));
+    std::lock_guard lock(self->notices);
+    self->doneTickets.push_back(ticket);
+    self->noticed.notify_one();
+  }
+
+  void RunNotifier() {
+    std::unique_lock lock(notices);
+    for (;;) {
+      noticed.wait(lock, [&] { return quit || !doneTickets.empty(); });
+      if (quit) return;
+      std::uint64_t ticket = doneTickets.front();
+      doneTickets.pop_front();
+      delivering = true;
+      lock.unlock();
+      Deliver(ticket);
+      lock.lock();
+      delivering = false;
+      if (doneTickets.empty()) drained.notify_all();
+    }
+  }
+
+  void Deliver(std::uint64_t ticket) {
+    std::lock_guard deliveryLock(delivery);
+    int id = -1;
+    StreamOutputListener* to = nullptr;
+    {
+      std::lock_guard lock(state);
+      // A ticket of a buffer that Reset already handed back finds nothing.
+      auto it = std::find_if(queued.begin(), queued.end(), [&](const QueuedBuffer& b) { return b.ticket == ticket; });
+      if (it == queued.end()) return;
+      id = it->id;
+      to = listener;
+      queued.erase(it);
+    }
+    if (to) to->OnBufferDone(id);
+  }
+
+  void WaitUntilDrained() {
+    std::unique_lock lock(notices);
+    drained.wait(lock, [&] { return quit || (doneTickets.empty() && !delivering); });
+  }
+
+  unsigned int At(double offsetMs) const {
+    return baseMs + static_cast<unsigned int>(std::llround(std::clamp(offsetMs, 0.0, kLatestOffsetMs)));
+  }
+
+  // With `state` held.
+  void Schedule(const QueuedBuffer& buffer) {
+    for (const ScheduledEvent& scheduled : buffer.events) {
+      int channel = scheduled.word & 0x0F;
+      int data1 = (scheduled.word >> 8) & 0x7F;
+      int data2 = (scheduled.word >> 16) & 0x7F;
+      fluid_event_set_dest(event, synthDestination);
+      switch (scheduled.word & 0xF0) {
+        case 0x80: fluid_event_noteoff(event, channel, static_cast<short>(data1)); break;
+        case 0x90: fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
+        case 0xA0: fluid_event_key_pressure(event, channel, static_cast<short>(data1), data2); break;
+        case 0xB0: fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
+        case 0xC0: fluid_event_program_change(event, channel, data1); break;
+        case 0xD0: fluid_event_channel_pressure(event, channel, data1); break;
+        case 0xE0: fluid_event_pitch_bend(event, channel, data1 | data2 << 7); break;
+        default: continue;
+      }
+      fluid_sequencer_send_at(sequencer, event, At(scheduled.offsetMs), 1);
+    }
+    fluid_event_set_dest(event, ownClient);
+    fluid_event_timer(event, reinterpret_cast<void*>(static_cast<std::uintptr_t>(buffer.ticket)));
+    fluid_sequencer_send_at(sequencer, event, At(buffer.doneOffsetMs), 1);
+  }
+
+  void TearDown() {
+    {
+      std::lock_guard lock(notices);
+      quit = true;
+      noticed.notify_all();
+      drained.notify_all();
+    }
+    if (notifier.joinable()) notifier.join();
+    // Driver first, so no audio callback runs while the rest goes away.
+    if (driver) delete_fluid_audio_driver(driver);
+    if (sequencer) delete_fluid_sequencer(sequencer);
+    if (event) delete_fluid_event(event);
+    if (synth) delete_fluid_synth(synth);
+    if (settings) delete_fluid_settings(settings);
+    driver = nullptr;
+    sequencer = nullptr;
+    event = nullptr;
+    synth = nullptr;
+    settings = nullptr;
+    std::lock_guard lock(notices);
+    doneTickets.clear();
+    quit = false;
+  }
+
+  std::string SoundfontPath() const {
+    if (!options.soundfont.empty()) return options.soundfont;
+    char* configured = nullptr;
+    std::string path;
+    // The setting is missing from some builds; that is not an error.
+    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
+      path = configured;
+    }
+    fluid_free(configured);
+    return path.empty() ? kSystemSoundfont : path;
+  }
+
+  bool OpenDevice() {
+    SilenceSynthesizerMessages();
+    settings = new_fluid_settings();
+    if (!settings) return false;
+    fluid_settings_setnum(settings, "synth.sample-rate", options.sampleRate);
+    fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
+    std::string soundfont = SoundfontPath();
+    if (!fluid_is_soundfont(soundfont.c_str())) return false;
+    synth = new_fluid_synth(settings);
+    if (!synth) return false;
+    sequencer = new_fluid_sequencer2(0);  // timed by the synth's frames, not the system clock
+    if (!sequencer) return false;
+    synthDestination = fluid_sequencer_register_fluidsynth(sequencer, synth);
+    ownClient = fluid_sequencer_register_client(sequencer, "tilvane stream", &Impl::OnSequencerEvent, this);
+    event = new_fluid_event();
+    if (synthDestination < 0 || ownClient < 0 || !event) return false;
+    fluid_event_set_source(event, -1);
+    if (!options.drivers.empty()) {
+      // FluidSynth's default driver has no fallback, so each one is tried here.
+      for (const std::string& name : options.drivers) {
+        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        driver = new_fluid_audio_driver(settings, synth);
+        if (driver) break;
+      }
+      if (!driver) return false;
+    }
+    // Loaded only once a device exists: a machine without one pays little per retry.
+    if (fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) return false;
+    openedAtMs = fluid_sequencer_get_tick(sequencer);
+    notifier = std::thread(&Impl::RunNotifier, this);
+    return true;
+  }
+};
+
+FluidSynthOutput::FluidSynthOutput(FluidSynthOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+FluidSynthOutput::~FluidSynthOutput() { Close(); }
+
+bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listener) {
+  bool wasOpen;
+  {
+    std::lock_guard lock(impl_->state);
+    wasOpen = impl_->open;
+  }
+  if (!wasOpen) {
+    bool ok = false;
+    try {
+      ok = impl_->OpenDevice();
+    } catch (const std::system_error&) {
+      ok = false;  // the notifier thread could not be started
+    }
+    if (!ok) {
+      impl_->TearDown();
+      return false;
+    }
+  }
+  std::lock_guard lock(impl_->state);
+  impl_->open = true;
+  impl_->started = false;
+  impl_->listener = listener;
+  impl_->timing = StreamTiming(division);
+  impl_->queued.clear();
+  return true;
+}
+
+bool FluidSynthOutput::IsOpen() const {
+  std::lock_guard lock(impl_->state);
+  return impl_->open;
+}
+
+bool FluidSynthOutput::ShouldReopen() const {
+  std::lock_guard lock(impl_->state);
+  return impl_->open && fluid_sequencer_get_tick(impl_->sequencer) - impl_->openedAtMs > kReopenAfterMs;
+}
+
+bool FluidSynthOutput::Queue(int id, const StreamBuffer& buffer) {
+  std::lock_guard lock(impl_->state);
+  if (!impl_->open) return false;
+  QueuedBuffer queued{++impl_->nextTicket, id, {}, impl_->timing.PositionMs()};
+  queued.events.reserve(buffer.EventCount());
+  for (std::size_t i = 0; i < buffer.EventCount(); ++i) {
+    StreamEvent event = buffer.EventAt(i);
+    double offset = impl_->timing.Advance(event.delta);
+    // The new tempo counts from the deltas after this event, in this buffer and later ones.
+    if (event.IsTempo()) {
+      impl_->timing.SetTempo(event.Tempo());
+    } else {
+      queued.events.push_back({offset, event.event});
+    }
+    queued.doneOffsetMs = offset;
+  }
+  if (impl_->started) impl_->Schedule(queued);
+  impl_->queued.push_back(std::move(queued));
+  return true;
+}
+
+bool FluidSynthOutput::Start() {
+  std::lock_guard lock(impl_->state);
+  if (!impl_->open) return false;
+  impl_->started = true;
+  impl_->baseMs = fluid_sequencer_get_tick(impl_->sequencer) + kStartLeadMs;
+  for (const QueuedBuffer& buffer : impl_->queued) impl_->Schedule(buffer);
+  return true;
+}
+
+void FluidSynthOutput::Stop() {
+  std::lock_guard lock(impl_->state);
+  if (!impl_->open) return;
+  impl_->started = false;
+  // In this order: a note still queued could start again after the notes-off,
+  // and a system reset would undo the sounds-off.
+  fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
+  fluid_synth_all_notes_off(impl_->synth, -1);
+  fluid_synth_all_sounds_off(impl_->synth, -1);
+}
+
+void FluidSynthOutput::Reset() {
+  std::lock_guard deliveryLock(impl_->delivery);
+  std::vector<int> ids;
+  StreamOutputListener* listener;
+  {
+    std::lock_guard lock(impl_->state);
+    for (const QueuedBuffer& buffer : impl_->queued) ids.push_back(buffer.id);
+    impl_->queued.clear();
+    listener = impl_->listener;
+  }
+  if (listener) {
+    for (int id : ids) listener->OnBufferDone(id);
+  }
+}
+
+void FluidSynthOutput::Close() {
+  StreamOutputListener* listener;
+  {
+    std::lock_guard lock(impl_->state);
+    if (!impl_->open) return;
+    impl_->open = false;
+    impl_->started = false;
+    impl_->queued.clear();
+    listener = impl_->listener;
+    impl_->listener = nullptr;
+  }
+  impl_->TearDown();
+  std::lock_guard deliveryLock(impl_->delivery);
+  if (listener) listener->OnClosed();
+}
+
+bool FluidSynthOutput::Render(float* left, float* right, int frames) {
+  {
+    std::lock_guard lock(impl_->state);
+    if (!impl_->open || impl_->driver) return false;
+  }
+  fluid_synth_write_float(impl_->synth, frames, left, 0, 1, right, 0, 1);
+  impl_->WaitUntilDrained();
+  return true;
+}
+
+int FluidSynthOutput::SampleRate() const { return static_cast<int>(impl_->options.sampleRate); }
+
+}  // namespace tilvane

@@ -1,0 +1,63 @@
+// The stream output on FluidSynth: a synthesizer with the system's General
+// MIDI soundfont, a sequencer that plays the queued events at their times, and
+// either an audio driver (live) or no driver at all (offline, advanced by
+// Render). Silent in every failure: FluidSynth's and ALSA's messages are
+// switched off before anything is created.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/music/stream_output.h"
+
+namespace tilvane {
+
+struct FluidSynthOptions {
+  // Audio drivers tried in order. Empty means offline: no driver, time moves
+  // only through Render.
+  std::vector<std::string> drivers{"pulseaudio", "alsa"};
+  // Where the "file" driver writes, should a caller ask for that driver.
+  std::string fileName = "/dev/null";
+  // The soundfont; empty means the synth's default-soundfont setting, then
+  // /usr/share/sounds/sf2/default-GM.sf2.
+  std::string soundfont;
+  double sampleRate = 44100;
+};
+
+// Turns off FluidSynth's log at every level and libasound's error printing.
+void SilenceSynthesizerMessages();
+
+class FluidSynthOutput : public StreamOutput {
+ public:
+  explicit FluidSynthOutput(FluidSynthOptions options = {});
+  ~FluidSynthOutput() override;  // closes
+  FluidSynthOutput(const FluidSynthOutput&) = delete;
+  FluidSynthOutput& operator=(const FluidSynthOutput&) = delete;
+
+  // Fails when there is no soundfont, no driver of the list can be opened, or
+  // the soundfont does not load.
+  bool Open(std::uint16_t division, StreamOutputListener* listener) override;
+  bool IsOpen() const override;
+  // After some hours: the synth's frame counter wraps after 2^32 frames.
+  bool ShouldReopen() const override;
+  bool Queue(int id, const StreamBuffer& buffer) override;
+  bool Start() override;
+  void Stop() override;
+  void Reset() override;
+  void Close() override;
+
+  // Offline only: renders `frames` stereo frames. Buffers that finish during
+  // them are handed back (and so refilled) before it returns, so offline
+  // timing does not depend on thread scheduling. False when not offline or
+  // not open.
+  bool Render(float* left, float* right, int frames);
+  int SampleRate() const;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tilvane
