@@ -137,6 +137,11 @@ bool WriteFileBytes(const Text& path, ByteSpan bytes) {
   return fd.Close();
 }
 
+bool PathExists(const Text& path) {
+  struct stat info {};
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
 bool RemoveFile(const Text& path) {
   if (path.empty()) return false;
   struct stat info {};

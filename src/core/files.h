@@ -16,6 +16,9 @@ Bytes ReadFileBytes(const Text& path);
 // `path`: a link there is a failure.
 bool WriteFileBytes(const Text& path, ByteSpan bytes);
 
+// Whether anything (a file, a folder, a link) exists at `path`.
+bool PathExists(const Text& path);
+
 // Deletes the file; false when it could not be deleted (missing included).
 bool RemoveFile(const Text& path);
 

@@ -1,0 +1,26 @@
+# The two commands a newcomer needs (both install what they need first):
+#   make run    build the editor and start it (on a private Xvfb when there is no display)
+#   make test   build everything and run every test
+BUILD_DIR ?= build/release
+JOBS ?= 2
+
+.PHONY: run test build deps bench clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@scripts/run $(BUILD_DIR)/tilvane
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@scripts/bench $(BUILD_DIR)
+
+clean:
+	rm -rf build

@@ -1,0 +1,218 @@
+#include "editor/document_commands.h"
+
+#include <QPushButton>
+
+#include "core/files.h"
+#include "core/imagegroup/collection.h"
+#include "core/intake/path_rules.h"
+#include "editor/icon_list.h"
+#include "editor/layout.h"
+#include "editor/messages.h"
+#include "editor/refresh.h"
+
+namespace tilvane {
+
+namespace {
+
+constexpr const char* kOpenTitle = "请选择要打开的Quill图片组文件:";
+constexpr const char* kSaveTitle = "请选择保存路径:";
+constexpr const char* kOpenFilter = "Quill图片组(qil)|*.qil";
+constexpr const char* kSaveFilterMenu = "Quill图片组(*.qil)|*.qil";
+constexpr const char* kSaveFilterButton = "Quill图片组(qil)|*.qil";
+constexpr const char* kDefaultName = "图片组1";
+constexpr const char* kDefaultNameButton = "图片组1.qil";
+constexpr const char* kCopySuffix = "_副本";
+constexpr const char* kNothingToDelete = "当前图片组中图片数量为0或未载入图片组,你想删除什么~?";
+constexpr const char* kNoSelection = "请选择需要删除的图片!";
+constexpr const char* kLeaveQuestion = "当前图片组数据已更改,是否保存更改图片组数据?";
+
+// Sets kind, title, file name and filter, in that order, and runs the dialog.
+bool DialogRun(Editor& editor, int kind, const Text& title, const Text& fileName, const Text& filter) {
+  CommonDialog& dialog = editor.main.通用对话框1;
+  dialog.SetKind(kind);
+  dialog.title = title;
+  dialog.fileName = fileName;
+  dialog.filter = filter;
+  return RunFileDialog(editor.prompts(), dialog);
+}
+
+Text ChosenPath(const Editor& editor) { return editor.main.通用对话框1.fileName; }
+
+int ItemCount(const Editor& editor) { return editor.main.图标列表框->itemCount(); }
+
+void ShowNothingToSave(Editor& editor) { ShowMessageBox(editor.prompts(), Text(kNothingToSave), 0, Text("提示:")); }
+
+// Writes the document to `path` so that an existing file there is replaced
+// only once every byte is safely written. On failure the user is told, and the
+// document, its path, the title and the temporary file stay as they were.
+bool WriteDocument(Editor& editor, const Text& path) {
+  SaveResult result = SaveFileAtomically(path, editor.document.imageGroupBytes);
+  if (!result.ok) ShowWriteFailure(editor, path, result.reason);
+  return result.ok;
+}
+
+// The chosen file becomes the document, shown on the pale-pink background.
+void OpenAsDocument(Editor& editor, const Text& path) {
+  editor.document.currentPath = path;
+  LoadGroupFileAsDocument(editor);
+  editor.main.图标列表框->setBackgroundColour(kListBackgroundLoaded);
+}
+
+void Save(Editor& editor, const Text& proposedName, const Text& filter) {
+  if (ItemCount(editor) == 0) {
+    ShowNothingToSave(editor);
+    return;
+  }
+  if (editor.document.currentPath.empty()) {
+    if (!DialogRun(editor, 1, kSaveTitle, proposedName, filter)) return;
+    Text path = ChosenPath(editor);
+    if (!WriteDocument(editor, path)) return;
+    editor.document.currentPath = path;
+    LoadGroupFileAsDocument(editor);
+    editor.main.按钮4->setEnabled(false);
+    return;
+  }
+  // The timer disables 按钮4 on its next tick, as the title no longer ends with ")".
+  if (!WriteDocument(editor, editor.document.currentPath)) return;
+  LoadGroupFileAsDocument(editor);
+}
+
+// Save As; `appendExtension` is the button's ".qil" added to the chosen path.
+void SaveAs(Editor& editor, const Text& filter, bool appendExtension) {
+  if (ItemCount(editor) == 0) {
+    ShowNothingToSave(editor);
+    return;
+  }
+  Text proposed = editor.document.currentPath.empty()
+                      ? Text(kDefaultName)
+                      : JoinTexts(PathFileName(editor, editor.document.currentPath, 0), kCopySuffix);
+  if (!DialogRun(editor, 1, kSaveTitle, proposed, filter)) return;
+  Text target = ChosenPath(editor);
+  if (appendExtension) {
+    target += ".qil";
+    // The dialog asked about the name it returned, not about this one.
+    if (PathExists(target) && !ConfirmReplace(editor, target)) return;
+  }
+  if (!WriteDocument(editor, target)) return;
+  editor.document.currentPath = target;
+  SetMainCaption(editor, TitleSaved(target));
+  LoadGroupFileAsDocument(editor);
+  editor.main.按钮4->setEnabled(false);
+}
+
+void Delete(Editor& editor) {
+  ImageGroupRemove(editor.document.imageGroupBytes, editor.main.图标列表框->selectedIndex());
+  RefreshIconList(editor);
+  editor.main.图标列表框->setBackgroundColour(ItemCount(editor) == 0 ? kListBackgroundIdle : kListBackgroundLoaded);
+}
+
+}  // namespace
+
+void OnOpenButton(Editor& editor) {
+  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
+  OpenAsDocument(editor, ChosenPath(editor));
+}
+
+void OnOpenMenu(Editor& editor) {
+  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
+  Text path = ChosenPath(editor);
+  if (ItemCount(editor) != 0) {
+    int answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), kButtonsYesNoCancel | kIconQuestion,
+                                Text("提示:"));
+    if (answer != kResultNo) return;  // merging does not exist; Yes and Cancel change nothing
+    OpenAsDocument(editor, path);
+    editor.main.按钮4->setEnabled(true);
+    return;
+  }
+  OpenAsDocument(editor, path);
+}
+
+void OnSaveButton(Editor& editor) { Save(editor, kDefaultNameButton, kSaveFilterButton); }
+void OnSaveMenu(Editor& editor) { Save(editor, kDefaultName, kSaveFilterMenu); }
+void OnSaveAsButton(Editor& editor) { SaveAs(editor, kSaveFilterButton, true); }
+void OnSaveAsMenu(Editor& editor) { SaveAs(editor, kSaveFilterMenu, false); }
+
+void OnDeleteButton(Editor& editor) {
+  if (ItemCount(editor) == 0) {
+    ShowMessageBox(editor.prompts(), Text(kNothingToDelete), 0, Text("提示:"));
+    return;
+  }
+  if (editor.main.图标列表框->selectedIndex() == -1) {
+    ShowMessageBox(editor.prompts(), Text(kNoSelection), kIconInformation, Text("提示"));
+    return;
+  }
+  Delete(editor);
+}
+
+// The context menu offers this only while an image is selected.
+void OnDeleteMenu(Editor& editor) { Delete(editor); }
+
+LeavingOutcome SaveBeforeLeaving(Editor& editor) {
+  if (ItemCount(editor) == 0) {
+    ShowNothingToSave(editor);
+    return LeavingOutcome::NothingToSave;
+  }
+  Text path = editor.document.currentPath;
+  if (path.empty()) {
+    if (!DialogRun(editor, 1, kSaveTitle, kDefaultName, kSaveFilterButton)) return LeavingOutcome::Cancelled;
+    path = ChosenPath(editor);
+  }
+  if (!WriteDocument(editor, path)) return LeavingOutcome::WriteFailed;
+  editor.document.currentPath = path;
+  IconList& list = *editor.main.图标列表框;
+  list.clearItems();
+  Bytes bytes = ReadFileBytes(path);
+  list.setImageGroup(bytes);
+  editor.document.imageGroupBytes = std::move(bytes);
+  SetMainCaption(editor, TitleSaved(path));
+  RebuildItems(editor);
+  return LeavingOutcome::Saved;
+}
+
+std::optional<bool> OnMainCloseRequest(Editor& editor) {
+  if (!IsModified(editor)) return std::nullopt;
+  int answer =
+      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
+  if (answer == kResultCancel) return false;
+  if (answer == kResultNo) return true;
+  if (answer == kResultYes) {
+    switch (SaveBeforeLeaving(editor)) {
+      case LeavingOutcome::Saved: return true;
+      case LeavingOutcome::NothingToSave: return std::nullopt;
+      // Leaving now would lose the changes the user just asked to keep.
+      case LeavingOutcome::Cancelled:
+      case LeavingOutcome::WriteFailed: return false;
+    }
+  }
+  return std::nullopt;
+}
+
+void OnExitCommand(Editor& editor) {
+  if (!IsModified(editor)) {
+    EndProgram(editor, 0);
+    return;
+  }
+  int answer =
+      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
+  if (answer == kResultNo) {
+    EndProgram(editor, 0);
+    return;
+  }
+  if (answer == kResultYes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
+}
+
+Text PathFileName(Editor& editor, const Text& path, int mode) {
+  PathNameResult result = PathFileNameOf(path, mode);
+  switch (result.problem) {
+    case PathNameProblem::WrongShape:
+      ShowPathShapeError(editor);
+      return kInputError;
+    case PathNameProblem::NetworkPathWithoutHost:
+      ShowMessageBox(editor.prompts(), Text("您输入的网络路径错误,原因是没有网址而直接输入的文件名称!"), 0);
+      return kInputError;
+    case PathNameProblem::None: break;
+  }
+  return result.name;
+}
+
+}  // namespace tilvane

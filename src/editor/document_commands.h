@@ -1,0 +1,31 @@
+// Open, Save, Save As and Delete, each as a button and as a menu item, and the
+// save question asked when the editor is left with unsaved changes.
+#pragma once
+
+#include <optional>
+
+#include "editor/editor.h"
+
+namespace tilvane {
+
+void OnOpenButton(Editor& editor);
+void OnOpenMenu(Editor& editor);
+void OnSaveButton(Editor& editor);
+void OnSaveMenu(Editor& editor);
+void OnSaveAsButton(Editor& editor);
+void OnSaveAsMenu(Editor& editor);
+void OnDeleteButton(Editor& editor);
+void OnDeleteMenu(Editor& editor);
+
+enum class LeavingOutcome { Saved, NothingToSave, Cancelled, WriteFailed };
+LeavingOutcome SaveBeforeLeaving(Editor& editor);
+
+// Close request: false keeps the window open; true or no value lets it close.
+std::optional<bool> OnMainCloseRequest(Editor& editor);
+void OnExitCommand(Editor& editor);
+
+// The file name of `path` without its extension (mode 0) or with it (mode 1);
+// a path of the wrong shape shows an error box and gives "输入错误".
+Text PathFileName(Editor& editor, const Text& path, int mode);
+
+}  // namespace tilvane

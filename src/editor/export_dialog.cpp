@@ -1,0 +1,118 @@
+#include "editor/export_dialog.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+
+#include "core/export/picture.h"
+#include "core/files.h"
+#include "editor/icon_list.h"
+#include "editor/layout.h"
+#include "editor/messages.h"
+#include "editor/widgets.h"
+#include "editor/windows.h"
+
+namespace tilvane {
+
+namespace {
+
+constexpr const char* kNothingToExport = "当前图片组中图片数量为0或未载入图片组,无法导出图片!";
+constexpr const char* kSelectFirst = "请选择要导出的图片！";
+constexpr const char* kNoImageToExport = "没有可导出的图片:请先在图标列表中选择一张图片。";
+constexpr const char* kExportDone = "导出图片文件操作已完成";
+
+Colour FillColour(const Editor& editor) { return editor.exportDialog.颜色选择器1->colour(); }
+
+void ShowDialog(Editor& editor) {
+  ExportDialog* dialog = editor.exportDialog.window;
+  dialog->show();
+  dialog->raise();
+}
+
+Bytes RenderSelected(const Editor& editor, Colour fill) {
+  const IconList& list = *editor.main.图标列表框;
+  return ImageGroupPicture(list.imageGroup(), list.selectedIndex(), fill);
+}
+
+}  // namespace
+
+// The preview shows the very bytes an export would write; its "picture"
+// property holds them.
+void RefreshExportPreview(Editor& editor, Colour fill) {
+  Bytes picture = RenderSelected(editor, fill);
+  QLabel* box = editor.exportDialog.图片框1;
+  QByteArray bytes(reinterpret_cast<const char*>(picture.data()), static_cast<qsizetype>(picture.size()));
+  box->setProperty("picture", bytes);
+  QImage image;
+  if (!picture.empty()) image.loadFromData(bytes, "BMP");
+  if (image.isNull()) {
+    box->clear();
+    return;
+  }
+  // Larger pictures are shrunk to fit the 32 x 32 box; smaller ones are centred.
+  if (image.width() > box->width() || image.height() > box->height()) {
+    image = image.scaled(box->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  box->setPixmap(QPixmap::fromImage(image));
+}
+
+void OnExportCommand(Editor& editor) {
+  const IconList& list = *editor.main.图标列表框;
+  if (list.itemCount() == 0) {
+    ShowMessageBox(editor.prompts(), Text(kNothingToExport), 0, Text("提示:"));
+    return;
+  }
+  if (list.selectedIndex() == -1) {
+    ShowMessageBox(editor.prompts(), Text(kSelectFirst), kIconWarning, Text("警告:"));
+    return;
+  }
+  ShowDialog(editor);
+  RefreshExportPreview(editor, FillColour(editor));
+}
+
+void OnIconListDoubleClick(Editor& editor) {
+  ShowDialog(editor);
+  RefreshExportPreview(editor, FillColour(editor));
+}
+
+void OnIconListCurrentChanged(Editor& editor) {
+  if (editor.exportDialog.window->isVisible()) RefreshExportPreview(editor, FillColour(editor));
+}
+
+void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColour(editor)); }
+
+void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, MakeColor(240, 240, 240)); }
+
+bool OnExportDialogCloseRequest(Editor& editor) {
+  editor.exportDialog.window->hide();
+  return false;
+}
+
+void OnExportDialogClose(Editor& editor) { editor.exportDialog.window->hide(); }
+
+void OnExportConfirm(Editor& editor) {
+  CommonDialog& dialog = editor.exportDialog.通用对话框1;
+  dialog.SetKind(1);
+  dialog.title = "请选择要保存的文件名：";
+  dialog.fileName.clear();
+  dialog.filter = "位图(BMP)|*.bmp";
+  dialog.defaultExtension = "bmp";
+  if (!RunFileDialog(editor.prompts(), dialog)) return;
+  Bytes bmp = RenderSelected(editor, FillColour(editor));
+  Text path = dialog.fileName;
+  // An empty file reported as a finished export would be a failure passed off as success.
+  if (bmp.empty()) {
+    ShowMessageBox(editor.prompts(), Text(kNoImageToExport), kIconWarning, Text("提示:"));
+    return;
+  }
+  SaveResult result = SaveFileAtomically(path, bmp);
+  if (!result.ok) {
+    ShowWriteFailure(editor, path, result.reason);
+    return;
+  }
+  ShowMessageBox(editor.prompts(), Text(kExportDone), kIconInformation, Text("提示:"));
+  editor.exportDialog.window->hide();
+}
+
+}  // namespace tilvane

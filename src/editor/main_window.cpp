@@ -1,0 +1,169 @@
+#include "editor/main_window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/files.h"
+#include "core/music/background_tune.h"
+#include "core/music/player.h"
+#include "editor/drop_target.h"
+#include "editor/event_table.h"
+#include "editor/export_dialog.h"
+#include "editor/icon_list.h"
+#include "editor/widgets.h"
+#include "editor/windows.h"
+
+namespace tilvane {
+
+namespace {
+
+template <typename T>
+T* Control(QWidget* window, const char* name) {
+  return window->findChild<T*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
+}
+
+void BuildFileMenu(Editor& editor) {
+  MainControls& c = editor.main;
+  c.文件 = new QMenu(QStringLiteral("文件"), c.window);
+  c.文件->setObjectName(QStringLiteral("文件"));
+  QAction** targets[] = {&c.打开图片组, &c.保存图片组, &c.图组另存为, nullptr, &c.添加图片,
+                       &c.删除图片,   &c.导出图片,   &c.关闭音乐,   nullptr, &c.退出};
+  std::size_t i = 0;
+  for (const MenuItemLayout& item : kFileMenuLayout) {
+    QAction** target = targets[i++];
+    if (!target) {
+      c.文件->addSeparator();
+      continue;
+    }
+    // The shortcut text is shown after a tab; no key is bound to it.
+    QString caption = QString::fromUtf8(item.caption);
+    if (*item.shortcut) caption += QLatin1Char('\t') + QString::fromUtf8(item.shortcut);
+    *target = c.文件->addAction(caption);
+    (*target)->setObjectName(QString::fromUtf8(item.name));
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Editor> LoadEditor(EditorServices services) {
+  auto editor = std::make_unique<Editor>();
+  editor->services = std::move(services);
+  MainControls& c = editor->main;
+  c.window = new MainWindow();
+  c.按钮1 = Control<QPushButton>(c.window, "按钮1");
+  c.按钮2 = Control<QPushButton>(c.window, "按钮2");
+  c.按钮3 = Control<QPushButton>(c.window, "按钮3");
+  c.按钮4 = Control<QPushButton>(c.window, "按钮4");
+  c.按钮5 = Control<QPushButton>(c.window, "按钮5");
+  c.图标列表框 = Control<IconList>(c.window, "图标列表框");
+  c.图标列表框->setBackgroundColour(kMainWindowLayout.background);
+  c.时钟1 = new QTimer(c.window);
+  c.时钟1->setObjectName(QStringLiteral("时钟1"));
+  c.时钟1->setInterval(200);
+  c.拖放对象1 = new DropTarget(c.window);
+  c.拖放对象1->setObjectName(QStringLiteral("拖放对象1"));
+  BuildFileMenu(*editor);
+
+  BindMainWindowEvents(*editor);
+  c.时钟1->start();
+  OnMainCreated(*editor);
+  return editor;
+}
+
+bool LoadExportDialog(Editor& editor) {
+  ExportControls& c = editor.exportDialog;
+  if (c.window) return true;
+  c.window = new ExportDialog(editor.main.window);
+  c.标签1 = Control<QLabel>(c.window, "标签1");
+  c.标签2 = Control<QLabel>(c.window, "标签2");
+  c.标签3 = Control<QLabel>(c.window, "标签3");
+  c.图片框1 = Control<QLabel>(c.window, "图片框1");
+  c.颜色选择器1 = Control<ColourPicker>(c.window, "颜色选择器1");
+  c.按钮1 = Control<QPushButton>(c.window, "按钮1");
+  c.按钮2 = Control<QPushButton>(c.window, "按钮2");
+  BindExportDialogEvents(editor);
+  OnExportDialogCreated(editor);
+  return true;
+}
+
+void OnMainCreated(Editor& editor) {
+  MainControls& c = editor.main;
+  QWidget* listWindow = c.图标列表框->viewport();
+  c.拖放对象1->Register(listWindow);
+  LoadExportDialog(editor);
+  editor.exportDialog.window->setVisible(false);
+  c.按钮3->setEnabled(false);
+  c.按钮4->setEnabled(false);
+  c.按钮5->setEnabled(false);
+  if (editor.services.music) editor.services.music->PlayMidi(-1, std::nullopt, {BackgroundTune()});
+}
+
+void OnMainResized(Editor& editor) {
+  MainControls& c = editor.main;
+  QSize outer = OuterSize(c.window);
+  double width = outer.width();
+  double height = outer.height();
+  auto truncate = [](double v) { return static_cast<int>(v); };
+  c.图标列表框->resize(truncate(width - 45), truncate(height - 37));
+  auto setTop = [](QWidget* w, int top) { w->move(w->x(), top); };
+  setTop(c.按钮5, truncate(height - 102));
+  setTop(c.按钮3, truncate((c.按钮1->y() + c.按钮5->y()) / 2.0));
+  setTop(c.按钮2, truncate((c.按钮3->y() + c.按钮1->y()) / 2.0));
+  setTop(c.按钮4, truncate((c.按钮3->y() + c.按钮5->y()) / 2.0));
+}
+
+void OnTimerTick(Editor& editor) {
+  MainControls& c = editor.main;
+  IconList& list = *c.图标列表框;
+  int n = list.itemCount();
+  if (n == 0) {
+    c.按钮3->setEnabled(false);
+    c.按钮5->setEnabled(false);
+    c.图组另存为->setEnabled(false);
+    SetMainCaption(editor, TitleIdle());
+    RemoveFile(TempImageGroupPath());
+    editor.document.imageGroupBytes = ToBytes(0);
+  } else if (list.selectedIndex() == -1) {
+    c.按钮3->setEnabled(false);
+    c.按钮5->setEnabled(true);
+    c.图组另存为->setEnabled(true);
+  }
+  if (list.selectedIndex() > -1) {
+    c.按钮3->setEnabled(true);
+    c.按钮5->setEnabled(true);
+    c.图组另存为->setEnabled(true);
+  }
+  if (TextEquals(MainCaption(editor), TitleIdle())) {
+    c.按钮4->setEnabled(false);
+    c.保存图片组->setEnabled(false);
+    list.setBackgroundColour(kListBackgroundIdle);
+    return;
+  }
+  bool canSave = list.itemCount() != 0 && RightText(MainCaption(editor), 1) == ")";
+  c.按钮4->setEnabled(canSave);
+  c.保存图片组->setEnabled(canSave);
+}
+
+void OnMainDestroyed(Editor& editor) {
+  RemoveFile(TempImageGroupPath());
+  EndProgram(editor, 0);
+}
+
+void OnIconListRightClick(Editor& editor, QPoint globalPosition) {
+  MainControls& c = editor.main;
+  bool selected = c.图标列表框->selectedIndex() != -1;
+  c.删除图片->setEnabled(selected);
+  c.导出图片->setEnabled(selected);
+  ShowPopupMenu(editor, globalPosition + QPoint(3, 3));
+}
+
+void ShowPopupMenu(Editor& editor, QPoint globalPosition) { editor.main.文件->popup(globalPosition); }
+
+void OnCloseMusicCommand(Editor& editor) {
+  if (editor.services.music) editor.services.music->StopMusic();
+}
+
+}  // namespace tilvane

@@ -1,0 +1,29 @@
+// The main window's own handlers, and loading the editor: both windows built
+// from their layouts, the context menu, and the event table.
+#pragma once
+
+#include <QPoint>
+#include <memory>
+
+#include "editor/editor.h"
+
+namespace tilvane {
+
+// Builds the main window and its controls, binds every event, starts the
+// timer and runs OnMainCreated. The window is not shown yet.
+std::unique_ptr<Editor> LoadEditor(EditorServices services);
+
+void OnMainCreated(Editor& editor);
+void OnMainResized(Editor& editor);
+void OnTimerTick(Editor& editor);
+void OnMainDestroyed(Editor& editor);
+void OnIconListRightClick(Editor& editor, QPoint globalPosition);
+void OnCloseMusicCommand(Editor& editor);
+
+// Creates the export dialog, owned by the main window, hidden.
+bool LoadExportDialog(Editor& editor);
+
+// Shows the menu "文件" as a context menu at the given screen position.
+void ShowPopupMenu(Editor& editor, QPoint globalPosition);
+
+}  // namespace tilvane

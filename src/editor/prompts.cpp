@@ -1,0 +1,46 @@
+#include "editor/prompts.h"
+
+namespace tilvane {
+
+int ShowMessageBox(Prompts& prompts, const Text& text, int flags, std::optional<Text> caption) {
+  return prompts.MessageBox(text, flags, caption ? *caption : Text(kDefaultMessageCaption));
+}
+
+int ShowMessageBox(Prompts& prompts, int number, int flags, std::optional<Text> caption) {
+  return ShowMessageBox(prompts, ToText(number), flags, std::move(caption));
+}
+
+int ShowMessageBox(Prompts& prompts, bool value, int flags, std::optional<Text> caption) {
+  return ShowMessageBox(prompts, ToText(value), flags, std::move(caption));
+}
+
+bool RunFileDialog(Prompts& prompts, CommonDialog& dialog) {
+  if (dialog.kind != 0 && dialog.kind != 1) return false;  // font and colour dialogs are never used
+  auto chosen = prompts.FileDialog(dialog);
+  if (!chosen) return false;
+  dialog.fileName = *chosen;
+  return true;
+}
+
+std::vector<FilterEntry> ParseDialogFilter(const Text& filter) {
+  std::vector<FilterEntry> entries;
+  if (filter.empty()) return entries;
+  Text text = filter;
+  if (text.size() < 2 || text.compare(text.size() - 2, 2, "||") != 0) text += "||";
+  std::vector<Text> elements;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '|') {
+      elements.push_back(text.substr(begin, i - begin));
+      begin = i + 1;
+    }
+  }
+  // Pairs end at the first empty description (the terminating "||").
+  for (std::size_t i = 0; i + 1 < elements.size(); i += 2) {
+    if (elements[i].empty()) break;
+    entries.push_back({elements[i], elements[i + 1]});
+  }
+  return entries;
+}
+
+}  // namespace tilvane

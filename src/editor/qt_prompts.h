@@ -1,0 +1,14 @@
+// The real prompts: QMessageBox and QFileDialog.
+#pragma once
+
+#include "editor/prompts.h"
+
+namespace tilvane {
+
+class QtPrompts : public Prompts {
+ public:
+  int MessageBox(const Text& text, int flags, const Text& caption) override;
+  std::optional<Text> FileDialog(const CommonDialog& dialog) override;
+};
+
+}  // namespace tilvane

@@ -1,0 +1,144 @@
+#include "editor/widgets.h"
+
+#include <QColorDialog>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tilvane {
+
+namespace {
+
+QColor QColorOf(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+Colour ColourOf(const QColor& c) { return static_cast<Colour>(c.red() | (c.green() << 8) | (c.blue() << 16)); }
+
+QIcon SwatchIcon(Colour c, QSize size) {
+  QPixmap pixmap(size);
+  pixmap.fill(QColorOf(c));
+  QPainter painter(&pixmap);
+  painter.setPen(QColor(96, 96, 96));
+  painter.drawRect(0, 0, size.width() - 1, size.height() - 1);
+  return QIcon(pixmap);
+}
+
+QStringList CharactersOf(const QString& text) {
+  QStringList characters;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;  // mnemonic marks are not drawn
+    if (text[i].isHighSurrogate() && i + 1 < text.size()) {
+      characters << text.mid(i, 2);
+      ++i;
+    } else {
+      characters << QString(text[i]);
+    }
+  }
+  return characters;
+}
+
+void DrawColumn(QPainter& painter, const QRect& area, const QStringList& lines) {
+  QFontMetrics metrics(painter.font());
+  int lineHeight = metrics.height();
+  int top = area.top() + (area.height() - lineHeight * static_cast<int>(lines.size())) / 2;
+  for (const QString& line : lines) {
+    painter.drawText(QRect(area.left(), top, area.width(), lineHeight), Qt::AlignHCenter | Qt::AlignVCenter, line);
+    top += lineHeight;
+  }
+}
+
+}  // namespace
+
+QString QStringOf(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+Text TextOf(const QString& text) {
+  QByteArray bytes = text.toUtf8();
+  return Text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+ColumnButton::ColumnButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+QStringList ColumnButton::lines() const { return CharactersOf(text()); }
+
+bool ColumnButton::captionFits() const {
+  QFontMetrics metrics(font());
+  // The face is the button less its bevel: one pixel of frame on each side.
+  return metrics.height() * lines().size() <= height() - 2 && metrics.maxWidth() <= width() - 2;
+}
+
+void ColumnButton::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+  DrawColumn(painter, rect(), lines());
+}
+
+VerticalLabel::VerticalLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+void VerticalLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::WindowText));
+  QFontMetrics metrics(font());
+  int lineHeight = metrics.height();
+  int y = 0;
+  for (const QString& line : CharactersOf(text())) {
+    painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop, line);
+    y += lineHeight;
+  }
+}
+
+const std::vector<Colour>& ColourPicker::Swatches() {
+  static const std::vector<Colour> swatches = {
+      0x00F0F0F0, 0x00FFFFFF, 0x00C0C0C0, 0x00808080, 0x00000000, 0x000000FF, 0x000080FF, 0x0000FFFF,
+      0x0000FF00, 0x00008000, 0x00FFFF00, 0x00FF0000, 0x00800000, 0x00FF00FF, 0x00800080, 0x00004080,
+  };
+  return swatches;
+}
+
+ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent), colour_(Swatches().front()) {
+  setIconSize(QSize(22, 16));
+  for (Colour c : Swatches()) addItem(SwatchIcon(c, iconSize()), QString(), QVariant::fromValue(c));
+  addItem(QStringLiteral("…"));
+  setItemData(customEntry(), QStringLiteral("其他颜色…"), Qt::ToolTipRole);
+  chooseCustomColour = [this](Colour start) -> std::optional<Colour> {
+    QColor chosen = QColorDialog::getColor(QColorOf(start), this, QStringLiteral("颜色"));
+    if (!chosen.isValid()) return std::nullopt;
+    return ColourOf(chosen);
+  };
+  // activated is the user's choice; programmatic changes of the current index do not count.
+  connect(this, &QComboBox::activated, this, [this](int index) { Choose(index); });
+  ShowCurrent();
+}
+
+void ColourPicker::setColour(Colour colour) {
+  colour_ = colour & 0x00FFFFFF;
+  ShowCurrent();
+}
+
+void ColourPicker::Choose(int index) {
+  Colour before = colour_;
+  if (index == customEntry()) {
+    auto chosen = chooseCustomColour ? chooseCustomColour(colour_) : std::nullopt;
+    if (chosen) colour_ = *chosen & 0x00FFFFFF;
+  } else if (index >= 0) {
+    colour_ = itemData(index).value<Colour>();
+  }
+  ShowCurrent();  // also restores the previous colour after a cancelled dialog
+  if (colour_ != before && onColourChanged) onColourChanged();
+}
+
+// Selects the swatch of the current colour; a custom colour gets a swatch of
+// its own just before the last entry.
+void ColourPicker::ShowCurrent() {
+  int found = findData(QVariant::fromValue(colour_));
+  if (found < 0) {
+    int customSwatch = static_cast<int>(Swatches().size());
+    if (count() > customSwatch + 1) removeItem(customSwatch);
+    insertItem(customSwatch, SwatchIcon(colour_, iconSize()), QString(), QVariant::fromValue(colour_));
+    found = customSwatch;
+  }
+  setCurrentIndex(found);
+}
+
+}  // namespace tilvane

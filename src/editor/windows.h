@@ -1,0 +1,52 @@
+// The two top-level windows. Their behaviour lives in plain handler functions;
+// these classes only turn Qt's window events into calls of those handlers.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "editor/layout.h"
+
+namespace tilvane {
+
+class MainWindow : public QWidget {
+ public:
+  MainWindow();
+  // Answers a close request: false keeps the window open.
+  std::function<bool()> onCloseRequest;
+  std::function<void()> onResized;
+  // Runs once, when the window has closed for good.
+  std::function<void()> onDestroyed;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool destroyed_ = false;
+  bool sized_ = false;
+};
+
+class ExportDialog : public QWidget {
+ public:
+  explicit ExportDialog(QWidget* owner);
+  // Answers a close request from the close box: false keeps the window.
+  std::function<bool()> onCloseRequest;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool sized_ = false;
+};
+
+// Outer sizes (frame included), as the layouts and the resize arithmetic use them.
+QSize OuterSize(const QWidget* window);
+void SetOuterSize(QWidget* window, int width, int height);
+void CentreOnScreen(QWidget* window);
+// Applies a window layout's caption, size and colours, and builds its controls.
+void BuildWindow(QWidget* window, const WindowLayout& layout);
+
+}  // namespace tilvane

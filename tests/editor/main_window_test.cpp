@@ -1,0 +1,261 @@
+// The main window as a user meets it: layout, start-up state, the timer, the
+// resize arithmetic, the context menu and the keys that do nothing.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include "core/files.h"
+#include "editor/export_dialog.h"
+#include "editor/icon_list.h"
+#include "editor/main_window.h"
+#include "editor/refresh.h"
+#include "editor/support/harness.h"
+#include "editor/widgets.h"
+#include "editor/windows.h"
+
+using namespace tilvane;
+using tilvane::testing::Harness;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void controlsCarryTheirNamesCaptionsAndGeometry() {
+    Harness h;
+    MainWindow* w = h.editor().main.window;
+    struct Expected {
+      const char* name;
+      const char* caption;
+      int top;
+    };
+    for (Expected e : {Expected{"按钮1", "打开文件", 1}, Expected{"按钮2", "加入图片", 64},
+                       Expected{"按钮3", "删除图片", 127}, Expected{"按钮4", "保存图组", 190},
+                       Expected{"按钮5", "另存为…", 253}}) {
+      auto* button = w->findChild<ColumnButton*>(QString::fromUtf8(e.name));
+      QVERIFY2(button, e.name);
+      QCOMPARE(button->text(), QString::fromUtf8(e.caption));
+      QCOMPARE(button->geometry(), QRect(1, e.top, 28, 64));
+      QCOMPARE(button->lines().size(), 4);
+    }
+    auto* list = w->findChild<IconList*>(QStringLiteral("图标列表框"));
+    QVERIFY(list);
+    QCOMPARE(list->pos(), QPoint(30, 0));
+    QCOMPARE(list->viewMode(), QListView::IconMode);
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(!list->isSortingEnabled());
+    QVERIFY(!list->dragEnabled());
+    QCOMPARE(list->selectedIndex(), -1);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Tilvane"));
+    QCOMPARE(w->palette().color(QPalette::Window), QColor(255, 242, 242));
+    QVERIFY(w->findChild<QTimer*>(QStringLiteral("时钟1")));
+    QVERIFY(w->findChild<QObject*>(QStringLiteral("拖放对象1")));
+  }
+
+  void shownWindowHasTheLayoutsOuterSizeAndIsCentred() {
+    Harness h;
+    MainWindow* w = h.editor().main.window;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCOMPARE(OuterSize(w), QSize(503, 366));
+    QRect screen = w->screen()->availableGeometry();
+    QVERIFY(qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
+    // The resize handler has laid the list out from the window's outer size.
+    QCOMPARE(h.editor().main.图标列表框->size(), QSize(503 - 45, 366 - 37));
+  }
+
+  void columnCaptionsFitAtTheDefaultFontAndNotAtALargeOne() {
+    Harness h;
+    auto* button = static_cast<ColumnButton*>(h.editor().main.按钮1);
+    QFont normal(QStringLiteral("WenQuanYi Micro Hei"), 9);
+    button->setFont(normal);
+    QVERIFY2(button->captionFits(), "four characters one per line fit a 28 x 64 button at 9 pt");
+    QFont large = normal;
+    large.setPointSize(16);
+    button->setFont(large);
+    QVERIFY(!button->captionFits());
+  }
+
+  void freshStartIsIdleAndTurnsTheListGreyOnTheFirstTick() {
+    Harness h;
+    MainControls& c = h.editor().main;
+    QCOMPARE(h.Caption(), Text("Tilvane"));
+    QVERIFY(c.按钮1->isEnabled());
+    QVERIFY(c.按钮2->isEnabled());
+    QVERIFY(!c.按钮3->isEnabled());
+    QVERIFY(!c.按钮4->isEnabled());
+    QVERIFY(!c.按钮5->isEnabled());
+    QVERIFY(!h.editor().exportDialog.window->isVisible());
+    QCOMPARE(c.图标列表框->backgroundColour(), 0x00F2F2FFu);
+    h.Tick();
+    QCOMPARE(c.图标列表框->backgroundColour(), 0x00C8C8C8u);
+    QCOMPARE(c.图标列表框->palette().color(QPalette::Base), QColor(200, 200, 200));
+    QVERIFY(!c.保存图片组->isEnabled());
+    QVERIFY(!c.图组另存为->isEnabled());
+    QCOMPARE(h.editor().document.imageGroupBytes, ToBytes(0));
+    VERIFY_PROMPTS(h);
+  }
+
+  void timerFollowsSelectionAndTheUnsavedMark() {
+    Harness h;
+    MainControls& c = h.editor().main;
+    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(3);
+    RefreshIconList(h.editor());
+    QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
+    h.Tick();
+    QVERIFY(!c.按钮3->isEnabled());
+    QVERIFY(c.按钮4->isEnabled());
+    QVERIFY(c.按钮5->isEnabled());
+    QVERIFY(c.保存图片组->isEnabled());
+    QVERIFY(c.图组另存为->isEnabled());
+    h.Select(1);
+    h.Tick();
+    QVERIFY(c.按钮3->isEnabled());
+    // A saved title turns Save off on the next tick.
+    SetMainCaption(h.editor(), TitleSaved("/g/a.qil"));
+    h.Tick();
+    QVERIFY(!c.按钮4->isEnabled());
+    QVERIFY(!c.保存图片组->isEnabled());
+    // A saved document whose path ends with ")" counts as modified.
+    SetMainCaption(h.editor(), TitleSaved("/g/copy (2)"));
+    QVERIFY(IsModified(h.editor()));
+    h.Tick();
+    QVERIFY(c.按钮4->isEnabled());
+  }
+
+  void emptyListReturnsTheWindowToIdle() {
+    Harness h;
+    MainControls& c = h.editor().main;
+    h.editor().document.currentPath = "/g/a.qil";
+    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(0);
+    RefreshIconList(h.editor());
+    QVERIFY(PathExists(TempImageGroupPath()));
+    QCOMPARE(h.ItemCount(), 0);
+    QCOMPARE(h.Caption(), Text("Tilvane  /g/a.qil  临时数据(未保存)"));
+    h.Tick();
+    QCOMPARE(h.Caption(), Text("Tilvane"));
+    QVERIFY(!PathExists(TempImageGroupPath()));
+    QCOMPARE(h.editor().document.imageGroupBytes, ToBytes(0));
+    QCOMPARE(h.editor().document.currentPath, Text("/g/a.qil"));
+    QVERIFY(!c.按钮3->isEnabled());
+    QVERIFY(!c.按钮4->isEnabled());
+    QVERIFY(!c.按钮5->isEnabled());
+    QVERIFY(!c.图组另存为->isEnabled());
+    QCOMPARE(c.图标列表框->backgroundColour(), 0x00C8C8C8u);
+  }
+
+  void resizeMovesTheButtonsWithTruncatedArithmetic() {
+    Harness h;
+    MainControls& c = h.editor().main;
+    SetOuterSize(c.window, 503, 102);
+    OnMainResized(h.editor());
+    QCOMPARE(c.按钮5->y(), 0);
+    QCOMPARE(c.按钮3->y(), 0);
+    QCOMPARE(c.按钮2->y(), 0);
+    QCOMPARE(c.按钮4->y(), 0);
+    QCOMPARE(c.按钮1->y(), 1);
+    SetOuterSize(c.window, 600, 400);
+    OnMainResized(h.editor());
+    QCOMPARE(c.按钮5->y(), 298);
+    QCOMPARE(c.按钮3->y(), 149);  // (1 + 298) / 2 = 149.5
+    QCOMPARE(c.按钮2->y(), 75);   // (149 + 1) / 2
+    QCOMPARE(c.按钮4->y(), 223);  // (149 + 298) / 2 = 223.5
+    QCOMPARE(c.图标列表框->size(), QSize(555, 363));
+    QCOMPARE(c.图标列表框->pos(), QPoint(30, 0));
+    for (QPushButton* b : {c.按钮1, c.按钮2, c.按钮3, c.按钮4, c.按钮5}) {
+      QCOMPARE(b->x(), 1);
+      QCOMPARE(b->size(), QSize(28, 64));
+    }
+  }
+
+  void shortcutKeysDoNothing() {
+    Harness h;
+    MainWindow* w = h.editor().main.window;
+    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(2);
+    RefreshIconList(h.editor());
+    h.Select(0);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    for (auto key : {Qt::Key_O, Qt::Key_S, Qt::Key_A, Qt::Key_W, Qt::Key_E}) {
+      QTest::keyClick(h.editor().main.图标列表框, key, Qt::ControlModifier);
+    }
+    QTest::keyClick(h.editor().main.图标列表框, Qt::Key_Delete);
+    QCOMPARE(h.ItemCount(), 2);
+    QCOMPARE(h.exitCode, -1);
+    QVERIFY(h.prompts.shownBoxes.empty());
+    QVERIFY(h.prompts.shownDialogs.empty());
+    // The shortcut texts are still shown after a tab in the menu.
+    QCOMPARE(h.editor().main.打开图片组->text(), QStringLiteral("打开图片组(&O)\tCtrl+O"));
+    QCOMPARE(h.editor().main.添加图片->text(), QStringLiteral("添加图片(&A)"));
+    QVERIFY(h.editor().main.打开图片组->shortcut().isEmpty());
+  }
+
+  void contextMenuGreysDeleteAndExportWithoutSelection() {
+    Harness h;
+    MainControls& c = h.editor().main;
+    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(2);
+    RefreshIconList(h.editor());
+    OnIconListRightClick(h.editor(), QPoint(100, 100));
+    QVERIFY(c.文件->isVisible());
+    QCOMPARE(c.文件->pos(), QPoint(103, 103));
+    QVERIFY(!c.删除图片->isEnabled());
+    QVERIFY(!c.导出图片->isEnabled());
+    QVERIFY(c.打开图片组->isEnabled());
+    c.文件->hide();
+    h.Select(1);
+    OnIconListRightClick(h.editor(), QPoint(10, 10));
+    QVERIFY(c.删除图片->isEnabled());
+    QVERIFY(c.导出图片->isEnabled());
+    // The chosen item runs its handler: deleting image 1.
+    c.删除图片->trigger();
+    QCOMPARE(h.ItemCaptions(), std::vector<Text>{"0"});
+    c.文件->hide();
+  }
+
+  void menuItemsAreInOrderWithSeparators() {
+    Harness h;
+    QStringList captions;
+    for (QAction* a : h.editor().main.文件->actions()) captions << (a->isSeparator() ? "-" : a->text().section('\t', 0, 0));
+    QCOMPARE(captions, (QStringList{"打开图片组(&O)", "保存图片组(&S)", "图组另存为(&V)", "-", "添加图片(&A)",
+                                    "删除图片(&D)", "导出图片(&W)", "关闭音乐(&M)", "-", "退出(&E)"}));
+  }
+
+  void exportDialogSurvivesItsCloseBox() {
+    Harness h;
+    ExportDialog* dialog = h.editor().exportDialog.window;
+    QVERIFY(dialog->parentWidget() == h.editor().main.window);
+    QVERIFY(dialog->windowFlags().testFlag(Qt::Tool));
+    QVERIFY(!dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QCOMPARE(OuterSize(dialog), QSize(221, 130));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    // The close box goes through the window system, which makes the event spontaneous.
+    dialog->windowHandle()->close();
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(h.editor().exportDialog.按钮1 != nullptr);
+    OnIconListDoubleClick(h.editor());
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("按钮1"))->text(), QStringLiteral("确定(&O)"));
+  }
+
+  void destroyingTheWindowRemovesTheTemporaryFileAndEnds() {
+    Harness h;
+    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(1);
+    RefreshIconList(h.editor());
+    SetMainCaption(h.editor(), TitleSaved("/g/a.qil"));
+    QVERIFY(PathExists(TempImageGroupPath()));
+    h.editor().main.window->show();
+    QVERIFY(h.editor().main.window->close());
+    QVERIFY(!PathExists(TempImageGroupPath()));
+    QCOMPARE(h.exitCode, 0);
+    VERIFY_PROMPTS(h);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,77 @@
+#include "editor/support/harness.h"
+
+#include <QListWidget>
+#include <fstream>
+
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup/default_group.h"
+#include "editor/icon_list.h"
+#include "editor/main_window.h"
+#include "editor/widgets.h"
+#include "editor/windows.h"
+
+namespace tilvane::testing {
+
+Harness::Harness(MidiPlayer* music) {
+  hadTmpdir_ = qEnvironmentVariableIsSet("TMPDIR");
+  oldTmpdir_ = qgetenv("TMPDIR");
+  qputenv("TMPDIR", (root_.path() + "/tmp").toUtf8());
+  QDir().mkpath(root_.path() + "/tmp");
+  QDir().mkpath(root_.path() + "/files");
+  EditorServices services;
+  services.prompts = &prompts;
+  services.music = music;
+  services.quit = [this](int code) { exitCode = code; };
+  editor_ = LoadEditor(std::move(services));
+}
+
+Harness::~Harness() {
+  editor_.reset();
+  if (hadTmpdir_) qputenv("TMPDIR", oldTmpdir_);
+  else qunsetenv("TMPDIR");
+}
+
+Text Harness::Folder() const { return TextOf(root_.path() + "/files"); }
+Text Harness::PathOf(const Text& name) const { return Folder() + "/" + name; }
+void Harness::Tick() { OnTimerTick(*editor_); }
+Text Harness::Caption() const { return MainCaption(*editor_); }
+int Harness::ItemCount() const { return editor_->main.图标列表框->itemCount(); }
+void Harness::Select(int index) { editor_->main.图标列表框->setSelectedIndex(index); }
+
+std::vector<Text> Harness::ItemCaptions() const {
+  std::vector<Text> captions;
+  const IconList& list = *editor_->main.图标列表框;
+  for (int i = 0; i < list.count(); ++i) captions.push_back(TextOf(list.item(i)->text()));
+  return captions;
+}
+
+std::uint32_t ImageColour(int k) {
+  return 0x00102030u + static_cast<std::uint32_t>(k) * 0x00050301u;
+}
+
+Bytes MakeGroup(int count) {
+  ImageList list = *DecodeImageGroup(DefaultImageGroup());
+  list.images.clear();
+  for (int k = 0; k < count; ++k) {
+    Image image;
+    image.pixels.assign(list.PixelsPerImage(), ImageColour(k));
+    image.mask.assign(list.PixelsPerImage(), 0);
+    image.pixels[0] = 0;
+    image.mask[0] = 1;
+    AppendImage(list, std::move(image));
+  }
+  return *EncodeImageGroup(list);
+}
+
+std::uint32_t ColourOfImage(const Bytes& group, int k) {
+  auto list = DecodeImageGroup(group);
+  if (!list || k < 0 || static_cast<std::size_t>(k) >= list->images.size()) return 0xFFFFFFFF;
+  return PixelRgb(*list, list->images[static_cast<std::size_t>(k)], 33);
+}
+
+void WriteFile(const Text& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace tilvane::testing

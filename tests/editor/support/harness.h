@@ -1,0 +1,60 @@
+// A real editor on the offscreen platform with scripted prompts, its own
+// temporary folder (TMPDIR) and no music unless a test asks for it.
+#pragma once
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "editor/editor.h"
+#include "editor/support/scripted_prompts.h"
+
+namespace tilvane::testing {
+
+class Harness {
+ public:
+  explicit Harness(MidiPlayer* music = nullptr);
+  ~Harness();
+
+  Editor& editor() { return *editor_; }
+  ScriptedPrompts prompts;
+
+  // A path inside this harness's folder (not the temporary folder).
+  Text PathOf(const Text& name) const;
+  Text Folder() const;
+  void Tick();
+  Text Caption() const;
+  // The items' captions in order.
+  std::vector<Text> ItemCaptions() const;
+  int ItemCount() const;
+  void Select(int index);
+
+  // Set by EndProgram through the quit service; -1 while the program runs.
+  int exitCode = -1;
+
+ private:
+  QTemporaryDir root_;
+  QByteArray oldTmpdir_;
+  bool hadTmpdir_ = false;
+  std::unique_ptr<Editor> editor_;
+};
+
+// Fails the current QtTest function when the prompts saw anything unexpected
+// or a scripted answer was never used.
+#define VERIFY_PROMPTS(harness)                                                     \
+  do {                                                                              \
+    const auto problems_ = (harness).prompts.Problems();                            \
+    QVERIFY2(problems_.empty(), problems_.empty() ? "" : problems_.front().c_str()); \
+  } while (false)
+
+// Groups to work with: `count` images of 32 x 32 at 32 bits with a mask, image
+// k filled with a colour of its own (ImageColour(k)) and its top-left pixel
+// transparent over black.
+Bytes MakeGroup(int count);
+std::uint32_t ImageColour(int k);  // 0x00RRGGBB
+// The colour of pixel (1, 1) of image k in a group, 0x00RRGGBB.
+std::uint32_t ColourOfImage(const Bytes& group, int k);
+
+void WriteFile(const Text& path, const Bytes& bytes);
+
+}  // namespace tilvane::testing

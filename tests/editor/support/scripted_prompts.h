@@ -1,0 +1,53 @@
+// Prompts that answer from a script, in order, and check every box and dialog
+// against what the test expected. Anything unexpected is recorded as a failure.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/prompts.h"
+
+namespace tilvane::testing {
+
+struct ExpectedBox {
+  Text text;
+  int flags;
+  Text caption;
+  int answer;
+};
+
+struct ExpectedDialog {
+  int kind;
+  Text title;
+  std::optional<Text> answer;  // nothing: the user cancels
+};
+
+class ScriptedPrompts : public Prompts {
+ public:
+  void ExpectBox(Text text, int flags, Text caption, int answer = kResultOk);
+  void ExpectDialog(int kind, Text title, std::optional<Text> answer);
+
+  int MessageBox(const Text& text, int flags, const Text& caption) override;
+  std::optional<Text> FileDialog(const CommonDialog& dialog) override;
+
+  // Every box and dialog that was shown, in order.
+  std::vector<ExpectedBox> shownBoxes;
+  std::vector<CommonDialog> shownDialogs;
+  // What went differently from the script; empty when all went as expected.
+  std::vector<std::string> failures;
+
+  // Failures plus every expectation the run never reached.
+  std::vector<std::string> Problems() const;
+  void Clear();
+
+ private:
+  struct Step {
+    std::optional<ExpectedBox> box;
+    std::optional<ExpectedDialog> dialog;
+  };
+  std::deque<Step> script_;
+};
+
+}  // namespace tilvane::testing
