@@ -2,3 +2,6 @@
 if(TARGET intake_commands_test)
   add_dependencies(intake_commands_test intake_fixtures)
 endif()
+if(TARGET export_dialog_test)
+  add_dependencies(export_dialog_test intake_fixtures)
+endif()
