@@ -15,3 +15,9 @@ foreach(consumer core_tests intake_bench)
     add_dependencies(${consumer} intake_fixtures)
   endif()
 endforeach()
+
+# libFuzzer's coverage guidance needs the library under test instrumented too,
+# not only the fuzz target's own file.
+if(TILVANE_LIBFUZZER)
+  target_compile_options(tilvane_core PRIVATE -fsanitize=fuzzer-no-link)
+endif()
