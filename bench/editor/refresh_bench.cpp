@@ -1,0 +1,77 @@
+// RefreshIconList on groups of 1,000 and 10,000 images (write the temporary
+// file, read it back, decode, rebuild every item), with a plain write and read
+// of the same bytes as the reference.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "core/files.h"
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup/default_group.h"
+#include "editor/icon_list.h"
+#include "editor/main_window.h"
+#include "editor/qt_prompts.h"
+#include "editor/refresh.h"
+
+namespace {
+
+tilvane::Bytes GroupOf(int count) {
+  tilvane::ImageList list = *tilvane::DecodeImageGroup(tilvane::DefaultImageGroup());
+  list.images.clear();
+  for (int k = 0; k < count; ++k) {
+    tilvane::Image image;
+    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
+    image.mask.assign(list.PixelsPerImage(), 0);
+    tilvane::AppendImage(list, std::move(image));
+  }
+  return *tilvane::EncodeImageGroup(list);
+}
+
+tilvane::Editor& SharedEditor() {
+  static tilvane::QtPrompts prompts;
+  static std::unique_ptr<tilvane::Editor> editor = [] {
+    tilvane::EditorServices services;
+    services.prompts = &prompts;
+    services.quit = [](int) {};
+    return tilvane::LoadEditor(std::move(services));
+  }();
+  return *editor;
+}
+
+void BM_RefreshIconList(benchmark::State& state) {
+  tilvane::Editor& editor = SharedEditor();
+  editor.document.imageGroupBytes = GroupOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    tilvane::RefreshIconList(editor);
+    QCoreApplication::processEvents();
+  }
+  state.counters["items"] = editor.main.图标列表框->itemCount();
+}
+BENCHMARK(BM_RefreshIconList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void BM_WriteAndReadSameBytes(benchmark::State& state) {
+  tilvane::Bytes bytes = GroupOf(static_cast<int>(state.range(0)));
+  tilvane::Text path = tilvane::TempImageGroupPath();
+  for (auto _ : state) {
+    tilvane::WriteFileBytes(path, bytes);
+    benchmark::DoNotOptimize(tilvane::ReadFileBytes(path));
+  }
+}
+BENCHMARK(BM_WriteAndReadSameBytes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir temp;
+  qputenv("TMPDIR", temp.path().toUtf8());
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,70 @@
+// Time from process start to the main window shown, for the editor and for a
+// bare Qt window program, alternating in the same run. Prints the medians and
+// their ratio.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+long long MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// Milliseconds from fork to the probe's "shown" timestamp, or -1.
+double RunOnce(const std::string& probe, const char* mode) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return -1;
+  long long start = MonotonicNanoseconds();
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeEnds[1], 1);
+    close(pipeEnds[0]);
+    execl(probe.c_str(), probe.c_str(), mode, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  char buffer[64] = {};
+  ssize_t n = read(pipeEnds[0], buffer, sizeof buffer - 1);
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return (std::stoll(buffer) - start) / 1e6;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string probe = argc > 1 ? argv[1] : "./startup_probe";
+  int runs = argc > 2 ? std::atoi(argv[2]) : 15;
+  std::vector<double> editor, bare;
+  RunOnce(probe, "editor");  // warm the file cache for both
+  RunOnce(probe, "bare");
+  for (int i = 0; i < runs; ++i) {
+    double e = RunOnce(probe, "editor");
+    double b = RunOnce(probe, "bare");
+    if (e < 0 || b < 0) {
+      std::fprintf(stderr, "startup_probe failed\n");
+      return 1;
+    }
+    editor.push_back(e);
+    bare.push_back(b);
+  }
+  double me = Median(editor), mb = Median(bare);
+  std::printf("start to window shown, median of %d: editor %.1f ms, bare Qt window %.1f ms, ratio %.2f\n", runs, me,
+              mb, me / mb);
+  return 0;
+}

@@ -1,0 +1,10 @@
+# Benchmarks of the editor itself (they need Qt, so they live apart from bench/*_bench.cpp).
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+  add_executable(startup_probe bench/editor/startup_probe.cpp)
+  target_link_libraries(startup_probe PRIVATE tilvane_editor Qt6::Test)
+  add_executable(startup_bench bench/editor/startup_bench.cpp)
+  add_dependencies(startup_bench startup_probe)
+  add_executable(refresh_bench bench/editor/refresh_bench.cpp)
+  target_link_libraries(refresh_bench PRIVATE tilvane_editor benchmark::benchmark)
+endif()
