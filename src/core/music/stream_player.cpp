@@ -111,11 +111,11 @@ void MidiStreamPlayer::StopOutput() {
     std::lock_guard lock(mutex_);
     playing_ = false;
     loaded_ = false;
-    // A pass that ended by itself has every buffer back and nothing queued;
-    // leaving the output alone lets its last notes ring into the next pass.
-    needStop = outputState_ != OutputState::Closed;
+    // Only buffers still out need a stop. A pass that ended by itself has
+    // them all back; leaving the output alone then lets its last notes ring
+    // into the next pass instead of cutting them off.
+    needStop = doneCount_ < 2 && outputState_ != OutputState::Closed;
     if (needStop && outputState_ != OutputState::Ending) outputState_ = OutputState::Stopping;
-    if (needStop && doneCount_ >= 2) outputState_ = OutputState::Closed;
   }
   if (needStop) {
     output_.Stop();
@@ -126,6 +126,7 @@ void MidiStreamPlayer::StopOutput() {
     outputState_ = OutputState::Closed;
   }
   outputState_ = OutputState::Running;
+  doneCount_ = 2;
   for (StreamBuffer& buffer : buffers_) {
     buffer.Clear();
     buffer.prepared = false;

@@ -74,7 +74,7 @@ class MidiStreamPlayer : private StreamOutputListener {
   bool ranOut_ = false;
   StreamBuffer buffers_[2];
   int current_ = 0;
-  int doneCount_ = 0;
+  int doneCount_ = 2;  // buffers not out with the output
   OutputState outputState_ = OutputState::Running;
   bool playing_ = false;
   WakeEvent* passEnded_ = nullptr;
