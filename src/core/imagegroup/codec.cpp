@@ -1,5 +1,7 @@
 #include "core/imagegroup/codec.h"
 
+#include <algorithm>
+#include <bit>
 #include <limits>
 #include <new>
 
@@ -139,7 +141,8 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
 std::uint32_t LargestValue(unsigned bits) { return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1; }
 
 // Every check that makes a list impossible to write, or one that would not
-// decode back to itself.
+// decode back to itself, apart from mask entries, which are checked while
+// they are packed.
 bool CanEncode(const ImageList& list) {
   if (list.version != kImageListVersion) return false;
   if (list.images.size() > list.capacity) return false;
@@ -160,9 +163,6 @@ bool CanEncode(const ImageList& list) {
       for (std::uint32_t value : image.pixels) any |= value;
       if ((any & ~largest) != 0) return false;
     }
-    std::uint8_t anyMask = 0;
-    for (std::uint8_t bit : image.mask) anyMask |= bit;
-    if (anyMask > 1) return false;
   }
   return true;
 }
@@ -211,40 +211,80 @@ void AppendStreamHeader(Bytes& out, const ImageList& list) {
   for (std::int16_t overlay : list.overlays) AppendU16(out, static_cast<std::uint16_t>(overlay));
 }
 
-void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
-  const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
-  AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
-  for (std::uint32_t entry : list.palette) AppendU32(out, entry);
-  const std::size_t start = out.size();
-  out.resize(start + size.colourBytes);  // zero: free slots and row padding
+// Appends the pixel rows of a tiled bitmap bottom row first, each assembled in
+// a small zeroed buffer so that the output is written once, front to back.
+// `putRow(buffer, image, x0, y)` writes row y of an image at pixel x0; its
+// results are ORed together and returned.
+template <typename PutRow>
+unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height, std::size_t stride, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
-  for (std::size_t i = 0; i < list.images.size(); ++i) {
-    const std::uint32_t* pixels = list.images[i].pixels.data();
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      std::uint8_t* row = out.data() + start + StoredRow(size.height, th, i, y) * size.colourStride;
-      pixel_rows::WriteRow(row, list.bitsPerPixel, x0, tw, pixels + y * tw);
+  const std::size_t count = list.images.size();
+  Bytes row(stride);
+  unsigned any = 0;
+  for (std::size_t stored = 0; stored < height; ++stored) {
+    const std::size_t fromTop = height - 1 - stored;
+    const std::size_t first = (fromTop / th) * kTilesPerRow;
+    if (first >= count) {
+      out.insert(out.end(), stride, 0);  // a row of free slots only
+      continue;
+    }
+    std::fill(row.begin(), row.end(), 0);
+    for (std::size_t i = first; i < std::min(count, first + kTilesPerRow); ++i)
+      any |= putRow(row.data(), list.images[i], (i % kTilesPerRow) * tw, fromTop % th);
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return any;
+}
+
+// The common case of 32-bit pixels on a little-endian machine: every tile row
+// is already laid out as stored, and 32-bit rows never need padding.
+void AppendTileRows32(Bytes& out, const ImageList& list, std::uint32_t height) {
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  const std::size_t count = list.images.size();
+  for (std::size_t stored = 0; stored < height; ++stored) {
+    const std::size_t fromTop = height - 1 - stored;
+    const std::size_t first = (fromTop / th) * kTilesPerRow;
+    for (std::size_t i = first; i < first + kTilesPerRow; ++i) {
+      if (i < count) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(list.images[i].pixels.data() + (fromTop % th) * tw);
+        out.insert(out.end(), bytes, bytes + 4 * tw);
+      } else {
+        out.insert(out.end(), 4 * tw, 0);
+      }
     }
   }
 }
 
-void AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
+void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
+  const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
+  AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
+  for (std::uint32_t entry : list.palette) AppendU32(out, entry);
+  if (list.bitsPerPixel == 32 && std::endian::native == std::endian::little) {
+    AppendTileRows32(out, list, size.height);
+    return;
+  }
+  const std::size_t tw = list.tileWidth;
+  const unsigned bits = list.bitsPerPixel;
+  AppendTileRows(out, list, size.height, size.colourStride,
+                 [tw, bits](std::uint8_t* row, const Image& image, std::size_t x0, std::size_t y) {
+                   pixel_rows::WriteRow(row, bits, x0, tw, image.pixels.data() + y * tw);
+                   return 0u;
+                 });
+}
+
+// False when a mask entry was neither 0 nor 1; `out` is then of no use.
+bool AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
   AppendBmpHeaders(out, size.width, size.height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
   AppendU32(out, 0x00000000);  // entry 0: black, opaque
   AppendU32(out, 0x00FFFFFF);  // entry 1: white, transparent
-  const std::size_t start = out.size();
-  out.resize(start + size.maskBytes);
   const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
-  for (std::size_t i = 0; i < list.images.size(); ++i) {
-    const std::uint8_t* mask = list.images[i].mask.data();
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      std::uint8_t* row = out.data() + start + StoredRow(size.height, th, i, y) * size.maskStride;
-      pixel_rows::PackBits(row, x0, tw, mask + y * tw);
-    }
-  }
+  const unsigned any = AppendTileRows(out, list, size.height, size.maskStride,
+                                      [tw](std::uint8_t* row, const Image& image, std::size_t x0, std::size_t y) {
+                                        return unsigned{pixel_rows::PackBits(row, x0, tw, image.mask.data() + y * tw)};
+                                      });
+  return any <= 1;
 }
 
 }  // namespace
@@ -275,7 +315,7 @@ std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
     out.reserve(total);
     AppendStreamHeader(out, list);
     AppendColourBitmap(out, list, *size);
-    if (list.HasMask()) AppendMaskBitmap(out, list, *size);
+    if (list.HasMask() && !AppendMaskBitmap(out, list, *size)) return std::nullopt;
     return out;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

@@ -26,24 +26,59 @@ void UnpackBits(const std::uint8_t* row, std::size_t x0, std::size_t count, T* o
   for (; i < count && ((x0 + i) & 7) != 0; ++i) out[i] = (row[(x0 + i) >> 3] >> (7 - ((x0 + i) & 7))) & 1;
   for (; i + 8 <= count; i += 8) {
     const auto& bits = kUnpackedBits[row[(x0 + i) >> 3]];
-    for (int k = 0; k < 8; ++k) out[i + k] = bits[k];
+    if constexpr (sizeof(T) == 1) {
+      std::memcpy(out + i, bits.data(), 8);
+    } else {
+      for (int k = 0; k < 8; ++k) out[i + k] = bits[k];
+    }
   }
   for (; i < count; ++i) out[i] = (row[(x0 + i) >> 3] >> (7 - ((x0 + i) & 7))) & 1;
 }
 
-// ORs `count` one-bit values into `row` from pixel x0 on (the row starts
-// zeroed, and neighbouring tiles may share a byte).
+// Eight one-byte values of 0 or 1 as one packed byte, the first value in the
+// top bit. Multiplying gathers bit 0 of every byte into the top byte.
+inline std::uint8_t PackEight(const std::uint8_t* values) {
+  std::uint64_t word;
+  std::memcpy(&word, values, 8);
+  if constexpr (std::endian::native != std::endian::little) word = __builtin_bswap64(word);
+  return static_cast<std::uint8_t>(((word & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56);
+}
+
+// ORs `count` one-bit values (bit 0 of each) into `row` from pixel x0 on: the
+// row starts zeroed, and neighbouring tiles may share a byte. Returns the OR
+// of all values, so that callers can tell whether any was more than 1.
 template <typename T>
-void PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values) {
+T PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values) {
+  T any = 0;
+  std::uint64_t anyEight = 0;  // OR of the values taken eight at a time
   std::size_t i = 0;
-  for (; i < count && ((x0 + i) & 7) != 0; ++i)
+  for (; i < count && ((x0 + i) & 7) != 0; ++i) {
+    any |= values[i];
     row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
-  for (; i + 8 <= count; i += 8) {
-    unsigned byte = 0;
-    for (int k = 0; k < 8; ++k) byte |= (static_cast<unsigned>(values[i + k]) & 1) << (7 - k);
-    row[(x0 + i) >> 3] = static_cast<std::uint8_t>(byte);
   }
-  for (; i < count; ++i) row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
+  for (; i + 8 <= count; i += 8) {
+    if constexpr (sizeof(T) == 1) {
+      std::uint64_t word;
+      std::memcpy(&word, values + i, 8);
+      anyEight |= word;
+      row[(x0 + i) >> 3] = PackEight(values + i);
+    } else {
+      unsigned byte = 0;
+      for (int k = 0; k < 8; ++k) {
+        any |= values[i + k];
+        byte |= (static_cast<unsigned>(values[i + k]) & 1) << (7 - k);
+      }
+      row[(x0 + i) >> 3] = static_cast<std::uint8_t>(byte);
+    }
+  }
+  for (; i < count; ++i) {
+    any |= values[i];
+    row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
+  }
+  anyEight |= anyEight >> 32;
+  anyEight |= anyEight >> 16;
+  anyEight |= anyEight >> 8;
+  return static_cast<T>(any | static_cast<T>(anyEight & 0xFF));
 }
 
 // Reads `count` pixel values of `bits` per pixel from pixel x0 of `row`, as
