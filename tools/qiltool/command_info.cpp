@@ -1,0 +1,105 @@
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "commands.h"
+#include "core/imagegroup/codec.h"
+#include "exit_codes.h"
+#include "group_edits.h"
+#include "json_text.h"
+#include "tool_files.h"
+
+namespace tilvane::qiltool {
+
+namespace {
+
+constexpr std::uint32_t kNoBackground = 0xFFFFFFFF;
+constexpr std::uint32_t kNoKeyColour = 0xFF000000;
+
+// The container's colour word, which the decoder skips.
+std::uint32_t KeyColourWord(const Bytes& bytes) {
+  return bytes[4] | std::uint32_t{bytes[5]} << 8 | std::uint32_t{bytes[6]} << 16 | std::uint32_t{bytes[7]} << 24;
+}
+
+Text Hex(std::uint32_t value, int digits) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%0*X", digits, value);
+  return buffer;
+}
+
+// "none" for the word that means no colour, RRGGBB for a colour, and the raw
+// word for anything else a foreign writer may have stored.
+Text ColourWordText(std::uint32_t word, std::uint32_t none) {
+  if (word == none) return "none";
+  return (word >> 24) == 0 ? ColourText(word) : Hex(word, 8);
+}
+
+Text ColourWordJson(std::uint32_t word, std::uint32_t none) {
+  return word == none ? Text("null") : JsonString(ColourWordText(word, none));
+}
+
+Text DepthText(const ImageList& list) {
+  Text text = std::to_string(list.bitsPerPixel) + " bits";
+  if ((list.flags & kDepthCodeBits) == 0) text += " (display default)";
+  return text;
+}
+
+Text OverlaysText(const ImageList& list) {
+  Text text;
+  bool any = false;
+  for (std::int16_t overlay : list.overlays) {
+    if (overlay != -1) any = true;
+    text += (text.empty() ? "" : " ") + std::to_string(overlay);
+  }
+  return any ? text : Text("none");
+}
+
+void PrintText(const Text& path, const ImageList& list, std::uint32_t keyWord) {
+  std::cout << path << '\n'
+            << "  version       " << Hex(list.version, 4) << '\n'
+            << "  images        " << list.images.size() << '\n'
+            << "  capacity      " << list.capacity << '\n'
+            << "  grow step     " << list.growStep << '\n'
+            << "  tile size     " << list.tileWidth << 'x' << list.tileHeight << '\n'
+            << "  colour depth  " << DepthText(list) << '\n'
+            << "  mask          " << (list.HasMask() ? "yes" : "no") << '\n'
+            << "  background    " << ColourWordText(list.backColour, kNoBackground) << '\n'
+            << "  overlays      " << OverlaysText(list) << '\n'
+            << "  key colour    " << ColourWordText(keyWord, kNoKeyColour) << '\n';
+}
+
+void PrintJson(const Text& path, const ImageList& list, std::uint32_t keyWord) {
+  Text overlays;
+  for (std::int16_t overlay : list.overlays) overlays += (overlays.empty() ? "" : ", ") + std::to_string(overlay);
+  std::cout << "{\"file\": " << JsonString(path) << ", \"version\": " << list.version
+            << ", \"images\": " << list.images.size() << ", \"capacity\": " << list.capacity
+            << ", \"growStep\": " << list.growStep << ", \"tileWidth\": " << list.tileWidth
+            << ", \"tileHeight\": " << list.tileHeight << ", \"bitsPerPixel\": " << list.bitsPerPixel
+            << ", \"depthCode\": " << (list.flags & kDepthCodeBits) << ", \"mask\": " << (list.HasMask() ? "true" : "false")
+            << ", \"background\": " << ColourWordJson(list.backColour, kNoBackground) << ", \"overlays\": [" << overlays
+            << "], \"keyColour\": " << ColourWordJson(keyWord, kNoKeyColour) << "}\n";
+}
+
+}  // namespace
+
+int RunInfo(const Arguments& args) {
+  const Text& path = args.operands[0];
+  std::optional<Bytes> bytes = ReadInput(path);
+  if (!bytes) return kExitBadInput;
+  DecodeError error;
+  std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
+  if (!list) {
+    Report(path, error.reason);
+    return kExitBadInput;
+  }
+  // A decoded group is longer than its 8-byte container header.
+  const std::uint32_t keyWord = KeyColourWord(*bytes);
+  if (args.Has("--json")) {
+    PrintJson(path, *list, keyWord);
+  } else {
+    PrintText(path, *list, keyWord);
+  }
+  return kExitOk;
+}
+
+}  // namespace tilvane::qiltool

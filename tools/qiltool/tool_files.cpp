@@ -1,0 +1,77 @@
+#include "tool_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include "core/files.h"
+
+namespace tilvane::qiltool {
+
+void Report(const Text& file, const Text& reason) {
+  std::cerr << "qiltool: " << file << ": " << reason << '\n';
+}
+
+std::optional<Bytes> ReadInput(const Text& path) {
+  if (path.empty()) {
+    Report(path, "empty file name");
+    return std::nullopt;
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    Report(path, std::strerror(errno));
+    return std::nullopt;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    Report(path, S_ISDIR(info.st_mode) ? "is a folder, not a file" : "not a regular file");
+    ::close(fd);
+    return std::nullopt;
+  }
+  Bytes bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  std::uint8_t chunk[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Report(path, std::strerror(errno));
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+std::optional<ImageList> LoadGroup(const Text& path) {
+  std::optional<Bytes> bytes = ReadInput(path);
+  if (!bytes) return std::nullopt;
+  DecodeError error;
+  std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
+  if (!list) Report(path, error.reason);
+  return list;
+}
+
+bool WriteOutput(const Text& path, ByteSpan bytes) {
+  SaveResult saved = SaveFileAtomically(path, bytes);
+  if (!saved.ok) Report(path, "cannot write: " + saved.reason);
+  return saved.ok;
+}
+
+bool SaveGroup(const Text& path, const ImageList& list) {
+  std::optional<Bytes> encoded = EncodeImageGroup(list);
+  if (!encoded) {
+    Report(path, "the group cannot be encoded (too large for the format)");
+    return false;
+  }
+  return WriteOutput(path, *encoded);
+}
+
+}  // namespace tilvane::qiltool
