@@ -367,7 +367,7 @@ std::vector<Part> Arrange() {
       if (IsBridge(s)) {
         static const int kSwell[] = {70, -1, 90, -1, 110, -1, 90, 120};
         if (kSwell[bar.index] > 0) strings.expression.push_back({t, kSwell[bar.index]});
-      } else if (s == Section::C3 && bar.index == 0) {
+      } else if ((s == Section::C3 || s == Section::Outro) && bar.index == 0) {
         strings.expression.push_back({t, 127});
       }
     }
@@ -478,7 +478,7 @@ SmfTrackWriter ConductorTrack() {
   track.Text(0, 0x03, "Tilvane - a small tune for a small editor");
   track.Text(0, 0x02,
              "Composed for the Tilvane image-group editor by its developers. Free to play, loop and change with "
-             "the editor. D major, 4/4, about 166 beats per minute; two gentle bridges take it a touch slower."
+             "the editor. D major, 4/4, about 166 beats a minute; two gentle bridges take it a bit slower."
              "Form: a tom pickup, verse (flute), bridge (clarinet and choir), chorus, verse (clarinet and piano), chorus, bridge, chorus, last verse (marimba), outro and a closing chord.");
   const std::uint8_t timeSignature[] = {0x04, 0x02, 0x18, 0x08};
   track.Meta(0, 0x58, timeSignature);

@@ -11,9 +11,6 @@ namespace tilvane {
 
 namespace {
 
-// A pass shorter than this played nothing worth hearing (every tune failed or
-// was empty); the next one waits, so that a broken setup cannot spin a core.
-constexpr std::chrono::milliseconds kShortestRealPass{100};
 // The pass-ended wait also looks at the state this often, as a safety net
 // should a wake-up ever be missed.
 constexpr std::chrono::milliseconds kPassWaitSlice{500};
@@ -84,28 +81,29 @@ void MidiPlayer::Run() {
     MidiStreamPlayer stream(*output);
     std::chrono::milliseconds retryDelay = kFirstRetryDelay;
     std::size_t next = 0;
+    // Whether this pass played any music. A pass that did not (no device,
+    // every tune broken, or tunes whose events all lie at tick 0) is followed
+    // by a wait, so that a broken setup cannot spin a core.
     bool played = false;
-    auto passStart = std::chrono::steady_clock::now();
     while (!StopRequested()) {
       if (next == tunes_.size()) {
         if (repeatCount_ > 0 && --repeatCount_ == 0) break;
         next = 0;
-        if (!played || std::chrono::steady_clock::now() - passStart < kShortestRealPass) {
+        if (!played) {
           if (WaitOrStop(retryDelay)) break;
           retryDelay = std::min(retryDelay * 2, kLongestRetryDelay);
         } else {
           retryDelay = kFirstRetryDelay;
         }
         played = false;
-        passStart = std::chrono::steady_clock::now();
       }
       ByteSpan tune = tunes_[next++];
       if (!stream.Load(tune, &wake_)) continue;
       wake_.Reset();
       if (!stream.Start()) continue;
-      played = true;
       while (!wake_.WaitFor(kPassWaitSlice, [&] { return StopRequested(); }) && !StopRequested()) {
       }
+      if (stream.PassTicks() > 0) played = true;
       if (pauseTenths_ > 0) WaitOrStop(std::chrono::milliseconds{100} * pauseTenths_);
     }
     stream.Close();

@@ -29,6 +29,11 @@ OutputState MidiStreamPlayer::State() const {
   return outputState_;
 }
 
+std::uint64_t MidiStreamPlayer::PassTicks() const {
+  std::lock_guard lock(mutex_);
+  return streamTime_;
+}
+
 bool MidiStreamPlayer::Load(ByteSpan tune, WakeEvent* passEnded) {
   StopOutput();
   std::optional<SmfFile> file = ReadSmf(tune);

@@ -48,6 +48,8 @@ class MidiStreamPlayer : private StreamOutputListener {
   void Close();
 
   OutputState State() const;
+  // Stream time in ticks of the last event handed to the output in this pass.
+  std::uint64_t PassTicks() const;
 
  private:
   // StreamOutputListener, called by the output.

@@ -57,6 +57,7 @@ class VirtualOutput : public StreamOutput {
 
   bool Open(std::uint16_t division, StreamOutputListener* listener) override {
     std::lock_guard lock(device_->mutex);
+    ++device_->counts.openAttempts;
     if (device_->failOpen) return false;
     if (!open_) ++device_->counts.opens;
     open_ = true;

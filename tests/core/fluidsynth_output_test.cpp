@@ -1,0 +1,124 @@
+#include "core/music/fluidsynth_output.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "core/music/background_tune.h"
+#include "core/music/offline_render.h"
+#include "core/music/player.h"
+#include "core/music/stream_player.h"
+#include "music_fixtures.h"
+
+namespace tilvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::QuarterNotes;
+
+FluidSynthOptions Offline() {
+  FluidSynthOptions options;
+  options.drivers.clear();
+  return options;
+}
+
+TEST(FluidSynthOutput, WithoutASoundDeviceTheSystemPlayerIsSilentAndStopsAtOnce) {
+  // This machine has no sound server and no sound card, so every pass fails.
+  ::testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStdout();
+  {
+    std::unique_ptr<MidiPlayer> player = MakeSystemMidiPlayer();
+    player->PlayMidi(-1, std::nullopt, {BackgroundTune()});
+    std::this_thread::sleep_for(300ms);
+    player->StopMusic();
+    EXPECT_EQ(player->State(), PlayerState::Idle);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(FluidSynthOutput, WithoutASoundfontOpenFailsSilently) {
+  FluidSynthOptions options;
+  options.drivers = {"file"};
+  options.soundfont = "/nonexistent/none.sf2";
+  FluidSynthOutput output(options);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(output.Open(480, nullptr));
+  EXPECT_FALSE(output.IsOpen());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(FluidSynthOutput, PlaysInRealTimeOnTheFileDriverAndEndsThePass) {
+  FluidSynthOptions options;
+  options.drivers = {"file"};  // paced in real time, written to /dev/null
+  FluidSynthOutput output(options);
+  MidiStreamPlayer stream(output);
+  WakeEvent passEnded;
+  const Bytes tune = QuarterNotes(3, 200000);  // 0.5 s
+  ASSERT_TRUE(stream.Load(tune, &passEnded));
+  ASSERT_TRUE(stream.Start());
+  EXPECT_TRUE(passEnded.WaitFor(10s, [] { return false; }));
+  // The next pass reuses the open synthesizer and can be stopped part-way.
+  passEnded.Reset();
+  const Bytes longTune = QuarterNotes(200);
+  ASSERT_TRUE(stream.Load(longTune, &passEnded));
+  ASSERT_TRUE(stream.Start());
+  std::this_thread::sleep_for(100ms);
+  stream.StopOutput();
+  EXPECT_FALSE(passEnded.IsSet());
+  stream.Close();
+  EXPECT_FALSE(output.IsOpen());
+}
+
+TEST(FluidSynthOutput, StopSilencesTheSynthesizerAtOnce) {
+  FluidSynthOutput output(Offline());
+  MidiStreamPlayer stream(output);
+  WakeEvent passEnded;
+  const Bytes tune = QuarterNotes(100);
+  ASSERT_TRUE(stream.Load(tune, &passEnded));
+  ASSERT_TRUE(stream.Start());
+  std::vector<float> left(4410), right(4410);
+  float loudest = 0;
+  for (int block = 0; block < 10; ++block) {
+    ASSERT_TRUE(output.Render(left.data(), right.data(), 4410));
+    for (float sample : left) loudest = std::max(loudest, std::abs(sample));
+  }
+  EXPECT_GT(loudest, 0.01f);
+  stream.StopOutput();
+  // Sounds-off ends every voice; a short fade of the last block at most.
+  ASSERT_TRUE(output.Render(left.data(), right.data(), 4410));
+  ASSERT_TRUE(output.Render(left.data(), right.data(), 4410));
+  for (float sample : left) EXPECT_LT(std::abs(sample), 1e-4f);
+}
+
+TEST(FluidSynthOutput, RenderRefusesALiveOrClosedOutput) {
+  FluidSynthOutput output(Offline());
+  float left[64], right[64];
+  EXPECT_FALSE(output.Render(left, right, 64));
+}
+
+TEST(OfflineRender, BackgroundTuneSoundsAndEndsWithinOnePercentOf173point5Seconds) {
+  float peak = 0;
+  long long lastLoud = -1;
+  long long frame = 0;
+  auto result = RenderTuneOffline(BackgroundTune(), {}, [&](const float* left, const float* right, int frames) {
+    for (int i = 0; i < frames; ++i, ++frame) {
+      float level = std::max(std::abs(left[i]), std::abs(right[i]));
+      peak = std::max(peak, level);
+      if (level > 1e-3f) lastLoud = frame;
+    }
+  });
+  ASSERT_TRUE(result);
+  EXPECT_TRUE(result->passEnded);
+  EXPECT_GT(peak, 0.05f);
+  EXPECT_LT(peak, 1.0f);  // no clipping
+  double passSeconds = static_cast<double>(result->passFrames) / result->sampleRate;
+  double soundEnds = static_cast<double>(lastLoud) / result->sampleRate;
+  EXPECT_NEAR(passSeconds, 173.5, 173.5 * 0.01);
+  EXPECT_NEAR(soundEnds, 173.5, 173.5 * 0.01);
+}
+
+}  // namespace
+}  // namespace tilvane
