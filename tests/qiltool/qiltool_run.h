@@ -27,8 +27,9 @@ inline std::string SlurpAndRemove(const std::string& path) {
   return text;
 }
 
-// Runs qiltool with `args`; standard output and error go to files beside
-// `scratch` so that neither can fill a pipe and stall the program.
+// Runs qiltool with `args` in the folder `scratch` (so relative names land
+// there); standard output and error go to files in it, so that neither can
+// fill a pipe and stall the program.
 inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::string& scratch) {
   const std::string outPath = scratch + "/.stdout";
   const std::string errPath = scratch + "/.stderr";
@@ -43,7 +44,7 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
   if (child == 0) {
     int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0) ::_exit(127);
+    if (out < 0 || err < 0 || ::chdir(scratch.c_str()) != 0) ::_exit(127);
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::execv(argv[0], argv.data());

@@ -1,0 +1,117 @@
+// info and check: what they print about sound and broken files, and their exit status.
+#include <gtest/gtest.h>
+
+#include "core/imagegroup/collection.h"
+#include "core/imagegroup/default_group.h"
+#include "qiltool/qiltool_fixture.h"
+
+namespace tilvane::testing {
+namespace {
+
+class QiltoolInspect : public QiltoolTest {};
+
+TEST_F(QiltoolInspect, InfoShowsEveryHeaderField) {
+  GroupShape shape;
+  shape.tileWidth = 16;
+  shape.tileHeight = 24;
+  shape.bitsPerPixel = 8;
+  shape.images = 3;
+  shape.capacity = 5;
+  const std::string path = WriteGroup("eight bit.qil", MakeList(shape));
+  ToolResult info = Run({"info", path});
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_EQ(info.out, path +
+                          "\n  version       0x0101\n  images        3\n  capacity      5\n  grow step     3\n"
+                          "  tile size     16x24\n  colour depth  8 bits\n  mask          yes\n"
+                          "  background    EFCDAB\n  overlays      2 -1 0 7\n  key colour    none\n");
+
+  ToolResult json = Run({"info", "--json", path});
+  ASSERT_EQ(json.status, 0);
+  EXPECT_EQ(json.out, "{\"file\": \"" + path +
+                          "\", \"version\": 257, \"images\": 3, \"capacity\": 5, \"growStep\": 3, \"tileWidth\": 16, "
+                          "\"tileHeight\": 24, \"bitsPerPixel\": 8, \"depthCode\": 8, \"mask\": true, "
+                          "\"background\": \"EFCDAB\", \"overlays\": [2, -1, 0, 7], \"keyColour\": null}\n");
+}
+
+TEST_F(QiltoolInspect, InfoReadsTheKeyColourAndNamesInAnyEncoding) {
+  Bytes group = DefaultImageGroup();
+  PutU32At(group, 4, 0x000000FF);  // a key colour of pure red
+  const std::string name = std::string("key\xB2\xE2\"q.qil");  // GBK bytes and a quote in the name
+  Write(name, group);
+  ToolResult info = Run({"info", name});
+  EXPECT_NE(info.out.find("key colour    FF0000\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("background    FFFFFF\n"), std::string::npos);
+  ToolResult json = Run({"info", name, "--json"});
+  EXPECT_EQ(json.out.rfind("{\"file\": \"key\xEF\xBF\xBD\xEF\xBF\xBD\\\"q.qil\"", 0), 0u) << json.out;
+  EXPECT_NE(json.out.find("\"keyColour\": \"FF0000\""), std::string::npos);
+}
+
+TEST_F(QiltoolInspect, CheckNamesWhatIsWrongWithEachBrokenFile) {
+  const Bytes sound = DefaultImageGroup();
+  Bytes lowerMagic = sound;
+  lowerMagic[0] = 'm';
+  Bytes noStream = sound;
+  noStream[8] = 'X';
+  Bytes badVersion = sound;
+  PutU16At(badVersion, 10, 0x0102);
+  Bytes shortMask(sound.begin(), sound.end() - 10);
+  Bytes overCapacity = sound;
+  PutU16At(overCapacity, 12, 7);  // 7 images in 6 slots
+  const Bytes eightBytes(sound.begin(), sound.begin() + 8);
+
+  const std::vector<std::pair<std::string, Bytes>> broken = {
+      {"lower magic.qil", lowerMagic},         {"no stream.qil", noStream},
+      {"version.qil", badVersion},             {"short mask.qil", shortMask},
+      {"over capacity.qil", overCapacity},     {"eight bytes.qil", eightBytes},
+      {"empty.qil", {}},
+  };
+  const std::vector<std::string> reasons = {
+      "not an image group",         "not an image-list stream",      "unsupported image-list version",
+      "mask bitmap pixel rows cut short", "capacity below image count", "too short for an image group",
+      "too short for an image group",
+  };
+  for (std::size_t i = 0; i < broken.size(); ++i) {
+    const std::string path = Write(broken[i].first, broken[i].second);
+    ToolResult check = Run({"check", path});
+    EXPECT_EQ(check.status, 1) << broken[i].first;
+    EXPECT_EQ(check.err, "qiltool: " + path + ": " + reasons[i] + "\n");
+    EXPECT_EQ(check.out, "");
+    EXPECT_EQ(ReadAll(path), broken[i].second) << "check must not touch " << broken[i].first;
+    EXPECT_EQ(Run({"info", path}).status, 1);
+  }
+}
+
+TEST_F(QiltoolInspect, CheckPassesOnlyWhenEveryFileDecodes) {
+  const std::string good = File("图片组 一.qil");
+  ASSERT_EQ(Run({"new", good}).status, 0);
+  const std::string other = Write("default group.qil", DefaultImageGroup());
+
+  ToolResult both = Run({"check", good, other});
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(both.out, good + ": ok, 0 images of 32x32 at 32 bits with a mask\n" + other +
+                          ": ok, 1 image of 32x32 at 32 bits with a mask\n");
+
+  ToolResult withMissing = Run({"check", good, File("缺少.qil"), File("")});
+  EXPECT_EQ(withMissing.status, 1);
+  EXPECT_NE(withMissing.out.find(good + ": ok"), std::string::npos);
+  EXPECT_NE(withMissing.err.find("qiltool: " + File("缺少.qil") + ": No such file or directory\n"), std::string::npos);
+  EXPECT_NE(withMissing.err.find("is a folder, not a file"), std::string::npos) << withMissing.err;
+}
+
+TEST_F(QiltoolInspect, NewMakesTheEditorsEmptyGroup) {
+  const std::string path = File("new group.qil");
+  ToolResult made = Run({"new", path});
+  ASSERT_EQ(made.status, 0) << made.err;
+  Bytes expected = DefaultImageGroup();
+  ASSERT_TRUE(ImageGroupRemove(expected, 0));
+  EXPECT_EQ(ReadAll(path), expected);
+  std::optional<ImageList> list = Decode(path);
+  ASSERT_TRUE(list);
+  EXPECT_TRUE(list->images.empty());
+  EXPECT_EQ(list->tileWidth, 32);
+  EXPECT_EQ(list->bitsPerPixel, 32);
+  EXPECT_TRUE(list->HasMask());
+}
+
+}  // namespace
+}  // namespace tilvane::testing
