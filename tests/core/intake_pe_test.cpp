@@ -198,5 +198,55 @@ TEST(PeResourcesTest, LoopsAndForgedSizesInTheTreeGiveNothing) {
   EXPECT_EQ(resources->ReadByIndex(kResourceTypeGroupIcon, 0), (Bytes{1, 2, 3, 4}));
 }
 
+// A tree with RT_ICON id 2 (a 16 x 16 picture) and one group listing a 32 x 32
+// picture with id 5 first, which the file does not hold, then id 2.
+Bytes PeWithMissingPicture(std::uint16_t presentId) {
+  using testing::PutU16;
+  using testing::PutU32;
+  using testing::ResourceDirectory;
+  testing::DibSpec spec;
+  spec.width = spec.height = 16;
+  spec.bits = 24;
+  spec.values.assign(256, 0x00FF00FF);
+  spec.andMask.assign(256, 0);
+  const Bytes picture = testing::WriteDib(spec);
+  Bytes tree = ResourceDirectory({{3, 0x80000000u | 32}, {14, 0x80000000u | 80}});
+  for (const Bytes& part : {ResourceDirectory({{presentId, 0x80000000u | 56}}), ResourceDirectory({{0x409, 128}}),
+                            ResourceDirectory({{1, 0x80000000u | 104}}), ResourceDirectory({{0x409, 144}})}) {
+    tree.insert(tree.end(), part.begin(), part.end());
+  }
+  const std::uint32_t pictureAt = 160;
+  const std::uint32_t groupAt = pictureAt + static_cast<std::uint32_t>(picture.size());
+  for (auto [at, size] : {std::pair{pictureAt, static_cast<std::uint32_t>(picture.size())}, std::pair{groupAt, 34u}}) {
+    PutU32(tree, 0x1000 + at);
+    PutU32(tree, size);
+    PutU32(tree, 0);
+    PutU32(tree, 0);
+  }
+  tree.insert(tree.end(), picture.begin(), picture.end());
+  for (std::uint32_t v : {0u, 1u, 2u}) PutU16(tree, v);
+  for (auto [side, id] : {std::pair{32u, 5u}, std::pair{16u, 2u}}) {
+    tree.insert(tree.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side), 0, 0});
+    PutU16(tree, 1);
+    PutU16(tree, 24);
+    PutU32(tree, static_cast<std::uint32_t>(picture.size()));
+    PutU16(tree, id);
+  }
+  return testing::WriteMinimalPe(tree);
+}
+
+TEST(PeResourcesTest, MissingPicturesArePassedOverAndAGroupWithNoneGivesNothing) {
+  Bytes image = PeWithMissingPicture(2);
+  MemoryByteSource source(image);
+  std::optional<IconPixels> icon = ReadIconForCell(source, {});
+  ASSERT_TRUE(icon) << "the 32 x 32 entry is missing, the 16 x 16 one is there";
+  EXPECT_EQ(icon->pixels[0], 0x00FF00FFu);
+  EXPECT_EQ(icon->pixels.size(), 32u * 32);
+
+  Bytes none = PeWithMissingPicture(4);
+  MemoryByteSource noneSource(none);
+  EXPECT_FALSE(ReadIconForCell(noneSource, {}));
+}
+
 }  // namespace
 }  // namespace tilvane

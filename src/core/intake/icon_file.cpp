@@ -36,10 +36,9 @@ std::optional<IconPixels> ReadExecutableIcon(ByteSource& file, const IconRequest
   if (!group) return std::nullopt;
   std::optional<std::vector<IconDirectoryEntry>> entries = ParseGroupIconDirectory(*group);
   if (!entries) return std::nullopt;
-  std::vector<bool> available(entries->size());
-  for (std::size_t i = 0; i < entries->size(); ++i) {
-    available[i] = resources->HasId(kResourceTypeIcon, static_cast<std::uint16_t>((*entries)[i].location));
-  }
+  std::vector<std::uint16_t> ids;
+  for (const IconDirectoryEntry& entry : *entries) ids.push_back(static_cast<std::uint16_t>(entry.location));
+  std::vector<bool> available = resources->HaveIds(kResourceTypeIcon, ids);
   std::optional<std::size_t> chosen = ChooseAvailable(*entries, available, request);
   if (!chosen) return std::nullopt;
   std::optional<Bytes> picture =

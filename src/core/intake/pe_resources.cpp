@@ -1,5 +1,7 @@
 #include "core/intake/pe_resources.h"
 
+#include <algorithm>
+
 #include "core/intake/span_reader.h"
 
 namespace tilvane {
@@ -145,7 +147,7 @@ std::optional<PeResources::DataEntry> PeResources::FindById(std::uint16_t type, 
 }
 
 std::optional<Bytes> PeResources::ReadData(const DataEntry& data) {
-  if (data.size == 0 || data.size > kMaxResourceBytes) return std::nullopt;
+  if (!DataPresent(data)) return std::nullopt;
   return ReadRva(data.rva, data.size);
 }
 
@@ -165,11 +167,33 @@ std::optional<Bytes> PeResources::ReadById(std::uint16_t type, std::uint16_t id)
   return ReadData(*data);
 }
 
-bool PeResources::HasId(std::uint16_t type, std::uint16_t id) {
-  std::optional<DataEntry> data = FindById(type, id);
-  if (!data || data->size == 0 || data->size > kMaxResourceBytes) return false;
-  std::optional<std::uint64_t> offset = FileOffsetOf(data->rva, data->size);
-  return offset && RangeFits(*offset, data->size, file_->Size());
+bool PeResources::DataPresent(const DataEntry& data) const {
+  if (data.size == 0 || data.size > kMaxResourceBytes) return false;
+  std::optional<std::uint64_t> offset = FileOffsetOf(data.rva, data.size);
+  return offset && RangeFits(*offset, data.size, file_->Size());
+}
+
+std::vector<bool> PeResources::HaveIds(std::uint16_t type, std::span<const std::uint16_t> ids) {
+  std::vector<bool> present(ids.size(), false);
+  std::optional<DirectoryEntry> typeEntry = FindType(type);
+  if (!typeEntry) return present;
+  std::optional<std::vector<DirectoryEntry>> names = ReadDirectory(typeEntry->Target());
+  if (!names) return present;
+  // First entry per id, looked up by binary search: a forged group of 65,535
+  // pictures must not rescan a directory of as many names for each of them.
+  std::vector<std::pair<std::uint32_t, std::size_t>> byId;
+  for (std::size_t i = 0; i < names->size(); ++i) {
+    if (!(*names)[i].IsNamed()) byId.emplace_back((*names)[i].nameOrId, i);
+  }
+  std::stable_sort(byId.begin(), byId.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t k = 0; k < ids.size(); ++k) {
+    auto it = std::lower_bound(byId.begin(), byId.end(), std::uint32_t{ids[k]},
+                               [](const auto& entry, std::uint32_t id) { return entry.first < id; });
+    if (it == byId.end() || it->first != ids[k]) continue;
+    std::optional<DataEntry> data = FirstLanguageData((*names)[it->second]);
+    present[k] = data && DataPresent(*data);
+  }
+  return present;
 }
 
 }  // namespace tilvane

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "core/intake/byte_source.h"
@@ -36,8 +37,9 @@ class PeResources {
   std::optional<Bytes> ReadByIndex(std::uint16_t type, std::size_t index);
   // The resource of `type` with numeric id `id`, in its first language.
   std::optional<Bytes> ReadById(std::uint16_t type, std::uint16_t id);
-  // Whether a resource of `type` with id `id` exists, without reading its data.
-  bool HasId(std::uint16_t type, std::uint16_t id);
+  // For each of `ids`, whether a resource of `type` with that id exists whole
+  // in the file, without reading its data; the type's directory is read once.
+  std::vector<bool> HaveIds(std::uint16_t type, std::span<const std::uint16_t> ids);
 
   bool Is64Bit() const { return is64Bit_; }
 
@@ -63,6 +65,7 @@ class PeResources {
   std::optional<DirectoryEntry> FindType(std::uint16_t type);
   std::optional<DataEntry> FirstLanguageData(const DirectoryEntry& nameEntry);
   std::optional<DataEntry> FindById(std::uint16_t type, std::uint16_t id);
+  bool DataPresent(const DataEntry& data) const;
   std::optional<Bytes> ReadData(const DataEntry& data);
 
   ByteSource* file_;
