@@ -1,0 +1,108 @@
+// merge: groups joined in order, other cell sizes and depths converted.
+#include <gtest/gtest.h>
+
+#include "qiltool/qiltool_fixture.h"
+
+namespace tilvane::testing {
+namespace {
+
+class QiltoolMerge : public QiltoolTest {};
+
+TEST_F(QiltoolMerge, JoinsGroupsOfOneFormatImageForImage) {
+  GroupShape shape;
+  shape.images = 3;
+  const ImageList first = MakeList(shape, 1);
+  shape.images = 2;
+  const ImageList second = MakeList(shape, 2);
+  const std::string a = WriteGroup("组 a.qil", first);
+  const std::string b = WriteGroup("组 b.qil", second);
+
+  ToolResult merged = Run({"merge", File("合并 组.qil"), a, b, a});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(merged.err, "");
+  EXPECT_EQ(merged.out, File("合并 组.qil") + ": 8 images from 3 groups\n");
+  std::optional<ImageList> out = Decode(File("合并 组.qil"));
+  ASSERT_TRUE(out);
+  std::vector<Image> expected = first.images;
+  expected.insert(expected.end(), second.images.begin(), second.images.end());
+  expected.insert(expected.end(), first.images.begin(), first.images.end());
+  EXPECT_EQ(out->images, expected);
+  EXPECT_EQ(out->backColour, first.backColour);
+  EXPECT_EQ(out->overlays, first.overlays);
+  EXPECT_EQ(out->bitsPerPixel, 32);
+  EXPECT_GE(out->capacity, 8);
+}
+
+// A 16 x 16, 8-bit group without a mask whose one image is a single colour.
+ImageList FlatSmallGroup(std::uint32_t rgb) {
+  GroupShape shape;
+  shape.tileWidth = 16;
+  shape.tileHeight = 16;
+  shape.bitsPerPixel = 8;
+  shape.mask = false;
+  ImageList list = MakeList(shape);
+  list.palette[5] = rgb;
+  list.images[0].pixels.assign(list.PixelsPerImage(), 5);
+  return list;
+}
+
+TEST_F(QiltoolMerge, ScalesAndConvertsOtherGroupsAndSaysSo) {
+  const std::string big = FixtureGroup("big.qil");
+  const std::string small = WriteGroup("small.qil", FlatSmallGroup(0x00123456));
+  const std::string out = File("out.qil");
+  ToolResult merged = Run({"merge", out, big, small});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(merged.err, "qiltool: " + small + ": 8-bit colours converted to 32 bits\nqiltool: " + small +
+                            ": images without a mask made wholly opaque\nqiltool: " + small +
+                            ": 16x16 images scaled to 32x32\n");
+  std::optional<ImageList> result = Decode(out);
+  std::optional<ImageList> bigList = Decode(big);
+  ASSERT_TRUE(result && bigList);
+  ASSERT_EQ(result->images.size(), bigList->images.size() + 1);
+  EXPECT_TRUE(std::equal(bigList->images.begin(), bigList->images.end(), result->images.begin()));
+  const Image& scaled = result->images.back();
+  ASSERT_EQ(scaled.pixels.size(), 32u * 32u);
+  EXPECT_EQ(scaled.pixels, std::vector<std::uint32_t>(32 * 32, 0x00123456));
+  EXPECT_EQ(scaled.mask, std::vector<std::uint8_t>(32 * 32, 0));
+}
+
+TEST_F(QiltoolMerge, KeepsADepthEveryInputShares) {
+  const ImageList flat = FlatSmallGroup(0x00ABCDEF);
+  const std::string one = WriteGroup("one.qil", flat);
+  ToolResult merged = Run({"merge", File("out.qil"), one, one});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(merged.err, "");
+  std::optional<ImageList> result = Decode(File("out.qil"));
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->bitsPerPixel, 8);
+  EXPECT_EQ(result->palette, flat.palette);
+  EXPECT_FALSE(result->HasMask());
+  EXPECT_EQ(result->images, std::vector<Image>(2, flat.images[0]));
+}
+
+TEST_F(QiltoolMerge, WritesNothingWhenAnInputDoesNotDecode) {
+  const std::string good = FixtureGroup("good.qil");
+  Bytes broken = ReadAll(good);
+  broken[0] = 'm';
+  const std::string bad = Write("bad.qil", broken);
+  ToolResult fresh = Run({"merge", File("fresh.qil"), good, bad});
+  EXPECT_EQ(fresh.status, 1);
+  EXPECT_EQ(fresh.err, "qiltool: " + bad + ": not an image group\nqiltool: " + File("fresh.qil") +
+                           ": not written, since not every input decodes\n");
+  EXPECT_FALSE(PathExists(File("fresh.qil")));
+
+  const Bytes before = ReadAll(good);
+  EXPECT_EQ(Run({"merge", good, good, File("missing.qil")}).status, 1);
+  EXPECT_EQ(ReadAll(good), before);
+}
+
+TEST_F(QiltoolMerge, OutputMayBeOneOfTheInputs) {
+  const std::string group = FixtureGroup("g.qil");
+  const std::size_t count = Decode(group)->images.size();
+  ToolResult merged = Run({"merge", group, group, group});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(Decode(group)->images.size(), 2 * count);
+}
+
+}  // namespace
+}  // namespace tilvane::testing
