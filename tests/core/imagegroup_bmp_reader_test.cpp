@@ -62,9 +62,12 @@ int Channel(const Bytes& rgb, std::size_t pixel, int channel) { return rgb[3 * p
 
 TEST(ImageGroupBitmaps, OpenInImageMagickWithEveryTileInPlace) {
   if (!HaveConvert()) GTEST_SKIP() << "ImageMagick convert is not installed";
-  for (std::uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-    const GroupShape shape{.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = bits, .images = 6, .capacity = 8,
-                           .depthCodeZero = bits == 1};
+  // Width 5 puts tiles across byte boundaries; width 16 takes the whole-byte
+  // paths of the mask and 1-bit packing.
+  for (auto [bits, tileWidth] : {std::pair<std::uint16_t, std::uint16_t>{1, 5}, {4, 5}, {8, 5}, {16, 5}, {24, 5},
+                                 {32, 5}, {1, 16}, {32, 16}}) {
+    const GroupShape shape{.tileWidth = tileWidth, .tileHeight = 3, .bitsPerPixel = bits, .images = 6,
+                           .capacity = 8, .depthCodeZero = bits == 1};
     ImageList list = MakeList(shape, bits);
     // ImageMagick may take a non-zero fourth byte of 32-bit pixels as alpha.
     if (bits == 32)

@@ -252,6 +252,18 @@ TEST(ImageGroupDecode, BitmapsMustHoldEveryFreeSlot) {
   EXPECT_EQ(DecodeImageGroup(group)->capacity, 3);
 }
 
+TEST(ImageGroupCodec, ZeroWidthTilesWithManyRowsCostNothing) {
+  // A billion rows of no bytes each: encoding must not walk them one by one.
+  ImageList list = MakeList({.tileWidth = 0, .tileHeight = 65535, .images = 0, .capacity = 65535});
+  const auto group = EncodeImageGroup(list);
+  ASSERT_TRUE(group.has_value());
+  EXPECT_EQ(U32At(*group, kColourBmpAt + 22), 65535u * 16384);
+  EXPECT_EQ(group->size(), 36u + 54 + 62);
+  auto decoded = DecodeImageGroup(*group);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(*decoded, list);
+}
+
 TEST(ImageGroupDecode, AcceptsLongerInformationHeadersAndFullColourCounts) {
   // A V5-style 124-byte header and an explicit full colour count describe the
   // same bitmap.
@@ -291,6 +303,11 @@ TEST(ImageGroupEncode, RefusesListsThatWouldNotReadBack) {
     l.tileWidth = 0;
     for (auto& image : l.images) image.pixels.clear(), image.mask.clear();
   }));
+  ImageList wide = MakeList({.tileWidth = 16, .tileHeight = 1, .images = 1});
+  wide.images[0].mask[11] = 0x10;  // inside a whole byte of mask bits
+  EXPECT_FALSE(EncodeImageGroup(wide).has_value());
+  wide.images[0].mask[11] = 1;
+  EXPECT_TRUE(EncodeImageGroup(wide).has_value());
   ImageList noMask = good;
   noMask.flags = 0x0008;
   EXPECT_FALSE(EncodeImageGroup(noMask).has_value());  // its images still carry masks
@@ -307,6 +324,13 @@ TEST(ImageGroupEncode, LargestCapacityStillFitsTheFormat) {
   auto decoded = DecodeImageGroup(*group);
   ASSERT_TRUE(decoded.has_value());
   EXPECT_EQ(decoded->capacity, 65535);
+}
+
+TEST(ImageGroupEncode, RefusesBitmapsBeyondTheFormatsSizeFields) {
+  // 262,140 pixels wide and a billion rows high, all of it free slots: the
+  // image-size fields cannot hold it, so nothing is allocated.
+  ImageList list = MakeList({.tileWidth = 65535, .tileHeight = 65535, .images = 0, .capacity = 65535});
+  EXPECT_FALSE(EncodeImageGroup(list).has_value());
 }
 
 TEST(ImageListPixels, PixelRgbReadsEveryDepthAsRedGreenBlue) {

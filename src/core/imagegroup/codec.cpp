@@ -179,15 +179,15 @@ struct BitmapSize {
 std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
   BitmapSize size;
   size.width = kTilesPerRow * list.tileWidth;
-  const std::uint64_t height = std::uint64_t{list.tileHeight} * TileRowsFor(list.capacity);
-  if (height > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
-  size.height = static_cast<std::uint32_t>(height);
+  // At most 65,535 x 16,384 rows, which the signed height field holds.
+  size.height = std::uint32_t{list.tileHeight} * TileRowsFor(list.capacity);
   size.colourStride = BmpRowStride(size.width, list.bitsPerPixel);
   size.colourBytes = size.colourStride * size.height;
   size.maskStride = list.HasMask() ? BmpRowStride(size.width, 1) : 0;
   size.maskBytes = size.maskStride * size.height;
-  // The information header holds the image size in 32 bits.
+  // The information header holds each image size in 32 bits.
   if (size.colourBytes > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  if (size.maskBytes > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
   if (size.colourBytes + size.maskBytes > std::numeric_limits<std::size_t>::max() / 2) return std::nullopt;
   return size;
 }
@@ -222,6 +222,8 @@ unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height,
   const std::size_t count = list.images.size();
   Bytes row(stride);
   unsigned any = 0;
+  // Zero-width tiles give rows of no bytes, however many rows are declared.
+  if (stride == 0) return any;
   for (std::size_t stored = 0; stored < height; ++stored) {
     const std::size_t fromTop = height - 1 - stored;
     const std::size_t first = (fromTop / th) * kTilesPerRow;
@@ -243,6 +245,7 @@ void AppendTileRows32(Bytes& out, const ImageList& list, std::uint32_t height) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
   const std::size_t count = list.images.size();
+  if (tw == 0) return;  // no bytes, however many rows are declared
   for (std::size_t stored = 0; stored < height; ++stored) {
     const std::size_t fromTop = height - 1 - stored;
     const std::size_t first = (fromTop / th) * kTilesPerRow;
