@@ -5,3 +5,18 @@ endif()
 if(TARGET export_dialog_test)
   add_dependencies(export_dialog_test intake_fixtures)
 endif()
+
+# The end-to-end walkthrough drives the real program on a private Xvfb.
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
+  add_executable(drag_source tests/e2e/drag_source.cpp)
+  target_link_libraries(drag_source PRIVATE Qt6::Widgets)
+  find_program(TILVANE_XVFB Xvfb)
+  find_program(TILVANE_XDOTOOL xdotool)
+  if(TILVANE_XVFB AND TILVANE_XDOTOOL)
+    add_test(NAME walkthrough
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/walkthrough.sh $<TARGET_FILE:tilvane>
+                     $<TARGET_FILE:drag_source> ${CMAKE_BINARY_DIR}/fixtures/intake)
+    set_tests_properties(walkthrough PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
+    add_dependencies(drag_source intake_fixtures)
+  endif()
+endif()

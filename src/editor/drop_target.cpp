@@ -63,20 +63,28 @@ bool DropTarget::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDragMoveEvent*>(event);
-      Qt::DropAction effect =
-          DropEffect(!LocalFilesOf(drag->mimeData()).empty(), drag->modifiers(), drag->possibleActions());
+      if (event->type() == QEvent::DragEnter) draggedFiles_ = LocalFilesOf(drag->mimeData());
+      Qt::DropAction effect = DropEffect(!draggedFiles_.empty(), drag->modifiers(), drag->possibleActions());
       if (effect == Qt::IgnoreAction) {
         drag->ignore();
       } else {
-        drag->setDropAction(effect);
+        // A source told "move" may delete its file; it is only ever told "copy".
+        drag->setDropAction(effect == Qt::MoveAction ? Qt::CopyAction : effect);
         drag->accept();
       }
       return true;
     }
-    case QEvent::DragLeave: return true;
+    case QEvent::DragLeave:
+      draggedFiles_.clear();
+      return true;
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
       std::vector<Text> paths = LocalFilesOf(drop->mimeData());
+      // Between programs on X11 the data is fetched again at the drop, and
+      // that fetch can come back empty; it is the same drag, so the files
+      // seen when it entered stand.
+      if (paths.empty()) paths = draggedFiles_;
+      draggedFiles_.clear();
       Qt::DropAction effect = DropEffect(!paths.empty(), drop->modifiers(), drop->possibleActions());
       // Whatever happens, the source is told nothing was done, so it never
       // deletes a file it offered for moving.

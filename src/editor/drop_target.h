@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <functional>
+#include <vector>
 
 #include "core/text.h"
 
@@ -34,6 +35,7 @@ class DropTarget : public QObject {
 
  private:
   QWidget* widget_ = nullptr;
+  std::vector<Text> draggedFiles_;  // the local files of the drag in progress
 };
 
 }  // namespace tilvane

@@ -1,6 +1,7 @@
 #include "editor/widgets.h"
 
 #include <QColorDialog>
+#include <algorithm>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -79,11 +80,18 @@ VerticalLabel::VerticalLabel(const QString& text, QWidget* parent) : QLabel(text
 void VerticalLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().color(QPalette::WindowText));
-  QFontMetrics metrics(font());
-  int lineHeight = metrics.height();
+  const QStringList lines = CharactersOf(text());
+  // Every character gets an equal share of the height; the font shrinks when
+  // its lines would not fit, so the whole text stays readable.
+  int lineHeight = lines.isEmpty() ? height() : height() / static_cast<int>(lines.size());
+  QFont font = this->font();
+  while (QFontMetrics(font).height() > lineHeight + 2 && font.pixelSize() != 6) {
+    font.setPixelSize(std::max(6, QFontMetrics(font).height() - 2));
+  }
+  painter.setFont(font);
   int y = 0;
-  for (const QString& line : CharactersOf(text())) {
-    painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignHCenter | Qt::AlignTop, line);
+  for (const QString& line : lines) {
+    painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignCenter | Qt::TextDontClip, line);
     y += lineHeight;
   }
 }

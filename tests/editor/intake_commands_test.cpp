@@ -68,6 +68,7 @@ Qt::DropAction Drop(Harness& h, const std::vector<Text>& paths, Qt::KeyboardModi
   if (!enter.isAccepted()) return Qt::IgnoreAction;
   QDragMoveEvent move(at, allowed, &data, Qt::LeftButton, keys);
   QCoreApplication::sendEvent(viewport, &move);
+  if (move.isAccepted() && move.dropAction() == Qt::MoveAction) return Qt::MoveAction;  // never promised
   QDropEvent drop(QPointF(at), allowed, &data, Qt::LeftButton, keys);
   QCoreApplication::sendEvent(viewport, &drop);
   return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Drives the real editor on a private Xvfb as a person would: clicks on the
+# buttons, a real drag from another program onto the icon list, the context
+# menu, real message boxes and file dialogs answered with keys. Checks the
+# window titles it shows and the files it writes.
+#   walkthrough.sh TILVANE DRAG_SOURCE FIXTURE_DIR [SCREENSHOT_DIR]
+set -euo pipefail
+editor="$(realpath "$1")"
+drag_source="$(realpath "$2")"
+fixtures="$(realpath "$3")"
+shots="${4:+$(realpath "$4")}"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-walkthrough-XXXXXX")"
+mkdir -p "$work/tmp" "$work/run" "$work/out"
+chmod 700 "$work/run"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "walkthrough: $*" >&2
+  import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/walkthrough-failure.png}" 2>/dev/null || true
+  cat "$work/editor.log" >&2 2>/dev/null || true
+  exit 1
+}
+
+# A display of our own.
+display=""
+for n in $(seq 200 260); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free display number"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+for _ in $(seq 100); do
+  if xdpyinfo >/dev/null 2>&1; then break; fi
+  sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "no private Xvfb"
+
+# The id of the first window whose name matches, waiting up to 10 s.
+wait_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window named $1"
+}
+wait_title() {
+  for _ in $(seq 100); do
+    [ "$(xdotool getwindowname "$main" 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "title is '$(xdotool getwindowname "$main")', expected '$1'"
+}
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
+# Types a full path into the focused file dialog and confirms it.
+answer_dialog() {
+  local dialog
+  dialog=$(wait_window "^$1\$")
+  xdotool windowfocus --sync "$dialog"
+  sleep 0.3
+  xdotool key ctrl+a
+  xdotool type --delay 2 "$2"
+  sleep 0.2
+  xdotool key Return
+}
+answer_box() {
+  local box
+  box=$(wait_window "^$1\$")
+  xdotool windowfocus --sync "$box"
+  sleep 0.3
+  xdotool key "$2"
+}
+u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
+
+"$editor" >"$work/editor.log" 2>&1 &
+editor_pid=$!
+pids+=("$editor_pid")
+main=$(wait_window '^Tilvane$')
+sleep 1.5
+
+# Add: 加入图片, the executable, Yes to a new group.
+click_in "$main" 15 96
+answer_dialog "请选择文件路径:" "$fixtures/icons32.exe"
+answer_box "提示" Return
+wait_title "Tilvane    临时数据(未保存)"
+
+# A real drag of an icon file from another program onto the list.
+"$drag_source" "$fixtures/multi.ico" >"$work/drag.out" 2>/dev/null &
+pids+=($!)
+source_window=$(wait_window '^drag-source$')
+sleep 0.5
+xdotool mousemove --window "$source_window" 60 40
+xdotool mousedown 1
+sleep 0.2
+read -r mx my < <(xdotool getwindowgeometry --shell "$main" | awk -F= '/^X=/{x=$2}/^Y=/{y=$2}END{print x, y}')
+for step in 1 2 3 4 5 6 7 8; do
+  xdotool mousemove $(( 60 + (mx + 300 - 60) * step / 8 )) $(( 40 + (my + 200 - 40) * step / 8 ))
+  sleep 0.15
+done
+sleep 0.6
+xdotool mouseup 1
+for _ in $(seq 50); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
+[ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
+
+# Save: 保存图组 asks for a name the first time.
+sleep 0.5
+click_in "$main" 15 222
+answer_dialog "请选择保存路径:" "$work/out/group.qil"
+wait_title "Tilvane  $work/out/group.qil"
+[ "$(head -c 4 "$work/out/group.qil")" = "MITL" ] || fail "the saved group is not a group file"
+[ "$(u16 "$work/out/group.qil" 12)" = 2 ] || fail "the saved group holds $(u16 "$work/out/group.qil" 12) images, expected 2"
+[ -n "$shots" ] && import -window "$main" "$shots/screenshot-group.png"
+
+# Export: select the first icon, 导出图片(&W) from the context menu, 确定, a file name.
+click_in "$main" 68 30
+sleep 0.3
+click_in "$main" 68 30 3
+sleep 0.5
+xdotool key w
+sleep 0.8
+export_geometry=$(xdotool search --onlyvisible --name '^$' getwindowgeometry --shell %@ 2>/dev/null |
+  awk -F= '/^X=/{x=$2}/^Y=/{y=$2}/^WIDTH=/{w=$2}/^HEIGHT=/{if (w == 221 && $2 == 130) print x, y}' | tail -n 1)
+read -r ex ey <<<"${export_geometry:-}" || true
+[ -n "${ex:-}" ] || fail "the export dialog did not appear"
+[ -n "$shots" ] && import -window root -crop "221x130+$ex+$ey" "$shots/screenshot-export.png"
+xdotool mousemove $(( ex + 46 )) $(( ey + 81 )) click 1
+answer_dialog "请选择要保存的文件名：" "$work/out/icon.bmp"
+answer_box "提示:" Return
+sleep 0.3
+[ "$(stat -c %s "$work/out/icon.bmp" 2>/dev/null)" = 3126 ] || fail "the exported picture is not a 32 x 32 24-bit BMP"
+
+# Exit: 退出(&E) with nothing unsaved ends the program and removes the working copy.
+click_in "$main" 200 200 3
+sleep 0.5
+xdotool key e
+for _ in $(seq 50); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$editor_pid" 2>/dev/null && fail "the editor is still running after Exit"
+[ -z "$(find "$work/tmp" -name '临时图片组.tmp')" ] || fail "the temporary group file was left behind"
+echo "walkthrough: 1 passed, 0 failed"
