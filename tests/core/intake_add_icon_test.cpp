@@ -1,6 +1,7 @@
 // ImageGroupAddIcon over real fixtures: the failure results that leave the group
 // alone, the index it returns, and what the appended image holds.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
@@ -27,6 +28,10 @@ TEST(ImageGroupAddIconTest, FailuresReturnMinusOneAndLeaveTheGroupAlone) {
   shortcut.localBase = "C:\\a.exe";
   const std::string link = folder.Write("link.lnk", testing::WriteShellLink(shortcut));
 
+  // A named pipe called .exe must neither be waited on nor read.
+  const std::string pipe = folder.File("pipe.exe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+
   Bytes none;
   EXPECT_EQ(ImageGroupAddIcon(none, IntakeFixture("icons64.exe")), -1);
   EXPECT_TRUE(none.empty());
@@ -45,7 +50,8 @@ TEST(ImageGroupAddIconTest, FailuresReturnMinusOneAndLeaveTheGroupAlone) {
                         Case{IntakeFixture("noicons64.dll"), 0, "no icons"},
                         Case{IntakeFixture("icons32.exe"), 4, "past the last icon"},
                         Case{IntakeFixture("multi.ico"), 1, "an icon file has only icon 0"},
-                        Case{folder.File("missing.exe"), 0, "no such file"}, Case{"", 0, "no path"}}) {
+                        Case{folder.File("missing.exe"), 0, "no such file"}, Case{"", 0, "no path"},
+                        Case{pipe, 0, "a named pipe"}, Case{folder.File(""), 0, "a folder"}}) {
     Bytes bytes = original;
     EXPECT_EQ(ImageGroupAddIcon(bytes, c.path, c.index), -1) << c.why;
     EXPECT_EQ(bytes, original) << c.why;

@@ -27,7 +27,9 @@ bool MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
 
 std::optional<FileByteSource> FileByteSource::Open(const Text& path) {
   if (path.empty()) return std::nullopt;
-  int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK so that a named pipe given as a path fails below instead of
+  // waiting for a writer; it changes nothing for a regular file.
+  int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (descriptor < 0) return std::nullopt;
   struct stat info {};
   if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
