@@ -146,7 +146,7 @@ Text ParseShortcutTarget(ByteSpan bytes) {
 
 Text ReadShortcutTarget(const Text& shortcutPath) {
   Text path = ShortcutFilePath(shortcutPath);
-  if (path.empty() || Utf16Length(path) > kMaxShortcutPathUnits) return {};
+  if (Utf16Length(path) > kMaxShortcutPathUnits) return {};
   std::optional<FileByteSource> file = FileByteSource::Open(path);
   if (!file) return {};
   std::optional<Bytes> bytes = file->Read(0, std::min(file->Size(), kMaxShortcutBytesRead));
