@@ -1,5 +1,6 @@
 // info and check: what they print about sound and broken files, and their exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
@@ -96,6 +97,24 @@ TEST_F(QiltoolInspect, CheckPassesOnlyWhenEveryFileDecodes) {
   EXPECT_NE(withMissing.out.find(good + ": ok"), std::string::npos);
   EXPECT_NE(withMissing.err.find("qiltool: " + File("缺少.qil") + ": No such file or directory\n"), std::string::npos);
   EXPECT_NE(withMissing.err.find("is a folder, not a file"), std::string::npos) << withMissing.err;
+}
+
+TEST_F(QiltoolInspect, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+  const std::string pipe = File("pipe.qil");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  ToolResult check = Run({"check", pipe});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.err, "qiltool: " + pipe + ": not a regular file\n");
+  const std::string group = File("g.qil");
+  ASSERT_EQ(Run({"new", group}).status, 0);
+  ToolResult add = Run({"add", group, pipe});
+  EXPECT_EQ(add.status, 1);
+  EXPECT_NE(add.err.find("qiltool: " + pipe + ": cannot be read\n"), std::string::npos) << add.err;
+  const std::string linkPipe = File("pipe.lnk");
+  ASSERT_EQ(::mkfifo(linkPipe.c_str(), 0600), 0);
+  ToolResult target = Run({"target", linkPipe});
+  EXPECT_EQ(target.status, 1);
+  EXPECT_EQ(target.err, "qiltool: " + linkPipe + ": not a regular file\n");
 }
 
 TEST_F(QiltoolInspect, NewMakesTheEditorsEmptyGroup) {

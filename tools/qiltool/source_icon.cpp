@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "core/files.h"
 #include "core/intake/byte_source.h"
 #include "core/intake/icon_file.h"
 #include "core/intake/icon_image.h"
@@ -24,6 +23,20 @@ namespace {
 constexpr std::array<std::uint8_t, 20> kShellLinkStart = {0x4C, 0x00, 0x00, 0x00, 0x01, 0x14, 0x02,
                                                            0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00,
                                                            0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+// Shell links and PNG sources are read whole; nothing genuine comes near this.
+constexpr std::uint64_t kMaxWholeSourceBytes = 256ull << 20;
+
+// The whole source, or nothing with `reason` set.
+std::optional<Bytes> ReadWhole(FileByteSource& file, Text& reason) {
+  if (file.Size() > kMaxWholeSourceBytes) {
+    reason = "too large (over 256 MiB)";
+    return std::nullopt;
+  }
+  std::optional<Bytes> bytes = file.Read(0, file.Size());
+  if (!bytes) reason = "cannot be read";
+  return bytes;
+}
 
 Text SizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
@@ -55,10 +68,11 @@ Text MissingIconReason(ByteSource& file, IconFileKind kind, const SourceRequest&
 
 std::optional<SourceIcon> ReadFileSource(const Text& path, const SourceRequest& request, Text& reason, int depth);
 
-std::optional<SourceIcon> ReadShortcutSource(const Text& path, const SourceRequest& request, Text& reason,
+std::optional<SourceIcon> ReadShortcutSource(FileByteSource& file, const SourceRequest& request, Text& reason,
                                              int depth) {
-  Bytes bytes = ReadFileBytes(path);
-  Text target = CutUtf8(ParseShortcutTarget(bytes), kMaxShortcutTargetBytes);
+  std::optional<Bytes> bytes = ReadWhole(file, reason);
+  if (!bytes) return std::nullopt;
+  Text target = CutUtf8(ParseShortcutTarget(*bytes), kMaxShortcutTargetBytes);
   if (target.empty()) {
     reason = "shortcut has no file target";
     return std::nullopt;
@@ -77,12 +91,14 @@ std::optional<SourceIcon> ReadShortcutSource(const Text& path, const SourceReque
   return icon;
 }
 
-std::optional<SourceIcon> ReadPngSource(const Text& path, const SourceRequest& request, Text& reason) {
+std::optional<SourceIcon> ReadPngSource(FileByteSource& file, const SourceRequest& request, Text& reason) {
   if (request.iconIndex != 0) {
     reason = "a PNG holds only image 0";
     return std::nullopt;
   }
-  std::optional<IconPixels> picture = DecodePngImage(ReadFileBytes(path), kMaxPngSide);
+  std::optional<Bytes> bytes = ReadWhole(file, reason);
+  if (!bytes) return std::nullopt;
+  std::optional<IconPixels> picture = DecodePngImage(*bytes, kMaxPngSide);
   if (!picture) {
     reason = "PNG is damaged or larger than " + std::to_string(kMaxPngSide) + " pixels";
     return std::nullopt;
@@ -110,8 +126,8 @@ std::optional<SourceIcon> ReadFileSource(const Text& path, const SourceRequest& 
     reason = "cannot be read";
     return std::nullopt;
   }
-  if (IsShellLinkData(start)) return ReadShortcutSource(path, request, reason, depth);
-  if (IsPngData(start)) return ReadPngSource(path, request, reason);
+  if (IsShellLinkData(start)) return ReadShortcutSource(*file, request, reason, depth);
+  if (IsPngData(start)) return ReadPngSource(*file, request, reason);
 
   IconFileKind kind = DetectIconFileKind(*file);
   if (kind == IconFileKind::kUnknown) {

@@ -21,7 +21,8 @@ std::optional<Bytes> ReadInput(const Text& path) {
     Report(path, "empty file name");
     return std::nullopt;
   }
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     Report(path, std::strerror(errno));
     return std::nullopt;
