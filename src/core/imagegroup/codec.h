@@ -58,7 +58,10 @@ struct DecodeError {
 };
 
 // Decodes any byte string; fails (never crashes, never allocates beyond what
-// the bytes can hold) on anything that is not a complete group.
+// the bytes can hold) on anything that is not a complete group. Complete
+// means version 0x0101, capacity >= imageCount, a known depth code that agrees
+// with the colour bitmap, and bitmaps with room for every slot up to capacity.
+// The BMP file-size fields and any bytes after the last bitmap are ignored.
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes);
 // The same, telling why it failed.
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
