@@ -96,6 +96,38 @@ TEST_F(QiltoolMerge, WritesNothingWhenAnInputDoesNotDecode) {
   EXPECT_EQ(ReadAll(good), before);
 }
 
+// A few bytes can declare huge cells; filling them must not take the machine down.
+TEST_F(QiltoolMerge, RefusesToBlowTinyImagesUpIntoHugeCells) {
+  GroupShape huge;
+  huge.tileWidth = 1024;
+  huge.tileHeight = 1024;
+  huge.images = 0;
+  huge.capacity = 0;
+  const std::string big = WriteGroup("huge cells.qil", MakeList(huge));
+  GroupShape tiny;
+  tiny.tileWidth = 1;
+  tiny.tileHeight = 1;
+  tiny.images = 300;
+  tiny.capacity = 300;
+  const std::string many = WriteGroup("many.qil", MakeList(tiny));
+  ToolResult merged = Run({"merge", File("out.qil"), big, many});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_EQ(merged.err, "qiltool: " + File("out.qil") + ": not written: the merged group would hold over 1 GiB of pixels\n");
+  EXPECT_FALSE(PathExists(File("out.qil")));
+
+  huge.tileWidth = 2048;
+  const std::string wider = WriteGroup("wider.qil", MakeList(huge));
+  tiny.images = 2;
+  const std::string few = WriteGroup("few.qil", MakeList(tiny));
+  ToolResult scaled = Run({"merge", File("out.qil"), wider, few});
+  EXPECT_EQ(scaled.status, 1);
+  EXPECT_EQ(scaled.err, "qiltool: " + few + ": its images cannot be scaled into 2048x1024 cells\n");
+  ToolResult added = Run({"add", wider, IntakeFixture("multi.ico")});
+  EXPECT_EQ(added.status, 1);
+  EXPECT_NE(added.err.find("multi.ico: the group's cells are not 1 to 1024 pixels on each side\n"), std::string::npos)
+      << added.err;
+}
+
 TEST_F(QiltoolMerge, OutputMayBeOneOfTheInputs) {
   const std::string group = FixtureGroup("g.qil");
   const std::size_t count = Decode(group)->images.size();

@@ -28,6 +28,12 @@ int RunMerge(const Arguments& args) {
   }
 
   ImageList merged = MergeTarget(inputs);
+  std::uint64_t total = 0;
+  for (const ImageList& input : inputs) total += input.images.size();
+  if (!MergedSizeAcceptable(merged, total)) {
+    Report(outPath, "not written: the merged group would hold over 1 GiB of pixels");
+    return kExitBadInput;
+  }
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     const Text& inPath = args.operands[k + 1];
     const ImageList& input = inputs[k];

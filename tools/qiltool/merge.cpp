@@ -4,6 +4,7 @@
 
 #include "core/intake/icon_conversion.h"
 #include "core/intake/icon_scale.h"
+#include "source_icon.h"
 
 namespace tilvane::qiltool {
 
@@ -41,8 +42,13 @@ ImageList MergeTarget(std::span<const ImageList> inputs) {
 }
 
 bool CanScaleInto(const ImageList& target) {
-  return target.tileWidth >= 1 && target.tileHeight >= 1 && target.tileWidth <= kMaxPngSide &&
-         target.tileHeight <= kMaxPngSide;
+  return target.tileWidth >= 1 && target.tileHeight >= 1 && target.tileWidth <= kMaxCellSide &&
+         target.tileHeight <= kMaxCellSide;
+}
+
+bool MergedSizeAcceptable(const ImageList& target, std::uint64_t imageCount) {
+  const std::uint64_t bytesPerImage = std::uint64_t{target.tileWidth} * target.tileHeight * 4;
+  return bytesPerImage == 0 || imageCount <= kMaxMergedColourBytes / bytesPerImage;
 }
 
 std::optional<std::vector<Image>> ConvertForTarget(const ImageList& source, const ImageList& target, std::vector<Text>& notes) {

@@ -1,6 +1,7 @@
 // Bringing groups of different cell sizes and depths into one.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -24,7 +25,15 @@ ImageList MergeTarget(std::span<const ImageList> inputs);
 std::optional<std::vector<Image>> ConvertForTarget(const ImageList& source, const ImageList& target, std::vector<Text>& notes);
 
 // Whether images can be scaled into `target`'s cell without an absurd
-// allocation (each side 1 to kMaxPngSide).
+// allocation (each side 1 to kMaxCellSide).
 bool CanScaleInto(const ImageList& target);
+
+// The most colour bytes a merged group may hold at 32 bits; scaling small
+// images into large cells could otherwise ask for far more memory than the
+// inputs take.
+inline constexpr std::uint64_t kMaxMergedColourBytes = 1ull << 30;
+
+// Whether `imageCount` images of `target`'s cell stay within kMaxMergedColourBytes.
+bool MergedSizeAcceptable(const ImageList& target, std::uint64_t imageCount);
 
 }  // namespace tilvane::qiltool

@@ -160,9 +160,9 @@ bool IsShellLinkData(ByteSpan bytes) {
 }
 
 std::optional<SourceIcon> ReadSourceIcon(const Text& path, const SourceRequest& request, Text& reason) {
-  if (request.cellWidth < 1 || request.cellHeight < 1 || request.cellWidth > kMaxPngSide ||
-      request.cellHeight > kMaxPngSide) {
-    reason = "the group's cells are not 1 to " + std::to_string(kMaxPngSide) + " pixels on each side";
+  if (request.cellWidth < 1 || request.cellHeight < 1 || request.cellWidth > kMaxCellSide ||
+      request.cellHeight > kMaxCellSide) {
+    reason = "the group's cells are not 1 to " + std::to_string(kMaxCellSide) + " pixels on each side";
     return std::nullopt;
   }
   if (path.empty()) {

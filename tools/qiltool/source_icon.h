@@ -10,6 +10,10 @@
 
 namespace tilvane::qiltool {
 
+// The largest cell side icons are fitted into. A group file of a hundred bytes
+// can declare cells of 65,535 pixels; filling one would take gigabytes.
+inline constexpr int kMaxCellSide = 1024;
+
 struct SourceRequest {
   int iconIndex = 0;
   bool smallIcon = false;
@@ -26,8 +30,8 @@ struct SourceIcon {
 bool IsShellLinkData(ByteSpan bytes);
 
 // The picture `path` gives, or nothing with `reason` set ("has no icon 3",
-// "shortcut has no file target", ...). The cell must be 1 to kMaxPngSide
-// pixels on each side.
+// "shortcut has no file target", ...), also for a cell side outside 1 to
+// kMaxCellSide.
 std::optional<SourceIcon> ReadSourceIcon(const Text& path, const SourceRequest& request, Text& reason);
 
 }  // namespace tilvane::qiltool
