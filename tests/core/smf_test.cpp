@@ -162,7 +162,8 @@ TEST(TrackMerger, StopsAtTheFirstBrokenTrack) {
   Bytes chunks = TrackChunk({0x00, 0x90, 0x3C, 0x64, 0x00, 0xFF, 0x2F, 0x00});
   Bytes broken = TrackChunk({0x05, 0xF2, 0x00});
   chunks.insert(chunks.end(), broken.begin(), broken.end());
-  auto smf = ReadSmf(RawSmf(2, 480, chunks));
+  const Bytes file = RawSmf(2, 480, chunks);  // the cursors point into it
+  auto smf = ReadSmf(file);
   ASSERT_TRUE(smf);
   TrackMerger merger(std::move(smf->tracks));
   SmfEvent event;
