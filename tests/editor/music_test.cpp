@@ -1,0 +1,76 @@
+// The editor's background tune: started with the main window, stopped for
+// good by 关闭音乐(&M), and stopped when the program ends.
+#include <QAction>
+#include <QTest>
+
+#include "core/music/player.h"
+#include "core/music/virtual_output.h"
+#include "editor/main_window.h"
+#include "editor/support/harness.h"
+
+using namespace tilvane;
+using tilvane::testing::Harness;
+
+namespace {
+
+// Advances the device until it has played something, for at most a second of
+// wall time (the player thread opens the output on its own schedule).
+bool PlaysSomething(VirtualMidiDevice& device) {
+  for (int i = 0; i < 200 && device.Played().empty(); ++i) {
+    device.Advance(20);
+    QTest::qWait(5);
+  }
+  return !device.Played().empty();
+}
+
+}  // namespace
+
+class MusicTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void tuneStartsWithTheWindowAndStopsForGood() {
+    VirtualMidiDevice device;
+    MidiPlayer player([&device] { return device.MakeOutput(); });
+    Harness h(&player);
+    QCOMPARE(player.State(), PlayerState::Playing);
+    QVERIFY(PlaysSomething(device));
+    // The tune's first event is its opening tempo, 361,445 microseconds a quarter.
+    QCOMPARE(device.Played().front().event, 0x01000000u + 361445u);
+    h.editor().main.关闭音乐->trigger();
+    QCOMPARE(player.State(), PlayerState::Idle);
+    std::size_t played = device.Played().size();
+    device.Advance(5000);
+    QCOMPARE(device.Played().size(), played);
+    h.editor().main.关闭音乐->trigger();  // a second time: nothing happens
+    QCOMPARE(player.State(), PlayerState::Idle);
+  }
+
+  void endingTheProgramStopsTheTune() {
+    VirtualMidiDevice device;
+    MidiPlayer player([&device] { return device.MakeOutput(); });
+    Harness h(&player);
+    QVERIFY(PlaysSomething(device));
+    EndProgram(h.editor(), 0);
+    QCOMPARE(player.State(), PlayerState::Idle);
+    QCOMPARE(h.exitCode, 0);
+  }
+
+  void editorWorksWithoutAnyOutputDevice() {
+    VirtualMidiDevice device;
+    device.SetFailOpen(true);
+    MidiPlayer player([&device] { return device.MakeOutput(); });
+    Harness h(&player);
+    QTest::qWait(50);
+    QVERIFY(device.Played().empty());
+    QVERIFY(h.prompts.shownBoxes.empty());
+    QElapsedTimer timer;
+    timer.start();
+    h.editor().main.关闭音乐->trigger();
+    QVERIFY(timer.elapsed() < 1000);
+    QCOMPARE(player.State(), PlayerState::Idle);
+  }
+};
+
+QTEST_MAIN(MusicTest)
+#include "music_test.moc"
