@@ -1,0 +1,36 @@
+# Installation and the Debian package: both programs, the desktop entry, an
+# application icon drawn from the default group, and the .qil MIME type.
+include(GNUInstallDirs)
+add_executable(make_app_icon packaging/make_app_icon.cpp)
+target_link_libraries(make_app_icon PRIVATE tilvane_core)
+set(TILVANE_APP_ICON ${CMAKE_BINARY_DIR}/packaging/tilvane.png)
+add_custom_command(OUTPUT ${TILVANE_APP_ICON}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+                   COMMAND make_app_icon ${TILVANE_APP_ICON}
+                   DEPENDS make_app_icon
+                   COMMENT "Drawing the application icon")
+add_custom_target(app_icon ALL DEPENDS ${TILVANE_APP_ICON})
+
+install(FILES packaging/tilvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/tilvane-qil.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${TILVANE_APP_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tilvane)
+set(CPACK_PACKAGE_CONTACT "Tilvane developers <dev@tilvane.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for .qil image groups")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The tune plays through a General MIDI soundfont; without one the editor is silent.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-translations-l10n, fonts-wqy-microhei")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
+
+if(TILVANE_BUILD_TESTS AND TILVANE_BUILD_EDITOR AND TARGET qiltool)
+  add_test(NAME package
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/package_test.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(package PROPERTIES LABELS package TIMEOUT 600 RUN_SERIAL TRUE)
+endif()

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a scratch root, runs the packaged
+# qiltool from there and starts the packaged editor on a private Xvfb.
+#   package_test.sh BUILD_DIR
+set -euo pipefail
+build="$(realpath "$1")"
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-package-XXXXXX")"
+xvfb=""
+cleanup() {
+  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "package: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$scratch/out" >/dev/null) || fail "cpack failed"
+deb=$(ls "$scratch"/out/tilvane_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no package was written"
+dpkg-deb --info "$deb" | grep -q 'Depends:.*soundfont' || fail "the package does not depend on a soundfont"
+dpkg-deb -x "$deb" "$scratch/root"
+root="$scratch/root"
+for f in usr/bin/tilvane usr/bin/qiltool usr/share/applications/tilvane.desktop \
+         usr/share/mime/packages/tilvane-qil.xml usr/share/icons/hicolor/32x32/apps/tilvane.png; do
+  [ -e "$root/$f" ] || fail "$f is not in the package"
+done
+[ "$(head -c 8 "$root/usr/share/icons/hicolor/32x32/apps/tilvane.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
+  fail "the application icon is not a PNG"
+grep -q 'value="MITL"' "$root/usr/share/mime/packages/tilvane-qil.xml" || fail "the MIME type has no magic"
+"$root/usr/bin/qiltool" --help | grep -q qiltool || fail "the packaged qiltool does not answer --help"
+
+# The packaged editor shows its window.
+for n in $(seq 300 360); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display" XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+"$root/usr/bin/tilvane" >/dev/null 2>&1 &
+app=$!
+for _ in $(seq 100); do
+  if xdotool search --onlyvisible --name '^Tilvane$' >/dev/null 2>&1; then
+    echo "package: 1 passed, 0 failed"
+    exit 0
+  fi
+  sleep 0.1
+done
+fail "the packaged editor showed no window"
