@@ -93,10 +93,9 @@ std::vector<int> SetUpPairs(const std::vector<SmfEvent>& events, int channel) {
     if ((e.status & 0xF0) == 0x90) break;
     if (events[i - 1].metaType != 0x01) return {};
     // The text says what the message sets.
-    static const std::pair<int, const char*> kWords[] = {{0, "Bank select MSB"}, {32, "Bank select LSB"},
-                                                         {0xC0, "Program"},     {7, "Volume"},
-                                                         {10, "Pan"},           {91, "Reverb send"},
-                                                         {93, "Chorus send"}};
+    static const std::pair<int, const char*> kWords[] = {
+        {0, "Bank select MSB"}, {32, "Bank select LSB"}, {0xC0, "Program"}, {7, "Volume"}, {10, "Pan"},
+        {91, "Reverb send"},    {93, "Chorus send"}};
     int what = (e.status & 0xF0) == 0xC0 ? 0xC0 : e.data1;
     for (const auto& [setting, word] : kWords) {
       if (setting == what) {

@@ -74,13 +74,13 @@ TEST(SmfRead, ReadsHeaderAndPlacesEachCursorOnItsFirstEvent) {
 
 TEST(TrackCursor, KeepsRunningStatusAcrossMetaAndSysEx) {
   const Bytes data = {
-      0x00, 0x92, 0x3C, 0x64,                // note-on, channel 3
-      0x10, 0x3C, 0x00,                      // running status
-      0x00, 0xFF, 0x01, 0x01, 'x',           // text
-      0x05, 0xF0, 0x02, 0x7E, 0xF7,          // system exclusive
-      0x00, 0x3E, 0x50,                      // still running status
-      0x00, 0xC1, 0x05,                      // program change: one data byte
-      0x00, 0x07,                            // running status of the program change
+      0x00, 0x92, 0x3C, 0x64,        // note-on, channel 3
+      0x10, 0x3C, 0x00,              // running status
+      0x00, 0xFF, 0x01, 0x01, 'x',   // text
+      0x05, 0xF0, 0x02, 0x7E, 0xF7,  // system exclusive
+      0x00, 0x3E, 0x50,              // still running status
+      0x00, 0xC1, 0x05,              // program change: one data byte
+      0x00, 0x07,                    // running status of the program change
       0x00, 0xFF, 0x2F, 0x00,
   };
   bool failed = true;
@@ -175,8 +175,11 @@ TEST(TrackMerger, StopsAtTheFirstBrokenTrack) {
 }
 
 TEST(SmfWriter, WritesVariableLengthQuantitiesMostSignificantFirst) {
-  const std::vector<std::pair<std::uint32_t, Bytes>> cases = {
-      {0, {0x00}}, {0x7F, {0x7F}}, {0x80, {0x81, 0x00}}, {0x3FFF, {0xFF, 0x7F}}, {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}}};
+  const std::vector<std::pair<std::uint32_t, Bytes>> cases = {{0, {0x00}},
+                                                              {0x7F, {0x7F}},
+                                                              {0x80, {0x81, 0x00}},
+                                                              {0x3FFF, {0xFF, 0x7F}},
+                                                              {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}}};
   for (const auto& [value, expected] : cases) {
     Bytes out;
     AppendVariableLength(out, value);

@@ -87,8 +87,8 @@ TEST(Tunetool, RenderWritesAStereoWaveFileOfThePass) {
   };
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
   EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 12), "WAVE");
-  EXPECT_EQ(bytes[22], 2);             // stereo
-  EXPECT_EQ(le32(24), 44100u);         // sample rate
+  EXPECT_EQ(bytes[22], 2);      // stereo
+  EXPECT_EQ(le32(24), 44100u);  // sample rate
   EXPECT_EQ(le32(40), bytes.size() - 44);
   EXPECT_EQ(le32(4), bytes.size() - 8);
   // The pass ends with its last event, not its end-of-track; then the three-second tail.

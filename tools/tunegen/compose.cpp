@@ -22,7 +22,6 @@ constexpr int kBars = 120;
 // and the next one comes in with the drum pickup of bar 0.
 constexpr std::uint64_t kEnd = std::uint64_t{kBars - 1} * kBar + 7 * kEighth;  // 230,160
 
-
 // ---- Harmony -------------------------------------------------------------
 
 enum class Chord { D, Bm, G, A, FSm, Em };
@@ -68,8 +67,8 @@ struct Bar {
   int index;  // bar number within its section
 };
 
-const std::vector<Chord> kVerse = {Chord::D,  Chord::Bm, Chord::G, Chord::A,   Chord::D,  Chord::Bm,
-                                   Chord::G,  Chord::A,  Chord::G, Chord::A,   Chord::FSm, Chord::Bm,
+const std::vector<Chord> kVerse = {Chord::D,  Chord::Bm, Chord::G, Chord::A, Chord::D,   Chord::Bm,
+                                   Chord::G,  Chord::A,  Chord::G, Chord::A, Chord::FSm, Chord::Bm,
                                    Chord::Em, Chord::A,  Chord::D, Chord::D};
 const std::vector<Chord> kBridge = {Chord::Bm, Chord::G, Chord::D, Chord::A, Chord::Bm, Chord::G, Chord::Em, Chord::A};
 const std::vector<Chord> kChorus = {Chord::G, Chord::A, Chord::D,   Chord::Bm, Chord::G,  Chord::A, Chord::D, Chord::D,
@@ -81,16 +80,16 @@ std::vector<Bar> Form() {
     for (std::size_t i = 0; i < chords.size(); ++i) bars.push_back({section, chords[i], static_cast<int>(i)});
   };
   add(Section::Intro, {Chord::D});
-  add(Section::A, kVerse);                   // bars 1-16
-  add(Section::Turn, {Chord::A});            // 17
-  add(Section::B, kBridge);                  // 18-25, a little slower
-  add(Section::C, kChorus);                  // 26-41
-  add(Section::A2, kVerse);                  // 42-57
-  add(Section::C2, kChorus);                 // 58-73
-  add(Section::Turn, {Chord::G, Chord::A});  // 74-75
-  add(Section::B2, kBridge);                 // 76-83, a little slower
-  add(Section::C3, kChorus);                 // 84-99
-  add(Section::A3, kVerse);                  // 100-115
+  add(Section::A, kVerse);                              // bars 1-16
+  add(Section::Turn, {Chord::A});                       // 17
+  add(Section::B, kBridge);                             // 18-25, a little slower
+  add(Section::C, kChorus);                             // 26-41
+  add(Section::A2, kVerse);                             // 42-57
+  add(Section::C2, kChorus);                            // 58-73
+  add(Section::Turn, {Chord::G, Chord::A});             // 74-75
+  add(Section::B2, kBridge);                            // 76-83, a little slower
+  add(Section::C3, kChorus);                            // 84-99
+  add(Section::A3, kVerse);                             // 100-115
   add(Section::Outro, {Chord::G, Chord::A, Chord::A});  // 116-118
   add(Section::Final, {Chord::D});                      // 119
   return bars;
@@ -102,16 +101,16 @@ bool IsBridge(Section s) { return s == Section::B || s == Section::B2; }
 // ---- Melodies: one string per bar, "key:eighths" with r for a rest ---------
 
 const std::vector<std::string> kVerseTune = {
-    "F#5:2 A5:1 F#5:1 E5:2 D5:2", "D5:2 F#5:1 B5:3 A5:2",      "G5:2 F#5:1 E5:1 D5:2 B4:2", "C#5:3 E5:1 A4:4",
-    "F#5:2 A5:1 D6:1 C#6:2 A5:2", "B5:3 A5:1 F#5:2 D5:2",      "E5:2 G5:1 F#5:1 E5:2 D5:2", "E5:6 r:2",
-    "D5:1 E5:1 G5:2 B5:2 A5:2",   "G5:1 F#5:1 E5:2 C#5:2 E5:2", "F#5:3 E5:1 C#5:2 A4:2",    "D5:4 F#5:2 B4:2",
-    "G5:2 F#5:1 E5:1 B4:2 E5:2",  "C#5:2 E5:1 A5:3 G5:2",      "F#5:6 E5:1 D5:1",           "D5:6 r:2"};
+    "F#5:2 A5:1 F#5:1 E5:2 D5:2", "D5:2 F#5:1 B5:3 A5:2",       "G5:2 F#5:1 E5:1 D5:2 B4:2", "C#5:3 E5:1 A4:4",
+    "F#5:2 A5:1 D6:1 C#6:2 A5:2", "B5:3 A5:1 F#5:2 D5:2",       "E5:2 G5:1 F#5:1 E5:2 D5:2", "E5:6 r:2",
+    "D5:1 E5:1 G5:2 B5:2 A5:2",   "G5:1 F#5:1 E5:2 C#5:2 E5:2", "F#5:3 E5:1 C#5:2 A4:2",     "D5:4 F#5:2 B4:2",
+    "G5:2 F#5:1 E5:1 B4:2 E5:2",  "C#5:2 E5:1 A5:3 G5:2",       "F#5:6 E5:1 D5:1",           "D5:6 r:2"};
 const std::vector<std::string> kChorusTune = {
-    "B5:2 A5:2 G5:2 D6:2",       "C#6:3 B5:1 A5:4",           "F#5:2 A5:2 D6:2 A5:2",      "B5:6 F#5:2",
-    "B5:2 A5:2 G5:2 D6:2",       "E6:3 D6:1 C#6:2 A5:2",      "D6:4 F#5:2 A5:2",           "D6:6 r:2",
-    "G5:1 A5:1 B5:2 D6:2 B5:2",  "C#6:1 B5:1 A5:2 E5:2 A5:2", "C#6:3 B5:1 A5:2 F#5:2",    "B5:4 D6:2 F#6:2",
-    "E6:2 D6:1 B5:1 G5:2 B5:2",  "A5:2 C#6:1 E6:3 C#6:2",     "D6:6 A5:1 F#5:1",           "D6:6 r:2"};
-const std::vector<std::string> kBridgeTune = {"F#5:4 D5:4", "B4:4 D5:2 E5:2", "F#5:6 A5:2", "E5:8",
+    "B5:2 A5:2 G5:2 D6:2",      "C#6:3 B5:1 A5:4",           "F#5:2 A5:2 D6:2 A5:2",  "B5:6 F#5:2",
+    "B5:2 A5:2 G5:2 D6:2",      "E6:3 D6:1 C#6:2 A5:2",      "D6:4 F#5:2 A5:2",       "D6:6 r:2",
+    "G5:1 A5:1 B5:2 D6:2 B5:2", "C#6:1 B5:1 A5:2 E5:2 A5:2", "C#6:3 B5:1 A5:2 F#5:2", "B5:4 D6:2 F#6:2",
+    "E6:2 D6:1 B5:1 G5:2 B5:2", "A5:2 C#6:1 E6:3 C#6:2",     "D6:6 A5:1 F#5:1",       "D6:6 r:2"};
+const std::vector<std::string> kBridgeTune = {"F#5:4 D5:4", "B4:4 D5:2 E5:2",  "F#5:6 A5:2",     "E5:8",
                                               "D5:4 F#5:4", "G5:6 F#5:1 E5:1", "E5:4 G5:2 B5:2", "A5:6 r:2"};
 const std::vector<std::string> kOutroTune = {"B5:2 A5:2 G5:2 B5:2", "A5:4 C#6:4", "E6:8"};
 
@@ -251,8 +250,18 @@ std::vector<Part> Arrange() {
 
   Humanizer human;
   const std::vector<Bar> form = Form();
-  enum Drum { Kick = 36, Stick = 37, Snare = 38, HatClosed = 42, HatOpen = 46, Crash = 49, Ride = 51,
-              TomLow = 45, TomMid = 47, TomHigh = 50 };
+  enum Drum {
+    Kick = 36,
+    Stick = 37,
+    Snare = 38,
+    HatClosed = 42,
+    HatOpen = 46,
+    Crash = 49,
+    Ride = 51,
+    TomLow = 45,
+    TomMid = 47,
+    TomHigh = 50
+  };
   auto hit = [&](std::uint64_t at, int key, int velocity) { Add(drums, at, 90, key, human.Vary(velocity, 6)); };
   auto fill = [&](std::uint64_t barStart) {
     static const int kToms[] = {TomHigh, TomHigh, TomMid, TomMid, TomLow, TomLow, Snare, Snare};
@@ -335,9 +344,11 @@ std::vector<Part> Arrange() {
       // The choruses drive in eighths; the verses leave more room.
       static const BassStep kDrive[] = {{0, 2, 0}, {2, 1, 0}, {3, 1, 12}, {4, 2, 7}, {6, 1, 0}, {7, 1, 7}};
       static const BassStep kWalk[] = {{0, 3, 0}, {3, 1, 0}, {4, 3, 7}, {7, 1, 12}};
-      std::span<const BassStep> groove = IsChorus(s) ? std::span<const BassStep>(kDrive) : std::span<const BassStep>(kWalk);
+      std::span<const BassStep> groove =
+          IsChorus(s) ? std::span<const BassStep>(kDrive) : std::span<const BassStep>(kWalk);
       for (const BassStep& step : groove) {
-        Add(bass, t + step.at * kEighth, step.length * kEighth - 24, root + step.interval, human.Vary(step.at % 2 ? 84 : 98, 5));
+        Add(bass, t + step.at * kEighth, step.length * kEighth - 24, root + step.interval,
+            human.Vary(step.at % 2 ? 84 : 98, 5));
       }
     }
 
@@ -345,7 +356,8 @@ std::vector<Part> Arrange() {
     if (s == Section::A2 || s == Section::A3) {
       static const int kComp[][2] = {{0, 3}, {3, 1}, {4, 4}};
       for (const auto& hitAt : kComp) {
-        for (int key : low) Add(piano, t + hitAt[0] * kEighth, hitAt[1] * kEighth - 30, key, human.Vary(hitAt[0] % 2 ? 66 : 78, 5));
+        for (int key : low)
+          Add(piano, t + hitAt[0] * kEighth, hitAt[1] * kEighth - 30, key, human.Vary(hitAt[0] % 2 ? 66 : 78, 5));
       }
     } else if (s == Section::A || s == Section::C3 || IsBridge(s) || s == Section::Turn || s == Section::Outro) {
       for (int half = 0; half < 2; ++half) {
@@ -358,7 +370,8 @@ std::vector<Part> Arrange() {
       const int pattern[] = {mid[0], mid[1], mid[2], mid[0] + 12, mid[2], mid[1], mid[0], mid[1]};
       // Eighths in the choruses, quarters under the last verse.
       const int step = s == Section::A3 ? 2 : 1;
-      for (int i = 0; i < 8; i += step) Add(ep, t + i * kEighth, step * kEighth - 20, pattern[i], human.Vary(i % 2 ? 58 : 70, 6));
+      for (int i = 0; i < 8; i += step)
+        Add(ep, t + i * kEighth, step * kEighth - 20, pattern[i], human.Vary(i % 2 ? 58 : 70, 6));
     }
 
     // Strings hold the harmony; in the bridges they swell with the expression controller.
@@ -479,7 +492,8 @@ SmfTrackWriter ConductorTrack() {
   track.Text(0, 0x02,
              "Composed for the Tilvane image-group editor by its developers. Free to play, loop and change with "
              "the editor. D major, 4/4, about 166 beats a minute; two gentle bridges take it a bit slower."
-             "Form: a tom pickup, verse (flute), bridge (clarinet and choir), chorus, verse (clarinet and piano), chorus, bridge, chorus, last verse (marimba), outro and a closing chord.");
+             "Form: a tom pickup, verse (flute), bridge (clarinet and choir), chorus, verse (clarinet and piano), "
+             "chorus, bridge, chorus, last verse (marimba), outro and a closing chord.");
   const std::uint8_t timeSignature[] = {0x04, 0x02, 0x18, 0x08};
   track.Meta(0, 0x58, timeSignature);
   track.Meta(0, 0x59, {});  // no key given: players keep their default
@@ -526,9 +540,10 @@ SmfTrackWriter ChannelTrack(const Part& part) {
   std::vector<Message> messages;
   const std::uint8_t channel = static_cast<std::uint8_t>(part.channel - 1);
   for (const Note& note : part.notes) {
-    messages.push_back({note.start, 2, static_cast<std::uint8_t>(0x90 | channel),
-                        static_cast<std::uint8_t>(note.key), static_cast<std::uint8_t>(note.velocity)});
-    messages.push_back({note.end, 0, static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(note.key), 0});
+    messages.push_back({note.start, 2, static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(note.key),
+                        static_cast<std::uint8_t>(note.velocity)});
+    messages.push_back(
+        {note.end, 0, static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(note.key), 0});
   }
   for (const auto& [tick, value] : part.expression) {
     messages.push_back({tick, 1, static_cast<std::uint8_t>(0xB0 | channel), 11, static_cast<std::uint8_t>(value)});

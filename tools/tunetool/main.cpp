@@ -73,8 +73,8 @@ int Render(const char* path, const char* wavPath) {
     return 1;
   }
   std::printf("%s: pass of %.2f s%s, %.2f s written\n", wavPath,
-              static_cast<double>(result->passFrames) / result->sampleRate,
-              result->passEnded ? "" : " (cut off)", static_cast<double>(result->frames) / result->sampleRate);
+              static_cast<double>(result->passFrames) / result->sampleRate, result->passEnded ? "" : " (cut off)",
+              static_cast<double>(result->frames) / result->sampleRate);
   return 0;
 }
 

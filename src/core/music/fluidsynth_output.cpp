@@ -154,7 +154,9 @@ struct FluidSynthOutput::Impl {
         case 0x80: fluid_event_noteoff(event, channel, static_cast<short>(data1)); break;
         case 0x90: fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
         case 0xA0: fluid_event_key_pressure(event, channel, static_cast<short>(data1), data2); break;
-        case 0xB0: fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
+        case 0xB0:
+          fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2));
+          break;
         case 0xC0: fluid_event_program_change(event, channel, data1); break;
         case 0xD0: fluid_event_channel_pressure(event, channel, data1); break;
         case 0xE0: fluid_event_pitch_bend(event, channel, data1 | data2 << 7); break;

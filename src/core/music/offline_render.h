@@ -11,7 +11,7 @@
 namespace tilvane {
 
 struct OfflineRenderOptions {
-  std::string soundfont;      // empty: the system default
+  std::string soundfont;  // empty: the system default
   double sampleRate = 44100;
   double longestPassSeconds = 3600;  // a pass still running then is cut off
   double tailSeconds = 3;            // rendered after the pass so notes can ring out
@@ -19,9 +19,9 @@ struct OfflineRenderOptions {
 
 struct OfflineRenderResult {
   int sampleRate = 0;
-  long long frames = 0;       // everything handed to the sink
-  long long passFrames = 0;   // up to the moment the pass ended
-  bool passEnded = false;     // false when cut off at longestPassSeconds
+  long long frames = 0;      // everything handed to the sink
+  long long passFrames = 0;  // up to the moment the pass ended
+  bool passEnded = false;    // false when cut off at longestPassSeconds
 };
 
 // Hands stereo blocks (left, right, frame count) to `sink` in order. Empty

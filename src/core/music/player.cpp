@@ -25,8 +25,7 @@ MidiPlayer::~MidiPlayer() { StopMusic(); }
 
 PlayerState MidiPlayer::State() const { return state_.load(); }
 
-void MidiPlayer::PlayMidi(std::optional<int> repeatCount, std::optional<int> pauseTenths,
-                          std::vector<ByteSpan> tunes) {
+void MidiPlayer::PlayMidi(std::optional<int> repeatCount, std::optional<int> pauseTenths, std::vector<ByteSpan> tunes) {
   int repeat = repeatCount.value_or(1);
   if (repeat == 0) return;
   if (repeat < -1) repeat = -1;

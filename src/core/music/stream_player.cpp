@@ -127,7 +127,8 @@ void MidiStreamPlayer::StopOutput() {
     output_.Reset();
   }
   std::unique_lock lock(mutex_);
-  if (needStop && !buffersBack_.wait_for(lock, kBuffersBackTimeout, [&] { return outputState_ == OutputState::Closed; })) {
+  if (needStop &&
+      !buffersBack_.wait_for(lock, kBuffersBackTimeout, [&] { return outputState_ == OutputState::Closed; })) {
     outputState_ = OutputState::Closed;
   }
   outputState_ = OutputState::Running;

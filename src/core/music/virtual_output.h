@@ -24,7 +24,7 @@ struct PlayedEvent {
 
 struct VirtualDeviceCounts {
   int openAttempts = 0;  // every Open call, failed ones included
-  int opens = 0;   // outputs opened (a reused open output is not counted again)
+  int opens = 0;         // outputs opened (a reused open output is not counted again)
   int closes = 0;
   int starts = 0;
   int stops = 0;
