@@ -1,5 +1,8 @@
 # Installation and the Debian package: both programs, the desktop entry, an
 # application icon drawn from the default group, and the .qil MIME type.
+if(NOT TILVANE_BUILD_EDITOR)
+  return()  # the package holds the editor; a core-only build installs only qiltool
+endif()
 include(GNUInstallDirs)
 add_executable(make_app_icon packaging/make_app_icon.cpp)
 target_link_libraries(make_app_icon PRIVATE tilvane_core)

@@ -113,10 +113,12 @@ Text PrivateTemporaryFolder(const Text& base) {
 
 Bytes ReadFileBytes(const Text& path) {
   if (path.empty()) return {};
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a named pipe at the path fails instead of hanging.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return {};
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   Bytes bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));
   std::uint8_t chunk[65536];
