@@ -22,8 +22,13 @@ int main(int argc, char** argv) {
   };
   write("default_group.qil", DefaultImageGroup());
   for (std::uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-    testing::GroupShape shape{.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = bits, .mask = bits != 16,
-                              .images = 5, .capacity = 6, .depthCodeZero = bits == 1 || bits == 24};
+    testing::GroupShape shape{.tileWidth = 5,
+                              .tileHeight = 3,
+                              .bitsPerPixel = bits,
+                              .mask = bits != 16,
+                              .images = 5,
+                              .capacity = 6,
+                              .depthCodeZero = bits == 1 || bits == 24};
     write("depth" + std::to_string(bits) + ".qil", *EncodeImageGroup(testing::MakeList(shape, bits)));
   }
   const Bytes odd = *EncodeImageGroup(testing::MakeList({.tileWidth = 15, .tileHeight = 7, .images = 2}));

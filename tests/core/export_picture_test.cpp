@@ -62,7 +62,9 @@ TEST(ImageGroupPicture, WritesTheBmpHeadersOfA24BitFile) {
 TEST(ImageGroupPicture, FillShowsThroughTransparentBlackOnly) {
   // Left half transparent black, right half opaque; row 0 of the right half
   // transparent white.
-  const auto colour = [](int i) { return (i % 32 >= 16 && i / 32 == 0) ? kWhite : (i % 32 >= 16 ? 0x123456u : kBlack); };
+  const auto colour = [](int i) {
+    return (i % 32 >= 16 && i / 32 == 0) ? kWhite : (i % 32 >= 16 ? 0x123456u : kBlack);
+  };
   const auto transparent = [](int i) { return i % 32 < 16 || i / 32 == 0; };
   const Bytes group = OneImageGroup(32, 32, colour, transparent);
 
@@ -81,23 +83,26 @@ TEST(ImageGroupPicture, FillShowsThroughTransparentBlackOnly) {
 }
 
 TEST(ImageGroupPicture, TransparentColourIsOrOfFillAndStored) {
-  const Bytes group = OneImageGroup(1, 1, [](int) { return 0x00800001u; }, [](int) { return true; });
+  const Bytes group = OneImageGroup(
+      1, 1, [](int) { return 0x00800001u; }, [](int) { return true; });
   const Bytes bmp = ImageGroupPicture(group, 0, 0x00000F10);  // red 0x10, green 0x0F
   EXPECT_EQ(PixelAt(bmp, 0, 0), (std::array<int, 3>{0x01, 0x0F, 0x90}));
 }
 
 TEST(ImageGroupPicture, GroupsWithoutAMaskAreCopiedAsTheyAre) {
-  const Bytes group = OneImageGroup(2, 1, [](int) { return kBlack; }, [](int) { return true; }, false);
+  const Bytes group = OneImageGroup(
+      2, 1, [](int) { return kBlack; }, [](int) { return true; }, false);
   EXPECT_EQ(PixelAt(ImageGroupPicture(group, 0, 0x00F0F0F0), 1, 0), (std::array<int, 3>{0, 0, 0}));
 }
 
 TEST(ImageGroupPicture, RowsAreBottomUpAndPaddedWithZeros) {
-  const Bytes small = OneImageGroup(16, 16, [](int) { return 0x010203u; }, [](int) { return false; });
+  const Bytes small = OneImageGroup(
+      16, 16, [](int) { return 0x010203u; }, [](int) { return false; });
   EXPECT_EQ(ImageGroupPicture(small, 0).size(), 822u);
 
   // 15 wide: 45 pixel bytes and 3 zero bytes per row. Row y has green y.
-  const Bytes narrow = OneImageGroup(15, 4, [](int i) { return 0xFF0000u | static_cast<std::uint32_t>(i / 15) << 8; },
-                                     [](int) { return false; });
+  const Bytes narrow = OneImageGroup(
+      15, 4, [](int i) { return 0xFF0000u | static_cast<std::uint32_t>(i / 15) << 8; }, [](int) { return false; });
   const Bytes bmp = ImageGroupPicture(narrow, 0);
   ASSERT_EQ(bmp.size(), 54u + 48 * 4);
   for (int row = 0; row < 4; ++row) {
@@ -113,8 +118,7 @@ TEST(ImageGroupPicture, RendersOtherDepthsThroughTheirColours) {
   const Bytes bmp = ImageGroupPicture(group, 2, 0);  // black fill: the stored colours only
   for (int i = 0; i < 6; ++i) {
     const std::uint32_t rgb = PixelRgb(list, list.images[2], i);
-    EXPECT_EQ(PixelAt(bmp, i % 3, i / 3),
-              (std::array<int, 3>{int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int(rgb >> 16)}))
+    EXPECT_EQ(PixelAt(bmp, i % 3, i / 3), (std::array<int, 3>{int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int(rgb >> 16)}))
         << i;
   }
 }

@@ -29,8 +29,7 @@ bool HaveConvert() { return std::system("convert -version >/dev/null 2>&1") == 0
 // field (a group stores the pixel offset there), so that field is set first.
 Bytes ReadWithImageMagick(Bytes bmp) {
   PutU32At(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("tilvane_codec_" + std::to_string(::getpid()) + ".bmp");
+  const auto path = std::filesystem::temp_directory_path() / ("tilvane_codec_" + std::to_string(::getpid()) + ".bmp");
   if (!WriteFileBytes(path.string(), bmp)) return {};
   const std::string command = "convert 'bmp:" + path.string() + "' -alpha off -depth 8 rgb:- 2>/dev/null";
   Bytes rgb;
@@ -64,10 +63,14 @@ TEST(ImageGroupBitmaps, OpenInImageMagickWithEveryTileInPlace) {
   if (!HaveConvert()) GTEST_SKIP() << "ImageMagick convert is not installed";
   // Width 5 puts tiles across byte boundaries; width 16 takes the whole-byte
   // paths of the mask and 1-bit packing.
-  for (auto [bits, tileWidth] : {std::pair<std::uint16_t, std::uint16_t>{1, 5}, {4, 5}, {8, 5}, {16, 5}, {24, 5},
-                                 {32, 5}, {1, 16}, {32, 16}}) {
-    const GroupShape shape{.tileWidth = tileWidth, .tileHeight = 3, .bitsPerPixel = bits, .images = 6,
-                           .capacity = 8, .depthCodeZero = bits == 1};
+  for (auto [bits, tileWidth] :
+       {std::pair<std::uint16_t, std::uint16_t>{1, 5}, {4, 5}, {8, 5}, {16, 5}, {24, 5}, {32, 5}, {1, 16}, {32, 16}}) {
+    const GroupShape shape{.tileWidth = tileWidth,
+                           .tileHeight = 3,
+                           .bitsPerPixel = bits,
+                           .images = 6,
+                           .capacity = 8,
+                           .depthCodeZero = bits == 1};
     ImageList list = MakeList(shape, bits);
     // ImageMagick may take a non-zero fourth byte of 32-bit pixels as alpha.
     if (bits == 32)

@@ -128,8 +128,13 @@ TEST(ImageGroupCodec, RoundTripsEveryDepthAndTileShape) {
       for (auto [w, h] : {std::pair{1, 1}, {15, 7}, {32, 32}, {3, 5}, {9, 1}}) {
         for (bool mask : {true, false}) {
           for (auto [count, capacity] : {std::pair{0, 0}, {1, 1}, {5, 8}, {6, 6}, {2, 11}}) {
-            GroupShape shape{static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), bits, mask,
-                             count, static_cast<std::uint16_t>(capacity), codeZero};
+            GroupShape shape{static_cast<std::uint16_t>(w),
+                             static_cast<std::uint16_t>(h),
+                             bits,
+                             mask,
+                             count,
+                             static_cast<std::uint16_t>(capacity),
+                             codeZero};
             const ImageList list = MakeList(shape, static_cast<std::uint32_t>(++shapes));
             const Bytes group = Encode(list);
             auto decoded = DecodeImageGroup(group);
@@ -166,8 +171,8 @@ TEST(ImageGroupDecode, EmptyGroupsDecodeWithTheirGeometry) {
 
 TEST(ImageGroupDecode, FailsCleanlyWhenCutAtAnyByte) {
   for (std::uint16_t bits : {4, 32}) {
-    const Bytes group = Encode(MakeList({.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = bits, .images = 5,
-                                         .capacity = 7}));
+    const Bytes group =
+        Encode(MakeList({.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = bits, .images = 5, .capacity = 7}));
     for (std::size_t length = 0; length < group.size(); ++length) {
       const Bytes cut(group.begin(), group.begin() + static_cast<std::ptrdiff_t>(length));
       EXPECT_FALSE(DecodeImageGroup(cut).has_value()) << bits << " bits, cut at " << length;
@@ -199,8 +204,7 @@ TEST(ImageGroupDecode, RejectsInconsistentStreams) {
   EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 26, 0x0041); }), "unknown colour depth code");
   EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 26, 0x0003); }), "unknown colour depth code");
   // More images than the bitmap has tile rows for.
-  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 12, 5), PutU16At(b, 14, 5); }),
-            "colour bitmap smaller than its tiles");
+  EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 12, 5), PutU16At(b, 14, 5); }), "colour bitmap smaller than its tiles");
   EXPECT_EQ(broken([](Bytes& b) { PutU16At(b, 18, 5); }), "colour bitmap smaller than its tiles");
   EXPECT_EQ(broken([](Bytes& b) { b[kColourBmpAt] = 'X'; }), "colour bitmap is not a BMP");
   EXPECT_EQ(broken([](Bytes& b) { PutU32At(b, kColourBmpAt + 30, 1); }), "colour bitmap is compressed");
@@ -316,8 +320,13 @@ TEST(ImageGroupEncode, RefusesListsThatWouldNotReadBack) {
 }
 
 TEST(ImageGroupEncode, LargestCapacityStillFitsTheFormat) {
-  ImageList list = MakeList({.tileWidth = 1, .tileHeight = 1, .bitsPerPixel = 1, .mask = false, .images = 0,
-                             .capacity = 65535, .depthCodeZero = true});
+  ImageList list = MakeList({.tileWidth = 1,
+                             .tileHeight = 1,
+                             .bitsPerPixel = 1,
+                             .mask = false,
+                             .images = 0,
+                             .capacity = 65535,
+                             .depthCodeZero = true});
   auto group = EncodeImageGroup(list);
   ASSERT_TRUE(group.has_value());
   EXPECT_EQ(U32At(*group, kColourBmpAt + 22), 16384u);

@@ -31,7 +31,8 @@ inline ImageList MakeList(const GroupShape& shape, std::uint32_t seed = 1) {
   list.tileWidth = shape.tileWidth;
   list.tileHeight = shape.tileHeight;
   list.bitsPerPixel = shape.bitsPerPixel;
-  list.flags = static_cast<std::uint16_t>((shape.mask ? kFlagMask : 0) | (shape.depthCodeZero ? 0 : shape.bitsPerPixel));
+  list.flags =
+      static_cast<std::uint16_t>((shape.mask ? kFlagMask : 0) | (shape.depthCodeZero ? 0 : shape.bitsPerPixel));
   list.backColour = 0x00ABCDEF;
   list.growStep = 3;
   list.capacity = shape.capacity;
@@ -58,8 +59,7 @@ inline ImageList MakeList(const GroupShape& shape, std::uint32_t seed = 1) {
 inline std::string ShapeName(const GroupShape& s) {
   char name[96];
   std::snprintf(name, sizeof name, "%ux%u at %u bits%s%s, %d images in %u slots", s.tileWidth, s.tileHeight,
-                s.bitsPerPixel, s.mask ? " with mask" : "", s.depthCodeZero ? " (code 0)" : "", s.images,
-                s.capacity);
+                s.bitsPerPixel, s.mask ? " with mask" : "", s.depthCodeZero ? " (code 0)" : "", s.images, s.capacity);
   return name;
 }
 

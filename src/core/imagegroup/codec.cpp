@@ -23,9 +23,7 @@ bool IsKnownDepthCode(unsigned code) {
   return code == 0 || code == 4 || code == 8 || code == 16 || code == 24 || code == 32;
 }
 
-bool IsBmpDepth(unsigned bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
+bool IsBmpDepth(unsigned bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 std::uint32_t TileRowsFor(std::uint32_t tiles) { return (tiles + kTilesPerRow - 1) / kTilesPerRow; }
 
@@ -103,15 +101,13 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
 
   if (list.version != kImageListVersion) return Fail(error, "unsupported image-list version");
   if (list.capacity < imageCount) return Fail(error, "capacity below image count");
-  if (imageCount > 0 && (list.tileWidth == 0 || list.tileHeight == 0))
-    return Fail(error, "images of zero size");
+  if (imageCount > 0 && (list.tileWidth == 0 || list.tileHeight == 0)) return Fail(error, "images of zero size");
   const unsigned depthCode = list.flags & kDepthCodeBits;
   if (!IsKnownDepthCode(depthCode)) return Fail(error, "unknown colour depth code");
 
   auto colour = ReadBmp(reader, "colour bitmap", error.reason);
   if (!colour) return std::nullopt;
-  if (depthCode != 0 && depthCode != colour->bitsPerPixel)
-    return Fail(error, "depth code contradicts colour bitmap");
+  if (depthCode != 0 && depthCode != colour->bitsPerPixel) return Fail(error, "depth code contradicts colour bitmap");
   if (!TilesFit(*colour, list.tileWidth, list.tileHeight, list.capacity))
     return Fail(error, "colour bitmap smaller than its tiles");
 

@@ -35,12 +35,12 @@ struct ImageList {
   std::uint16_t version = kImageListVersion;
   std::uint16_t tileWidth = 0;
   std::uint16_t tileHeight = 0;
-  std::uint16_t flags = 0;              // mask bit and colour depth code
+  std::uint16_t flags = 0;                // mask bit and colour depth code
   std::uint32_t backColour = 0xFFFFFFFF;  // 0x00BBGGRR, 0xFFFFFFFF = none
   std::uint16_t growStep = 0;
-  std::uint16_t capacity = 0;           // slots; never less than images.size()
+  std::uint16_t capacity = 0;  // slots; never less than images.size()
   std::array<std::int16_t, 4> overlays{-1, -1, -1, -1};
-  std::uint16_t bitsPerPixel = 32;      // depth of the colour bitmap: 1, 4, 8, 16, 24 or 32
+  std::uint16_t bitsPerPixel = 32;  // depth of the colour bitmap: 1, 4, 8, 16, 24 or 32
   // Palette entries for 1, 4 and 8 bits, each as stored, read little-endian
   // (0x??RRGGBB, the fourth byte kept).
   std::vector<std::uint32_t> palette;

@@ -21,12 +21,9 @@ std::uint32_t PixelRgb(const ImageList& list, const Image& image, std::size_t in
   switch (list.bitsPerPixel) {
     case 1:
     case 4:
-    case 8:
-      return value < list.palette.size() ? list.palette[value] & 0x00FFFFFF : 0;
-    case 16:
-      return Widen5((value >> 10) & 0x1F) << 16 | Widen5((value >> 5) & 0x1F) << 8 | Widen5(value & 0x1F);
-    default:
-      return value & 0x00FFFFFF;
+    case 8: return value < list.palette.size() ? list.palette[value] & 0x00FFFFFF : 0;
+    case 16: return Widen5((value >> 10) & 0x1F) << 16 | Widen5((value >> 5) & 0x1F) << 8 | Widen5(value & 0x1F);
+    default: return value & 0x00FFFFFF;
   }
 }
 

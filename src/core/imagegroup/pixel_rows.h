@@ -116,9 +116,7 @@ inline void ReadRow(const std::uint8_t* row, unsigned bits, std::size_t x0, std:
         out[i] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
       }
       return;
-    default:
-      UnpackBits(row, x0, count, out);
-      return;
+    default: UnpackBits(row, x0, count, out); return;
   }
 }
 
@@ -151,9 +149,7 @@ inline void WriteRow(std::uint8_t* row, unsigned bits, std::size_t x0, std::size
         row[x >> 1] |= static_cast<std::uint8_t>((x & 1) ? values[i] : values[i] << 4);
       }
       return;
-    default:
-      PackBits(row, x0, count, values);
-      return;
+    default: PackBits(row, x0, count, values); return;
   }
 }
 
