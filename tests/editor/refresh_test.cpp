@@ -1,0 +1,132 @@
+// The icon list as the view of the document: its imageGroup property, its
+// items, and the refresh through the temporary file, also when that file
+// cannot be written.
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+#include "core/files.h"
+#include "core/imagegroup/collection.h"
+#include "editor/document_commands.h"
+#include "editor/icon_list.h"
+#include "editor/refresh.h"
+#include "editor/support/harness.h"
+
+using namespace tilvane;
+using tilvane::testing::ColourOfImage;
+using tilvane::testing::Harness;
+using tilvane::testing::ImageColour;
+using tilvane::testing::MakeGroup;
+using tilvane::testing::WriteFile;
+
+class RefreshTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void imageGroupKeepsTheBytesItWasGiven() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(MakeGroup(3));
+    QCOMPARE(list.imageGroup(), MakeGroup(3));
+    QVERIFY(!list.imageAt(2).isNull());
+    list.setImageGroup(ToBytes(0));
+    QCOMPARE(list.imageGroup(), ToBytes(0));
+    QVERIFY(list.imageAt(0).isNull());
+  }
+
+  void itemsFollowTheirRules() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(MakeGroup(2));
+    QCOMPARE(list.insertItem(-1, "0", 0), 0);
+    QCOMPARE(list.insertItem(-5, "1", 1), 1);
+    QCOMPARE(list.insertItem(0, "x", -7), 0);
+    QCOMPARE(list.imageOf(0), -1);
+    QVERIFY(list.item(0)->data(Qt::DecorationRole).isNull());
+    QCOMPARE(list.imageOf(2), 1);
+    list.setSelectedIndex(1);
+    QCOMPARE(list.selectedIndex(), 1);
+    list.setSelectedIndex(-9);
+    QCOMPARE(list.selectedIndex(), -1);
+    list.clearItems();
+    QCOMPARE(list.itemCount(), 0);
+    QCOMPARE(list.imageGroup(), MakeGroup(2));  // clearing items keeps the group
+  }
+
+  void iconsAreDrawnThroughTheirMask() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(MakeGroup(1));
+    QImage image = list.imageAt(0);
+    QCOMPARE(image.size(), QSize(32, 32));
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);  // the masked corner
+    QColor opaque = image.pixelColor(5, 5);
+    QCOMPARE(opaque.alpha(), 255);
+    QCOMPARE(opaque.rgb() & 0xFFFFFF, ImageColour(0));
+  }
+
+  void refreshWritesTheTemporaryFileAndRebuildsEveryItem() {
+    Harness h;
+    h.editor().document.imageGroupBytes = MakeGroup(3);
+    RefreshIconList(h.editor());
+    QCOMPARE(ReadFileBytes(TempImageGroupPath()), MakeGroup(3));
+    QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
+    QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
+    QVERIFY(h.editor().main.按钮4->isEnabled());
+  }
+
+  void listShowsTheDocumentWhenTheTemporaryFileCannotBeWritten() {
+    Harness h;
+    // An older group sits in the temporary file, and nothing can replace it.
+    h.editor().document.imageGroupBytes = MakeGroup(5);
+    RefreshIconList(h.editor());
+    Text temp = TempImageGroupPath();
+    QVERIFY(RemoveFile(temp));
+    QVERIFY(QDir().mkdir(QString::fromStdString(temp)));
+    h.Select(1);
+    OnDeleteButton(h.editor());
+    const Bytes& document = h.editor().document.imageGroupBytes;
+    QCOMPARE(ImageGroupCount(document), 4);
+    QCOMPARE(h.editor().main.图标列表框->imageGroup(), document);
+    QCOMPARE(h.ItemCount(), 4);
+    // A second delete removes what the user sees selected, not an image of a stale group.
+    h.Select(1);
+    OnDeleteButton(h.editor());
+    QCOMPARE(ColourOfImage(h.editor().document.imageGroupBytes, 1), ImageColour(3));
+    QCOMPARE(h.editor().main.图标列表框->imageGroup(), h.editor().document.imageGroupBytes);
+    VERIFY_PROMPTS(h);
+  }
+
+  void loadingAMissingFileGivesAnEmptyListWithoutAMessage() {
+    Harness h;
+    h.editor().document.currentPath = h.PathOf("gone.qil");
+    LoadGroupFileAsDocument(h.editor());
+    QCOMPARE(h.ItemCount(), 0);
+    QVERIFY(h.editor().document.imageGroupBytes.empty());
+    QCOMPARE(h.Caption(), "Tilvane  " + h.PathOf("gone.qil"));
+    VERIFY_PROMPTS(h);
+  }
+
+  void openSaveAndSaveAsLeaveTheTemporaryFileAlone() {
+    Harness h;
+    h.editor().document.imageGroupBytes = MakeGroup(2);
+    RefreshIconList(h.editor());
+    Bytes temp = ReadFileBytes(TempImageGroupPath());
+    Text path = h.PathOf("g.qil");
+    WriteFile(path, MakeGroup(4));
+    h.prompts.ExpectDialog(0, "请选择要打开的Quill图片组文件:", path);
+    h.editor().main.按钮4->setEnabled(false);
+    OnOpenButton(h.editor());
+    QVERIFY(!h.editor().main.按钮4->isEnabled());  // the button's Open leaves Save as it was
+    h.editor().main.图标列表框->setBackgroundColour(0x00123456);
+    OnSaveMenu(h.editor());
+    QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00123456u);  // Save leaves the colour
+    h.prompts.ExpectDialog(1, "请选择保存路径:", h.PathOf("copy"));
+    OnSaveAsMenu(h.editor());
+    QCOMPARE(ReadFileBytes(TempImageGroupPath()), temp);
+    VERIFY_PROMPTS(h);
+  }
+};
+
+QTEST_MAIN(RefreshTest)
+#include "refresh_test.moc"
