@@ -2,8 +2,6 @@
 // deletes every image again with the Delete menu command, and reports the
 // process's resident memory at the start, at the largest and at the end.
 //   group_soak EXECUTABLE [COUNT [CYCLES]]
-#include <malloc.h>
-
 #include <QApplication>
 #include <QTemporaryDir>
 #include <chrono>
@@ -11,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "resident_memory.h"
 
 #include "editor/document_commands.h"
 #include "editor/icon_list.h"
@@ -26,17 +26,6 @@ class YesPrompts : public tilvane::Prompts {
   std::optional<tilvane::Text> FileDialog(const tilvane::CommonDialog&) override { return std::nullopt; }
 };
 
-// Resident memory after handing freed heap back to the system, so that what
-// is counted is what the process still holds.
-long ResidentKilobytes() {
-  malloc_trim(0);
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 }  // namespace
 

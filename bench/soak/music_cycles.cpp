@@ -1,12 +1,12 @@
 // Starts and stops the background tune on the system's output many times and
 // reports the slowest stop and the resident memory before and after.
 //   music_cycles [CYCLES]
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+
+#include "resident_memory.h"
 #include <thread>
 
 #include "core/music/background_tune.h"
@@ -14,16 +14,6 @@
 
 namespace {
 
-// Resident memory after handing freed heap back to the system.
-long ResidentKilobytes() {
-  malloc_trim(0);
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 }  // namespace
 

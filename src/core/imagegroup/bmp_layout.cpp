@@ -15,8 +15,8 @@ std::optional<BmpView> Fail(std::string& reason, const char* what, const char* p
 
 }  // namespace
 
-std::optional<BmpView> ReadBmp(ByteReader& reader, const char* what, std::string& reason) {
-  const std::size_t start = reader.position();
+std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string& reason) {
+  const std::size_t start = reader.Position();
   const std::uint8_t b = reader.U8();
   const std::uint8_t m = reader.U8();
   reader.Skip(4 + 2 + 2);  // file size (never trusted) and reserved words
@@ -30,7 +30,7 @@ std::optional<BmpView> ReadBmp(ByteReader& reader, const char* what, std::string
   reader.Skip(4 + 4 + 4);  // image size (may be 0 for uncompressed rows) and resolutions
   const std::uint32_t coloursUsed = reader.U32();
   reader.Skip(4);  // important colours
-  if (!reader.ok()) return Fail(reason, what, "headers cut short");
+  if (!reader.Ok()) return Fail(reason, what, "headers cut short");
   if (b != 'B' || m != 'M') return Fail(reason, what, "is not a BMP");
   if (headerSize < 40) return Fail(reason, what, "has an unknown header size");
   // Longer information headers (V4, V5) only add fields that an uncompressed
@@ -50,18 +50,18 @@ std::optional<BmpView> ReadBmp(ByteReader& reader, const char* what, std::string
   view.bitsPerPixel = bits;
   view.stride = BmpRowStride(view.width, bits);
   view.palette = reader.Take(std::size_t{fullPalette} * 4);
-  if (!reader.ok()) return Fail(reason, what, "colour table cut short");
+  if (!reader.Ok()) return Fail(reason, what, "colour table cut short");
 
-  const std::size_t tableEnd = reader.position() - start;
+  const std::size_t tableEnd = reader.Position() - start;
   if (pixelOffset < tableEnd) return Fail(reason, what, "pixel offset lies inside its headers");
   if (!reader.Skip(pixelOffset - tableEnd)) return Fail(reason, what, "cut short");
 
   // stride <= 2^33 and height < 2^31, so compare by division instead of
   // forming a product that could wrap.
-  if (view.stride != 0 && view.height > reader.remaining() / view.stride)
+  if (view.stride != 0 && view.height > reader.Remaining() / view.stride)
     return Fail(reason, what, "pixel rows cut short");
   view.pixels = reader.Take(static_cast<std::size_t>(view.stride * view.height));
-  if (!reader.ok()) return Fail(reason, what, "pixel rows cut short");
+  if (!reader.Ok()) return Fail(reason, what, "pixel rows cut short");
   return view;
 }
 

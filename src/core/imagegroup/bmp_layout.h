@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/imagegroup/byte_reader.h"
+#include "core/span_reader.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -34,7 +34,7 @@ struct BmpView {
 // after its last pixel row (the declared file size is ignored). Accepts
 // uncompressed, single-plane, bottom-up bitmaps of 1, 4, 8, 16, 24 or 32 bits.
 // On failure sets `reason` to "<what> <short phrase>" and returns nothing.
-std::optional<BmpView> ReadBmp(ByteReader& reader, const char* what, std::string& reason);
+std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string& reason);
 
 // Appends the file and information headers of an uncompressed bottom-up BMP
 // with `paletteEntries` colour-table entries to follow. `fileSizeField` is

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "core/imagegroup/bmp_layout.h"
-#include "core/imagegroup/byte_reader.h"
+#include "core/span_reader.h"
 #include "core/imagegroup/pixel_rows.h"
 
 namespace tilvane {
@@ -82,8 +82,8 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
 
   // The colour word is a key colour for drawing without masks; nothing here
   // draws that way, so its value is not read.
-  ByteReader reader(bytes.subspan(kContainerHeaderSize));
-  if (reader.remaining() < kStreamHeaderSize) return Fail(error, "stream header cut short");
+  SpanReader reader(bytes.subspan(kContainerHeaderSize));
+  if (reader.Remaining() < kStreamHeaderSize) return Fail(error, "stream header cut short");
   const std::uint8_t i = reader.U8();
   const std::uint8_t l = reader.U8();
   if (i != 'I' || l != 'L') return Fail(error, "not an image-list stream");

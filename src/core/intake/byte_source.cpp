@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/intake/span_reader.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "core/intake/span_reader.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/intake/span_reader.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/intake/span_reader.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/intake/span_reader.h"
+#include "core/span_reader.h"
 #include "core/intake/byte_source.h"
 #include "core/intake/text_encoding.h"
 

@@ -1,5 +1,5 @@
 // Bounds-checked little-endian reading of untrusted bytes, with seeking and
-// overflow-checked offset arithmetic for the intake readers. A read past the end
+// overflow-checked offset arithmetic, for every reader of files. A read past the end
 // never touches memory outside the span: it yields 0 and makes the reader
 // fail for good, so a caller reads a whole structure and checks Ok() once.
 #pragma once
@@ -44,6 +44,7 @@ class SpanReader {
   std::uint8_t U8() { return static_cast<std::uint8_t>(ReadLittleEndian(1)); }
   std::uint16_t U16() { return static_cast<std::uint16_t>(ReadLittleEndian(2)); }
   std::uint32_t U32() { return static_cast<std::uint32_t>(ReadLittleEndian(4)); }
+  std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
   std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
 
   // The next `count` bytes as a sub-span (empty on failure).
