@@ -241,7 +241,8 @@ struct FluidSynthOutput::Impl {
 
 FluidSynthOutput::FluidSynthOutput(FluidSynthOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
-FluidSynthOutput::~FluidSynthOutput() { Close(); }
+// Qualified: a destructor must not dispatch to an override of a class derived from this one.
+FluidSynthOutput::~FluidSynthOutput() { FluidSynthOutput::Close(); }
 
 bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listener) {
   bool wasOpen;
