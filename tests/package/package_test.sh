@@ -14,20 +14,22 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "package: $*" >&2; exit 1; }
 
-(cd "$build" && cpack -G DEB -B "$scratch/out" >/dev/null) || fail "cpack failed"
+(cd "$build" && cpack -G DEB -B "$scratch/out" >/dev/null 2>&1) || fail "cpack failed"
 deb=$(ls "$scratch"/out/tilvane_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no package was written"
-dpkg-deb --info "$deb" | grep -q 'Depends:.*soundfont' || fail "the package does not depend on a soundfont"
+info=$(dpkg-deb --info "$deb")
+grep -q 'Depends:.*soundfont' <<<"$info" || fail "the package does not depend on a soundfont"
 dpkg-deb -x "$deb" "$scratch/root"
 root="$scratch/root"
 for f in usr/bin/tilvane usr/bin/qiltool usr/share/applications/tilvane.desktop \
          usr/share/mime/packages/tilvane-qil.xml usr/share/icons/hicolor/32x32/apps/tilvane.png; do
   [ -e "$root/$f" ] || fail "$f is not in the package"
 done
-[ "$(head -c 8 "$root/usr/share/icons/hicolor/32x32/apps/tilvane.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
+[ "$(od -An -tx1 -N8 "$root/usr/share/icons/hicolor/32x32/apps/tilvane.png" | tr -d ' ')" = 89504e470d0a1a0a ] ||
   fail "the application icon is not a PNG"
 grep -q 'value="MITL"' "$root/usr/share/mime/packages/tilvane-qil.xml" || fail "the MIME type has no magic"
-"$root/usr/bin/qiltool" --help | grep -q qiltool || fail "the packaged qiltool does not answer --help"
+help=$("$root/usr/bin/qiltool" --help)
+grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
 
 # The packaged editor shows its window.
 for n in $(seq 300 360); do
