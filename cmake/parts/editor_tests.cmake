@@ -23,3 +23,12 @@ endif()
 if(TARGET qiltool_result_test)
   add_dependencies(qiltool_result_test qiltool intake_fixtures)
 endif()
+
+# The editor plays its tune on a machine with a sound server.
+find_program(TILVANE_PULSEAUDIO pulseaudio)
+find_program(TILVANE_PARECORD parecord)
+find_program(TILVANE_SOX sox)
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS AND TILVANE_PULSEAUDIO AND TILVANE_PARECORD AND TILVANE_SOX)
+  add_test(NAME sound_server COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sound/sound_server_test.sh $<TARGET_FILE:tilvane>)
+  set_tests_properties(sound_server PROPERTIES LABELS sound TIMEOUT 120 RUN_SERIAL TRUE)
+endif()
