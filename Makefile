@@ -4,16 +4,19 @@
 BUILD_DIR ?= build/release
 JOBS ?= 2
 
-.PHONY: run test build deps bench clean
+.PHONY: run test build configure deps bench clean
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tilvane
 	@scripts/run $(BUILD_DIR)/tilvane
 
 test: build
