@@ -29,19 +29,9 @@ fail() {
 }
 
 # A display of our own.
-display=""
-for n in $(seq 200 260); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 100); do
-  if xdpyinfo >/dev/null 2>&1; then break; fi
-  sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "no private Xvfb"
+. "$(dirname "$0")/../support/private_display.sh"
+start_private_display "$work" || fail "no private Xvfb"
+pids+=("$XVFB_PID")
 
 # The id of the first window whose name matches, waiting up to 10 s.
 wait_window() {

@@ -32,14 +32,11 @@ help=$("$root/usr/bin/qiltool" --help)
 grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
 
 # The packaged editor shows its window.
-for n in $(seq 300 360); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY="$display" XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
+. "$(dirname "$0")/../support/private_display.sh"
+export XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_private_display "$scratch" 800x600x24 || fail "no private Xvfb"
+xvfb=$XVFB_PID
 "$root/usr/bin/tilvane" >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 100); do

@@ -1,0 +1,21 @@
+# Sourced by the scripts that need an X display of their own.
+# start_private_display WORK_DIR [SCREEN]: starts Xvfb on a display number it
+# picks itself, waits until it answers, exports DISPLAY and sets XVFB_PID.
+start_private_display() {
+  local work="$1" screen="${2:-1024x768x24}" number=""
+  Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.display" 2>"$work/xvfb.log" &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    number=$(head -n 1 "$work/xvfb.display" 2>/dev/null || true)
+    [ -n "$number" ] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  [ -n "$number" ] || return 1
+  export DISPLAY=":$number"
+  for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
