@@ -32,12 +32,6 @@ const Text kMergeQuestion =
     "该文件是一个Quill图片组的封装文件，是否将其与现在的文件合并?\n\r"
     "由于合并操作比较复杂，本人时间有限，因此，合并功能尚未实现。";
 
-// An edited, never saved document of `count` images.
-void StartUnsavedDocument(Harness& h, int count) {
-  h.editor().document.imageGroupBytes = MakeGroup(count);
-  RefreshIconList(h.editor());
-}
-
 // A group file on disk, opened with the button.
 Text OpenGroupFile(Harness& h, const Text& name, int count) {
   Text path = h.PathOf(name);
@@ -56,7 +50,7 @@ class DocumentCommandsTest : public QObject {
   // --- Open ---------------------------------------------------------------
   void openButtonReplacesTheDocumentWithoutAQuestion() {
     Harness h;
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("three.qil");
     WriteFile(path, MakeGroup(3));
     h.prompts.ExpectDialog(0, kOpenTitle, path);
@@ -73,7 +67,7 @@ class DocumentCommandsTest : public QObject {
 
   void cancelledOpenChangesNothing() {
     Harness h;
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Bytes before = h.editor().document.imageGroupBytes;
     h.prompts.ExpectDialog(0, kOpenTitle, std::nullopt);
     OnOpenMenu(h.editor());
@@ -85,7 +79,7 @@ class DocumentCommandsTest : public QObject {
   void openMenuAsksToMergeAndOnlyNoOpens() {
     for (int answer : {kResultYes, kResultCancel}) {
       Harness h;
-      StartUnsavedDocument(h, 2);
+      h.StartEditedGroup(MakeGroup(2));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(5));
       h.prompts.ExpectDialog(0, kOpenTitle, path);
@@ -96,7 +90,7 @@ class DocumentCommandsTest : public QObject {
       VERIFY_PROMPTS(h);
     }
     Harness h;
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("other.qil");
     WriteFile(path, MakeGroup(5));
     h.editor().main.按钮4->setEnabled(false);
@@ -145,7 +139,7 @@ class DocumentCommandsTest : public QObject {
     for (const Variant& v : {Variant{OnSaveMenu, "图片组1", "Quill图片组(*.qil)|*.qil", "图片组1"},
                              Variant{OnSaveButton, "图片组1.qil", "Quill图片组(qil)|*.qil", "图片组1.qil"}}) {
       Harness h;
-      StartUnsavedDocument(h, 2);
+      h.StartEditedGroup(MakeGroup(2));
       Bytes document = h.editor().document.imageGroupBytes;
       Text path = h.PathOf(v.chosenName);
       h.prompts.ExpectDialog(1, kSaveTitle, path);
@@ -208,7 +202,7 @@ class DocumentCommandsTest : public QObject {
     for (const Variant& v : {Variant{OnSaveAsButton, "abc", "abc.qil"}, Variant{OnSaveAsButton, "abc.qil", "abc.qil.qil"},
                              Variant{OnSaveAsMenu, "abc", "abc"}}) {
       Harness h;
-      StartUnsavedDocument(h, 1);
+      h.StartEditedGroup(MakeGroup(1));
       h.prompts.ExpectDialog(1, kSaveTitle, h.PathOf(v.typed));
       v.handler(h.editor());
       Text written = h.PathOf(v.written);
@@ -229,7 +223,7 @@ class DocumentCommandsTest : public QObject {
     for (const Case& c : {Case{"D:\\g\\abc.qil", "abc_副本"}, Case{"D:\\g\\readme", "_副本"},
                           Case{"D:\\g\\a.b.qil", "a.b_副本"}, Case{"/home/u/组.qil", "组_副本"}}) {
       Harness h;
-      StartUnsavedDocument(h, 1);
+      h.StartEditedGroup(MakeGroup(1));
       h.editor().document.currentPath = c.currentPath;
       h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
       OnSaveAsMenu(h.editor());
@@ -241,7 +235,7 @@ class DocumentCommandsTest : public QObject {
 
   void saveAsFromANetworkSharePathShowsThePathErrorFirst() {
     Harness h;
-    StartUnsavedDocument(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     h.editor().document.currentPath = "\\\\server\\share\\g.qil";
     h.prompts.ExpectBox(
         "您提供的路径不是标准的磁盘文件路径或网络文件路径!\n\r标准的磁盘文件路径为{盘符:\\路径\\文件名}~~~~\n\r"
@@ -255,7 +249,7 @@ class DocumentCommandsTest : public QObject {
 
   void saveAsButtonAsksBeforeReplacingTheNameItAppended() {
     Harness h;
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Text existing = h.PathOf("abc.qil");
     Bytes old = MakeGroup(5);
     WriteFile(existing, old);
@@ -279,7 +273,7 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,你想删除什么~?", 0, "提示:");
     OnDeleteButton(h.editor());
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     h.prompts.ExpectBox("请选择需要删除的图片!", 0x40, "提示");
     OnDeleteButton(h.editor());
     QCOMPARE(h.ItemCount(), 2);
@@ -325,7 +319,7 @@ class DocumentCommandsTest : public QObject {
   void closeRequestAnswers() {
     {
       Harness h;
-      StartUnsavedDocument(h, 1);
+      h.StartEditedGroup(MakeGroup(1));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultCancel);
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultNo);
@@ -335,7 +329,7 @@ class DocumentCommandsTest : public QObject {
     {
       // Yes, then a cancelled save dialog: the changes are kept and so is the window.
       Harness h;
-      StartUnsavedDocument(h, 1);
+      h.StartEditedGroup(MakeGroup(1));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
       h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
@@ -345,7 +339,7 @@ class DocumentCommandsTest : public QObject {
     {
       // Yes with an empty list: the message, then the window closes.
       Harness h;
-      StartUnsavedDocument(h, 0);
+      h.StartEditedGroup(MakeGroup(0));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
       h.prompts.ExpectBox(kNothingToSave, 0, "提示:");
       QCOMPARE(OnMainCloseRequest(h.editor()), std::nullopt);
@@ -360,7 +354,7 @@ class DocumentCommandsTest : public QObject {
 
   void closingTheWindowAfterYesSavesAndRebuildsTheItems() {
     Harness h;
-    StartUnsavedDocument(h, 3);
+    h.StartEditedGroup(MakeGroup(3));
     Text path = h.PathOf("saved");
     h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
     h.prompts.ExpectDialog(1, kSaveTitle, path);
@@ -379,7 +373,7 @@ class DocumentCommandsTest : public QObject {
   void exitAnswers() {
     {
       Harness h;
-      StartUnsavedDocument(h, 1);
+      h.StartEditedGroup(MakeGroup(1));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
       h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
       OnExitCommand(h.editor());
@@ -395,7 +389,7 @@ class DocumentCommandsTest : public QObject {
     }
     {
       Harness h;
-      StartUnsavedDocument(h, 0);
+      h.StartEditedGroup(MakeGroup(0));
       h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
       h.prompts.ExpectBox(kNothingToSave, 0, "提示:");
       OnExitCommand(h.editor());
@@ -419,7 +413,7 @@ class DocumentCommandsTest : public QObject {
 
   void exitWithYesSavesAndEnds() {
     Harness h;
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("out.qil");
     h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
     h.prompts.ExpectDialog(1, kSaveTitle, path);
@@ -435,7 +429,7 @@ class DocumentCommandsTest : public QObject {
     ScratchMount mount(QString::fromStdString(h.PathOf("ro")), "size=64k");
     if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
     QVERIFY(mount.RemountReadOnly());
-    StartUnsavedDocument(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     Bytes document = h.editor().document.imageGroupBytes;
     Bytes temp = ReadFileBytes(TempImageGroupPath());
     Text target = h.PathOf("ro/g.qil");
@@ -469,8 +463,7 @@ class DocumentCommandsTest : public QObject {
     WriteFile(h.PathOf("full/filler"), Bytes(48 * 1024, 0));
     h.prompts.ExpectDialog(0, kOpenTitle, path);
     OnOpenButton(h.editor());
-    h.editor().document.imageGroupBytes = MakeGroup(7);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(7));
     Bytes document = h.editor().document.imageGroupBytes;
     h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: No space left on device", 0x30, "错误");
     OnSaveButton(h.editor());

@@ -30,11 +30,6 @@ namespace {
 
 const Text kSaveTitle = "请选择要保存的文件名：";
 
-void StartGroup(Harness& h, const Bytes& group) {
-  h.editor().document.imageGroupBytes = group;
-  RefreshIconList(h.editor());
-}
-
 Bytes Preview(Harness& h) {
   QByteArray bytes = h.editor().exportDialog.图片框1->property("picture").toByteArray();
   return Bytes(bytes.begin(), bytes.end());
@@ -89,7 +84,7 @@ class ExportDialogTest : public QObject {
     h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,无法导出图片!", 0, "提示:");
     OnExportCommand(h.editor());
     QVERIFY(!Visible(h));
-    StartGroup(h, MakeGroup(2));
+    h.StartEditedGroup(MakeGroup(2));
     h.prompts.ExpectBox("请选择要导出的图片！", 0x30, "警告:");
     OnExportCommand(h.editor());
     QVERIFY(!Visible(h));
@@ -103,7 +98,7 @@ class ExportDialogTest : public QObject {
 
   void doubleClickWithNothingSelectedShowsABlankPreview() {
     Harness h;
-    StartGroup(h, MakeGroup(2));
+    h.StartEditedGroup(MakeGroup(2));
     OnIconListDoubleClick(h.editor());
     QVERIFY(Visible(h));
     QVERIFY(Preview(h).empty());
@@ -120,7 +115,7 @@ class ExportDialogTest : public QObject {
 
   void previewFollowsTheSelectionOnlyWhileVisible() {
     Harness h;
-    StartGroup(h, MakeGroup(3));
+    h.StartEditedGroup(MakeGroup(3));
     h.Select(0);
     QVERIFY(Preview(h).empty());
     h.Select(1);
@@ -135,7 +130,7 @@ class ExportDialogTest : public QObject {
 
   void fillColourRedrawsThePreviewAndIsKeptAfterTheCloseBox() {
     Harness h;
-    StartGroup(h, MakeGroup(1));
+    h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
     ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
@@ -152,7 +147,7 @@ class ExportDialogTest : public QObject {
 
   void customColourDialogChoosesOrRestores() {
     Harness h;
-    StartGroup(h, MakeGroup(1));
+    h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
     ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
@@ -175,7 +170,7 @@ class ExportDialogTest : public QObject {
 
   void confirmWritesThePictureThenHidesTheDialog() {
     Harness h;
-    StartGroup(h, MakeGroup(2));
+    h.StartEditedGroup(MakeGroup(2));
     h.Select(1);
     OnExportCommand(h.editor());
     Text path = h.PathOf("图 1.bmp");
@@ -204,7 +199,7 @@ class ExportDialogTest : public QObject {
     ScratchMount mount(QString::fromStdString(h.PathOf("ro")), "size=64k");
     if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
     QVERIFY(mount.RemountReadOnly());
-    StartGroup(h, MakeGroup(1));
+    h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
     Text path = h.PathOf("ro/x.bmp");
@@ -217,7 +212,7 @@ class ExportDialogTest : public QObject {
 
   void fixtureIconExportedOverTwoFillColours() {
     Harness h;
-    StartGroup(h, GroupWithFixtureIcon());
+    h.StartEditedGroup(GroupWithFixtureIcon());
     QCOMPARE(h.ItemCount(), 1);
     h.Select(0);
     OnExportCommand(h.editor());

@@ -35,11 +35,6 @@ const Text kModifiedNoPath = "Tilvane    临时数据(未保存)";
 
 Text Exe() { return IntakeFixture("icons32.exe"); }
 
-void StartOpenGroup(Harness& h, int count) {
-  h.editor().document.imageGroupBytes = MakeGroup(count);
-  RefreshIconList(h.editor());
-}
-
 Text WriteLink(Harness& h, const Text& name, const tilvane::testing::LinkSpec& spec) {
   Text path = h.PathOf(name);
   WriteFile(path, tilvane::testing::WriteShellLink(spec));
@@ -142,7 +137,7 @@ class IntakeCommandsTest : public QObject {
 
   void sameExecutableTwiceAppendsTwice() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     for (int i = 0; i < 2; ++i) {
       h.prompts.ExpectDialog(0, kAddTitle, Exe());
       OnAddImagesCommand(h.editor());
@@ -170,7 +165,7 @@ class IntakeCommandsTest : public QObject {
   void addMenuAsksToMergeAGroupFileAndOnlyNoOpensIt() {
     for (int answer : {kResultYes, kResultCancel, kResultNo}) {
       Harness h;
-      StartOpenGroup(h, 2);
+      h.StartEditedGroup(MakeGroup(2));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(4));
       h.prompts.ExpectDialog(0, kAddTitle, path);
@@ -190,7 +185,7 @@ class IntakeCommandsTest : public QObject {
 
   void upperCaseGroupExtensionIsNotAGroupFile() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     Text path = h.PathOf("A.QIL");
     WriteFile(path, MakeGroup(3));
     h.prompts.ExpectDialog(0, kAddTitle, path);
@@ -201,7 +196,7 @@ class IntakeCommandsTest : public QObject {
 
   void pickedShortcutStandsForItsTarget() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     Text link = LinkTo(h, "app.lnk", Exe());
     h.prompts.ExpectDialog(0, kAddTitle, link);
     OnAddImagesCommand(h.editor());
@@ -212,7 +207,7 @@ class IntakeCommandsTest : public QObject {
   // --- Dropping ---------------------------------------------------------------
   void droppedExecutableAppendsItsFirstIcon() {
     Harness h;
-    StartOpenGroup(h, 2);
+    h.StartEditedGroup(MakeGroup(2));
     QCOMPARE(Drop(h, {Exe()}), Qt::IgnoreAction);  // the source is told nothing was done
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
     QCOMPARE(h.Caption(), kModifiedNoPath);
@@ -237,7 +232,7 @@ class IntakeCommandsTest : public QObject {
 
   void refusedDrops() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     Text upper = h.PathOf("A.EXE");
     WriteFile(upper, ReadFileBytes(Exe()));
     h.prompts.ExpectBox(kNotAResourceFile, 0x40, "提示");
@@ -264,7 +259,7 @@ class IntakeCommandsTest : public QObject {
 
   void ctrlShiftDropDoesNothingAndAMoveIsNeverPerformed() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     QCOMPARE(Drop(h, {Exe()}, Qt::ControlModifier | Qt::ShiftModifier), Qt::IgnoreAction);
     QCOMPARE(h.ItemCount(), 1);
     QVERIFY(h.prompts.shownBoxes.empty());
@@ -284,7 +279,7 @@ class IntakeCommandsTest : public QObject {
 
   void droppedShortcuts() {
     Harness h;
-    StartOpenGroup(h, 1);
+    h.StartEditedGroup(MakeGroup(1));
     // To an executable: the shortcut step adds the target's icon.
     Drop(h, {LinkTo(h, "app.lnk", Exe())});
     QCOMPARE(h.ItemCount(), 2);
@@ -310,7 +305,7 @@ class IntakeCommandsTest : public QObject {
   void droppedGroupFileOnAListWithItems() {
     for (int answer : {kResultYes, kResultCancel, kResultNo}) {
       Harness h;
-      StartOpenGroup(h, 2);
+      h.StartEditedGroup(MakeGroup(2));
       SetMainCaption(h.editor(), TitleSaved("/g/old.qil"));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(3));

@@ -19,6 +19,7 @@
 
 using namespace tilvane;
 using tilvane::testing::Harness;
+using tilvane::testing::MakeGroup;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -102,8 +103,7 @@ class MainWindowTest : public QObject {
   void timerFollowsSelectionAndTheUnsavedMark() {
     Harness h;
     MainControls& c = h.editor().main;
-    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(3);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(3));
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
     h.Tick();
     QVERIFY(!c.按钮3->isEnabled());
@@ -130,8 +130,7 @@ class MainWindowTest : public QObject {
     Harness h;
     MainControls& c = h.editor().main;
     h.editor().document.currentPath = "/g/a.qil";
-    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(0);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(0));
     QVERIFY(PathExists(TempImageGroupPath()));
     QCOMPARE(h.ItemCount(), 0);
     QCOMPARE(h.Caption(), Text("Tilvane  /g/a.qil  临时数据(未保存)"));
@@ -174,8 +173,7 @@ class MainWindowTest : public QObject {
   void shortcutKeysDoNothing() {
     Harness h;
     MainWindow* w = h.editor().main.window;
-    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(2);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(2));
     h.Select(0);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -196,8 +194,7 @@ class MainWindowTest : public QObject {
   void contextMenuGreysDeleteAndExportWithoutSelection() {
     Harness h;
     MainControls& c = h.editor().main;
-    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(2);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(2));
     OnIconListRightClick(h.editor(), QPoint(100, 100));
     QVERIFY(c.文件->isVisible());
     QCOMPARE(c.文件->pos(), QPoint(103, 103));
@@ -245,8 +242,7 @@ class MainWindowTest : public QObject {
 
   void destroyingTheWindowRemovesTheTemporaryFileAndEnds() {
     Harness h;
-    h.editor().document.imageGroupBytes = tilvane::testing::MakeGroup(1);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(1));
     SetMainCaption(h.editor(), TitleSaved("/g/a.qil"));
     QVERIFY(PathExists(TempImageGroupPath()));
     h.editor().main.window->show();

@@ -67,8 +67,7 @@ class RefreshTest : public QObject {
 
   void refreshWritesTheTemporaryFileAndRebuildsEveryItem() {
     Harness h;
-    h.editor().document.imageGroupBytes = MakeGroup(3);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(3));
     QCOMPARE(ReadFileBytes(TempImageGroupPath()), MakeGroup(3));
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
@@ -78,8 +77,7 @@ class RefreshTest : public QObject {
   void listShowsTheDocumentWhenTheTemporaryFileCannotBeWritten() {
     Harness h;
     // An older group sits in the temporary file, and nothing can replace it.
-    h.editor().document.imageGroupBytes = MakeGroup(5);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(5));
     Text temp = TempImageGroupPath();
     QVERIFY(RemoveFile(temp));
     QVERIFY(QDir().mkdir(QString::fromStdString(temp)));
@@ -109,8 +107,7 @@ class RefreshTest : public QObject {
 
   void openSaveAndSaveAsLeaveTheTemporaryFileAlone() {
     Harness h;
-    h.editor().document.imageGroupBytes = MakeGroup(2);
-    RefreshIconList(h.editor());
+    h.StartEditedGroup(MakeGroup(2));
     Bytes temp = ReadFileBytes(TempImageGroupPath());
     Text path = h.PathOf("g.qil");
     WriteFile(path, MakeGroup(4));

@@ -13,6 +13,8 @@ start_private_display() {
   done
   [ -n "$number" ] || return 1
   export DISPLAY=":$number"
+  # The programs started on it must draw there, whatever platform the caller chose.
+  export QT_QPA_PLATFORM=xcb
   for _ in $(seq 50); do
     xdpyinfo >/dev/null 2>&1 && return 0
     sleep 0.1

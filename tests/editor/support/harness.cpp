@@ -7,6 +7,7 @@
 #include "core/imagegroup/default_group.h"
 #include "editor/icon_list.h"
 #include "editor/main_window.h"
+#include "editor/refresh.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
 
@@ -37,6 +38,11 @@ void Harness::Tick() { OnTimerTick(*editor_); }
 Text Harness::Caption() const { return MainCaption(*editor_); }
 int Harness::ItemCount() const { return editor_->main.图标列表框->itemCount(); }
 void Harness::Select(int index) { editor_->main.图标列表框->setSelectedIndex(index); }
+
+void Harness::StartEditedGroup(const Bytes& group) {
+  editor_->document.imageGroupBytes = group;
+  RefreshIconList(*editor_);
+}
 
 std::vector<Text> Harness::ItemCaptions() const {
   std::vector<Text> captions;

@@ -28,6 +28,9 @@ class Harness {
   std::vector<Text> ItemCaptions() const;
   int ItemCount() const;
   void Select(int index);
+  // Makes `group` the document as an edit would: the list refreshed, the
+  // title marked unsaved.
+  void StartEditedGroup(const Bytes& group);
 
   // Set by EndProgram through the quit service; -1 while the program runs.
   int exitCode = -1;
