@@ -37,7 +37,7 @@ export XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 start_private_display "$scratch" 800x600x24 || fail "no private Xvfb"
 xvfb=$XVFB_PID
-"$root/usr/bin/tilvane" >/dev/null 2>&1 &
+"$root/usr/bin/tilvane" >"$scratch/editor.log" 2>&1 &
 app=$!
 for _ in $(seq 100); do
   if xdotool search --onlyvisible --name '^Tilvane$' >/dev/null 2>&1; then
@@ -46,4 +46,5 @@ for _ in $(seq 100); do
   fi
   sleep 0.1
 done
+cat "$scratch/editor.log" "$scratch/xvfb.log" >&2 2>/dev/null || true
 fail "the packaged editor showed no window"

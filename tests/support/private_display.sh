@@ -3,7 +3,10 @@
 # picks itself, waits until it answers, exports DISPLAY and sets XVFB_PID.
 start_private_display() {
   local work="$1" screen="${2:-1024x768x24}" number=""
-  Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.display" 2>"$work/xvfb.log" &
+  # -noreset: by default the server resets when its last client leaves, and
+  # refuses connections for a moment while it does; the check below is such a
+  # client, and the program started right after it would then find no display.
+  Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp -noreset >"$work/xvfb.display" 2>"$work/xvfb.log" &
   XVFB_PID=$!
   for _ in $(seq 100); do
     number=$(head -n 1 "$work/xvfb.display" 2>/dev/null || true)
