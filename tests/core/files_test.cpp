@@ -1,4 +1,5 @@
 #include "core/files.h"
+#include "support/scratch_mount.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -94,8 +95,8 @@ TEST_F(FilesTest, AtomicSaveReplacesTheTargetAndKeepsItsMode) {
   EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
 }
 
-TEST_F(FilesTest, AtomicSaveThatCannotWriteLeavesTheOldFileWhole) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+TEST_F(FilesTest, AtomicSaveIntoALockedFolderLeavesTheOldFileWhole) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions; the full-disk case covers root";
   fs::create_directories(root_ / "locked");
   ASSERT_TRUE(WriteFileBytes(PathOf("locked/doc.qil"), Bytes{1, 2, 3}));
   fs::permissions(root_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
@@ -104,6 +105,17 @@ TEST_F(FilesTest, AtomicSaveThatCannotWriteLeavesTheOldFileWhole) {
   EXPECT_FALSE(result.reason.empty());
   EXPECT_EQ(ReadFileBytes(PathOf("locked/doc.qil")), (Bytes{1, 2, 3}));
   fs::permissions(root_ / "locked", fs::perms::owner_all);
+}
+
+TEST_F(FilesTest, AtomicSaveOntoAFullDiskLeavesTheOldFileWholeAndNothingBeside) {
+  testing::ScratchMount disk(PathOf("full"), "size=16k");
+  if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs privilege; the locked-folder case covers users";
+  ASSERT_TRUE(WriteFileBytes(PathOf("full/doc.qil"), Bytes{1, 2, 3}));
+  auto result = SaveFileAtomically(PathOf("full/doc.qil"), Bytes(256 * 1024, 7));
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_EQ(ReadFileBytes(PathOf("full/doc.qil")), (Bytes{1, 2, 3}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "full"), fs::directory_iterator()), 1);
 }
 
 TEST_F(FilesTest, AtomicSaveIntoAMissingFolderFailsWithAReason) {

@@ -11,7 +11,7 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "editor/support/scratch_mount.h"
+#include "support/scratch_mount.h"
 #include "editor/windows.h"
 
 using namespace tilvane;
@@ -426,7 +426,7 @@ class DocumentCommandsTest : public QObject {
   // --- Failed writes ----------------------------------------------------------
   void failedSaveKeepsTheDocumentAndSaysWhy() {
     Harness h;
-    ScratchMount mount(QString::fromStdString(h.PathOf("ro")), "size=64k");
+    ScratchMount mount(h.PathOf("ro"), "size=64k");
     if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
     QVERIFY(mount.RemountReadOnly());
     h.StartEditedGroup(MakeGroup(2));
@@ -454,7 +454,7 @@ class DocumentCommandsTest : public QObject {
 
   void saveOnAFullDiskLeavesThePreviousFileWhole() {
     Harness h;
-    ScratchMount mount(QString::fromStdString(h.PathOf("full")), "size=48k");
+    ScratchMount mount(h.PathOf("full"), "size=48k");
     if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
     Text path = h.PathOf("full/g.qil");
     Bytes old = MakeGroup(1);

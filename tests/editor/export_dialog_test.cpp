@@ -17,7 +17,7 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "editor/support/scratch_mount.h"
+#include "support/scratch_mount.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
 
@@ -196,7 +196,7 @@ class ExportDialogTest : public QObject {
 
   void failedWriteSaysWhyAndKeepsTheDialogOpen() {
     Harness h;
-    ScratchMount mount(QString::fromStdString(h.PathOf("ro")), "size=64k");
+    ScratchMount mount(h.PathOf("ro"), "size=64k");
     if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
     QVERIFY(mount.RemountReadOnly());
     h.StartEditedGroup(MakeGroup(1));
