@@ -69,8 +69,8 @@ void BM_StreamCpuPerMusicMinute(benchmark::State& state) {
   for (auto _ : state) {
     tilvane::VirtualMidiDevice device;
     auto output = device.MakeOutput();
-    tilvane::MidiStreamPlayer stream(*output);
     tilvane::WakeEvent passEnded;
+    tilvane::MidiStreamPlayer stream(*output);
     double before = ProcessCpuSeconds();
     if (!stream.Load(BackgroundTune(), &passEnded) || !stream.Start()) {
       state.SkipWithError("the tune did not load");

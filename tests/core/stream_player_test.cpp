@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "core/music/background_tune.h"
 #include "core/music/stream_listing.h"
@@ -218,6 +219,27 @@ TEST_F(StreamPlayerOnDevice, StopDuringAPassTakesEveryBufferBackAndSilences) {
   EXPECT_FALSE(stream.Start());  // nothing loaded any more
   stream.StopOutput();           // a second stop has nothing to do
   EXPECT_EQ(device.Counts().stops, 1);
+}
+
+TEST_F(StreamPlayerOnDevice, DestroyingThePlayerLeavesTheCallersEventAlone) {
+  // The event may die before the player (declared after it, say); closing
+  // from the destructor must neither signal it nor touch it.
+  auto event = std::make_unique<WakeEvent>();
+  auto stream = std::make_unique<MidiStreamPlayer>(*output);
+  Bytes tune = QuarterNotes(100);
+  ASSERT_TRUE(stream->Load(tune, event.get()));
+  ASSERT_TRUE(stream->Start());
+  device.Advance(500);
+  stream.reset();
+  EXPECT_FALSE(event->IsSet());
+  EXPECT_EQ(device.Counts().closes, 1);
+  // And the other way round, freed first: AddressSanitizer would see a touch.
+  stream = std::make_unique<MidiStreamPlayer>(*output);
+  ASSERT_TRUE(stream->Load(tune, event.get()));
+  ASSERT_TRUE(stream->Start());
+  event.reset();
+  stream.reset();
+  EXPECT_EQ(device.Counts().closes, 2);
 }
 
 TEST_F(StreamPlayerOnDevice, TheNextPassReusesTheOpenOutputWithoutStopping) {

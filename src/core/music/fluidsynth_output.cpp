@@ -363,6 +363,11 @@ bool FluidSynthOutput::Render(float* left, float* right, int frames) {
   return true;
 }
 
+int FluidSynthOutput::ActiveVoices() const {
+  std::lock_guard lock(impl_->state);
+  return impl_->open ? fluid_synth_get_active_voice_count(impl_->synth) : 0;
+}
+
 int FluidSynthOutput::SampleRate() const { return static_cast<int>(impl_->options.sampleRate); }
 
 }  // namespace tilvane

@@ -53,6 +53,9 @@ class FluidSynthOutput : public StreamOutput {
   // not open.
   bool Render(float* left, float* right, int frames);
   int SampleRate() const;
+  // Voices the synthesizer is still playing (0 when not open): the honest
+  // measure of silence, where the rendered level only shows the effects' tail.
+  int ActiveVoices() const;
 
   struct Impl;
 

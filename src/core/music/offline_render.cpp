@@ -22,8 +22,8 @@ std::optional<OfflineRenderResult> RenderTuneOffline(ByteSpan tune, const Offlin
   synthOptions.soundfont = options.soundfont;
   synthOptions.sampleRate = options.sampleRate;
   FluidSynthOutput output(synthOptions);
+  WakeEvent passEnded;  // before the stream, which may still signal it while it closes
   MidiStreamPlayer stream(output);
-  WakeEvent passEnded;
   if (!stream.Load(tune, &passEnded) || !stream.Start()) return std::nullopt;
 
   OfflineRenderResult result;

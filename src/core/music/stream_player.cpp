@@ -22,7 +22,15 @@ std::uint64_t SmpteSpanLimit(std::uint16_t division) {
 
 MidiStreamPlayer::MidiStreamPlayer(StreamOutput& output) : output_(output) {}
 
-MidiStreamPlayer::~MidiStreamPlayer() { Close(); }
+MidiStreamPlayer::~MidiStreamPlayer() {
+  {
+    // Whoever destroys the player is not waiting for its pass any more, and
+    // its event may already be gone: closing from here must not touch it.
+    std::lock_guard lock(mutex_);
+    passEnded_ = nullptr;
+  }
+  Close();
+}
 
 OutputState MidiStreamPlayer::State() const {
   std::lock_guard lock(mutex_);
