@@ -142,10 +142,8 @@ TEST(BackgroundTune, SetUpTrackAndChannelTracksFollowTheLayout) {
   }
 }
 
+#ifdef TILVANE_TUNEGEN  // the generator is built with the tools
 TEST(BackgroundTune, EmbeddedBytesEqualAFreshGeneration) {
-#ifndef TILVANE_TUNEGEN
-  GTEST_SKIP() << "tunegen is not part of this build";
-#else
   std::string path = std::string(TILVANE_BINARY_DIR) + "/background_tune_test.mid";
   std::string command = std::string("\"") + TILVANE_TUNEGEN + "\" \"" + path + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
@@ -155,8 +153,8 @@ TEST(BackgroundTune, EmbeddedBytesEqualAFreshGeneration) {
   ByteSpan embedded = BackgroundTune();
   EXPECT_EQ(fresh, Bytes(embedded.begin(), embedded.end()))
       << "src/core/music/background_tune.mid is out of date: run `ninja regenerate_tune`";
-#endif
 }
+#endif
 
 }  // namespace
 }  // namespace tilvane

@@ -1,5 +1,6 @@
 #include "core/files.h"
-#include "support/scratch_mount.h"
+#include "support/file_size_limit.h"
+#include "support/ordinary_user.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -96,26 +97,33 @@ TEST_F(FilesTest, AtomicSaveReplacesTheTargetAndKeepsItsMode) {
 }
 
 TEST_F(FilesTest, AtomicSaveIntoALockedFolderLeavesTheOldFileWhole) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions; the full-disk case covers root";
   fs::create_directories(root_ / "locked");
   ASSERT_TRUE(WriteFileBytes(PathOf("locked/doc.qil"), Bytes{1, 2, 3}));
+  testing::GiveToOrdinaryUser(PathOf("locked"));
   fs::permissions(root_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  auto result = SaveFileAtomically(PathOf("locked/doc.qil"), Bytes{9});
+  SaveResult result;
+  {
+    testing::OrdinaryUser user;  // root would ignore the folder's lock
+    result = SaveFileAtomically(PathOf("locked/doc.qil"), Bytes{9});
+  }
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.reason.empty());
   EXPECT_EQ(ReadFileBytes(PathOf("locked/doc.qil")), (Bytes{1, 2, 3}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "locked"), fs::directory_iterator()), 1);
   fs::permissions(root_ / "locked", fs::perms::owner_all);
 }
 
 TEST_F(FilesTest, AtomicSaveOntoAFullDiskLeavesTheOldFileWholeAndNothingBeside) {
-  testing::ScratchMount disk(PathOf("full"), "size=16k");
-  if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs privilege; the locked-folder case covers users";
-  ASSERT_TRUE(WriteFileBytes(PathOf("full/doc.qil"), Bytes{1, 2, 3}));
-  auto result = SaveFileAtomically(PathOf("full/doc.qil"), Bytes(256 * 1024, 7));
+  ASSERT_TRUE(WriteFileBytes(PathOf("doc.qil"), Bytes{1, 2, 3}));
+  SaveResult result;
+  {
+    testing::FileSizeLimit disk(16 * 1024);
+    result = SaveFileAtomically(PathOf("doc.qil"), Bytes(256 * 1024, 7));
+  }
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.reason.empty());
-  EXPECT_EQ(ReadFileBytes(PathOf("full/doc.qil")), (Bytes{1, 2, 3}));
-  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "full"), fs::directory_iterator()), 1);
+  EXPECT_EQ(ReadFileBytes(PathOf("doc.qil")), (Bytes{1, 2, 3}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
 }
 
 TEST_F(FilesTest, AtomicSaveIntoAMissingFolderFailsWithAReason) {

@@ -60,7 +60,7 @@ Slices SliceBitmaps(const Bytes& group) {
 int Channel(const Bytes& rgb, std::size_t pixel, int channel) { return rgb[3 * pixel + channel]; }
 
 TEST(ImageGroupBitmaps, OpenInImageMagickWithEveryTileInPlace) {
-  if (!HaveConvert()) GTEST_SKIP() << "ImageMagick convert is not installed";
+  ASSERT_TRUE(HaveConvert()) << "ImageMagick's convert is needed (scripts/install-deps installs it)";
   // Width 5 puts tiles across byte boundaries; width 16 takes the whole-byte
   // paths of the mask and 1-bit packing.
   for (auto [bits, tileWidth] :

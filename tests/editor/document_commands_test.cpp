@@ -11,7 +11,8 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "support/scratch_mount.h"
+#include "support/file_size_limit.h"
+#include "support/ordinary_user.h"
 #include "editor/windows.h"
 
 using namespace tilvane;
@@ -19,7 +20,8 @@ using tilvane::testing::ColourOfImage;
 using tilvane::testing::Harness;
 using tilvane::testing::ImageColour;
 using tilvane::testing::MakeGroup;
-using tilvane::testing::ScratchMount;
+using tilvane::testing::FileSizeLimit;
+using tilvane::testing::OrdinaryUser;
 using tilvane::testing::WriteFile;
 
 namespace {
@@ -426,53 +428,56 @@ class DocumentCommandsTest : public QObject {
   // --- Failed writes ----------------------------------------------------------
   void failedSaveKeepsTheDocumentAndSaysWhy() {
     Harness h;
-    ScratchMount mount(h.PathOf("ro"), "size=64k");
-    if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
-    QVERIFY(mount.RemountReadOnly());
+    Text target = h.LockedFolder("locked") + "/g.qil";
     h.StartEditedGroup(MakeGroup(2));
     Bytes document = h.editor().document.imageGroupBytes;
     Bytes temp = ReadFileBytes(TempImageGroupPath());
-    Text target = h.PathOf("ro/g.qil");
     for (auto handler : {OnSaveMenu, OnSaveAsMenu}) {
       h.prompts.ExpectDialog(1, kSaveTitle, target);
-      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Read-only file system", 0x30, "错误");
-      handler(h.editor());
+      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Permission denied", 0x30, "错误");
+      {
+        OrdinaryUser user;
+        handler(h.editor());
+      }
       QCOMPARE(h.editor().document.imageGroupBytes, document);
       QCOMPARE(h.editor().document.currentPath, Text(""));
       QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
       QCOMPARE(ReadFileBytes(TempImageGroupPath()), temp);
       QCOMPARE(h.ItemCount(), 2);
+      QVERIFY(!std::filesystem::exists(target));
     }
     // Leaving: the window stays open.
     h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
     h.prompts.ExpectDialog(1, kSaveTitle, target);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Read-only file system", 0x30, "错误");
-    QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
+    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Permission denied", 0x30, "错误");
+    {
+      OrdinaryUser user;
+      QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
+    }
     QCOMPARE(h.editor().document.imageGroupBytes, document);
     VERIFY_PROMPTS(h);
   }
 
   void saveOnAFullDiskLeavesThePreviousFileWhole() {
     Harness h;
-    ScratchMount mount(h.PathOf("full"), "size=48k");
-    if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
-    Text path = h.PathOf("full/g.qil");
+    Text path = h.PathOf("g.qil");
     Bytes old = MakeGroup(1);
     WriteFile(path, old);
-    // Fill what is left, so that no new copy fits beside the old file.
-    WriteFile(h.PathOf("full/filler"), Bytes(48 * 1024, 0));
     h.prompts.ExpectDialog(0, kOpenTitle, path);
     OnOpenButton(h.editor());
     h.StartEditedGroup(MakeGroup(7));
     Bytes document = h.editor().document.imageGroupBytes;
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: No space left on device", 0x30, "错误");
-    OnSaveButton(h.editor());
+    QVERIFY(document.size() > 8 * 1024);
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: File too large", 0x30, "错误");
+    {
+      FileSizeLimit disk(8 * 1024);  // room for the old group, not for the new one
+      OnSaveButton(h.editor());
+    }
     QCOMPARE(ReadFileBytes(path), old);
     QCOMPARE(h.editor().document.imageGroupBytes, document);
     QVERIFY(IsModified(h.editor()));
-    QCOMPARE(std::distance(std::filesystem::directory_iterator(h.PathOf("full")),
-                           std::filesystem::directory_iterator()),
-             2);  // no half-written copy left behind
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(h.Folder()), std::filesystem::directory_iterator()),
+             1);  // no half-written copy left behind
     VERIFY_PROMPTS(h);
   }
 };

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
+#include <filesystem>
 
 #include "core/export/picture.h"
 #include "core/files.h"
@@ -17,14 +18,14 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "support/scratch_mount.h"
+#include "support/ordinary_user.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
 
 using namespace tilvane;
 using tilvane::testing::Harness;
 using tilvane::testing::MakeGroup;
-using tilvane::testing::ScratchMount;
+using tilvane::testing::OrdinaryUser;
 
 namespace {
 
@@ -196,17 +197,18 @@ class ExportDialogTest : public QObject {
 
   void failedWriteSaysWhyAndKeepsTheDialogOpen() {
     Harness h;
-    ScratchMount mount(h.PathOf("ro"), "size=64k");
-    if (!mount.mounted()) QSKIP("cannot mount a scratch file system here");
-    QVERIFY(mount.RemountReadOnly());
+    Text path = h.LockedFolder("locked") + "/x.bmp";
     h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
-    Text path = h.PathOf("ro/x.bmp");
     h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: Read-only file system", 0x30, "错误");
-    OnExportConfirm(h.editor());
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: Permission denied", 0x30, "错误");
+    {
+      OrdinaryUser user;
+      OnExportConfirm(h.editor());
+    }
     QVERIFY(Visible(h));
+    QVERIFY(!std::filesystem::exists(path));
     VERIFY_PROMPTS(h);
   }
 

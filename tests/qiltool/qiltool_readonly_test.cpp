@@ -1,11 +1,13 @@
-// Outputs in a read-only folder: every writing command exits with 3 and
-// leaves the files that were there whole. Needs root for mount(2).
+// Outputs in a locked folder: every writing command exits with 3 and leaves
+// the files that were there whole. The tool runs as an ordinary user, so the
+// lock holds when the tests run as root.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "qiltool/qiltool_fixture.h"
+#include "support/ordinary_user.h"
 
 namespace tilvane::testing {
 namespace {
@@ -15,24 +17,25 @@ class QiltoolReadOnly : public QiltoolTest {
   void SetUp() override {
     folder_ = File("只读 目录");
     std::filesystem::create_directories(folder_);
-    if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=256k") != 0) {
-      GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
-    }
-    mounted_ = true;
-    // A group inside the folder, put there before it turns read-only.
     group_ = FixtureGroup("seed.qil");
     std::filesystem::copy_file(group_, folder_ + "/g.qil");
     group_ = folder_ + "/g.qil";
     before_ = ReadAll(group_);
-    ASSERT_EQ(::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=256k"), 0);
+    // The scratch folder becomes the ordinary user's own, the folder inside
+    // it readable but locked.
+    GiveToOrdinaryUser(File(""));
+    GiveToOrdinaryUser(folder_);
+    ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
   }
-  void TearDown() override {
-    if (mounted_) ::umount(folder_.c_str());
+  void TearDown() override { ::chmod(folder_.c_str(), 0755); }
+  ToolResult RunAsOrdinaryUser(const std::vector<std::string>& args) {
+    OrdinaryUser user;
+    return Run(args);
   }
   void ExpectWriteFailure(const std::vector<std::string>& args, const std::string& output) {
-    ToolResult result = Run(args);
+    ToolResult result = RunAsOrdinaryUser(args);
     EXPECT_EQ(result.status, 3) << args[0] << ": " << result.err;
-    EXPECT_NE(result.err.find("qiltool: " + output + ": cannot write: Read-only file system"), std::string::npos)
+    EXPECT_NE(result.err.find("qiltool: " + output + ": cannot write: Permission denied"), std::string::npos)
         << result.err;
     EXPECT_EQ(ReadAll(group_), before_);
   }
@@ -40,7 +43,6 @@ class QiltoolReadOnly : public QiltoolTest {
   std::string folder_;
   std::string group_;
   Bytes before_;
-  bool mounted_ = false;
 };
 
 TEST_F(QiltoolReadOnly, EveryWritingCommandFailsWithThreeAndKeepsTheOldFile) {
@@ -56,9 +58,9 @@ TEST_F(QiltoolReadOnly, EveryWritingCommandFailsWithThreeAndKeepsTheOldFile) {
 }
 
 TEST_F(QiltoolReadOnly, ReadingCommandsStillWork) {
-  EXPECT_EQ(Run({"check", group_}).status, 0);
-  EXPECT_EQ(Run({"info", group_}).status, 0);
-  ToolResult exported = Run({"export", group_, "1", File("out.bmp")});
+  EXPECT_EQ(RunAsOrdinaryUser({"check", group_}).status, 0);
+  EXPECT_EQ(RunAsOrdinaryUser({"info", group_}).status, 0);
+  ToolResult exported = RunAsOrdinaryUser({"export", group_, "1", File("out.bmp")});
   EXPECT_EQ(exported.status, 0) << exported.err;
 }
 

@@ -2,6 +2,9 @@
 
 #include <QListWidget>
 #include <fstream>
+#include <sys/stat.h>
+
+#include "support/ordinary_user.h"
 
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
@@ -30,10 +33,28 @@ Harness::~Harness() {
   editor_.reset();
   if (hadTmpdir_) qputenv("TMPDIR", oldTmpdir_);
   else qunsetenv("TMPDIR");
+  // Every test answers for every box and dialog it saw, whether or not it
+  // checked them itself: one nobody expected, or an answer never asked for,
+  // fails it here. A test that failed already keeps its first reason.
+  if (QTest::currentTestFailed()) return;
+  for (const std::string& problem : prompts.Problems()) {
+    QTest::qFail(problem.c_str(), __FILE__, __LINE__);
+  }
 }
 
 Text Harness::Folder() const { return TextOf(root_.path() + "/files"); }
 Text Harness::PathOf(const Text& name) const { return Folder() + "/" + name; }
+
+Text Harness::LockedFolder(const Text& name) {
+  const Text path = PathOf(name);
+  QDir().mkpath(QString::fromStdString(path));
+  // The ordinary user must be able to walk down to it.
+  ::chmod(root_.path().toLocal8Bit().constData(), 0755);
+  ::chmod(Folder().c_str(), 0755);
+  GiveToOrdinaryUser(path);
+  ::chmod(path.c_str(), 0555);
+  return path;
+}
 void Harness::Tick() { OnTimerTick(*editor_); }
 Text Harness::Caption() const { return MainCaption(*editor_); }
 int Harness::ItemCount() const { return editor_->main.图标列表框->itemCount(); }

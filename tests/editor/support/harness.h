@@ -22,6 +22,10 @@ class Harness {
   // A path inside this harness's folder (not the temporary folder).
   Text PathOf(const Text& name) const;
   Text Folder() const;
+  // Makes the folder `name` inside Folder() locked: an ordinary user may
+  // enter it and read it but not write in it. Run the writing step under
+  // OrdinaryUser (support/ordinary_user.h) so that the lock holds for root.
+  Text LockedFolder(const Text& name);
   void Tick();
   Text Caption() const;
   // The items' captions in order.
