@@ -30,6 +30,7 @@ fail() {
 
 # A display of our own.
 . "$(dirname "$0")/../support/private_display.sh"
+. "$(dirname "$0")/../support/end_program.sh"
 start_private_display "$work" || fail "no private Xvfb"
 pids+=("$XVFB_PID")
 
@@ -132,7 +133,6 @@ sleep 0.3
 click_in "$main" 200 200 3
 sleep 0.5
 xdotool key e
-for _ in $(seq 50); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$editor_pid" 2>/dev/null && fail "the editor is still running after Exit"
+wait_ended "$editor_pid" "the editor" || fail "the editor did not end well after Exit"
 [ -z "$(find "$work/tmp" -name '临时图片组.tmp')" ] || fail "the temporary group file was left behind"
 echo "walkthrough: 1 passed, 0 failed"

@@ -35,6 +35,7 @@ grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
 
 # The packaged editor shows its window.
 . "$(dirname "$0")/../support/private_display.sh"
+. "$(dirname "$0")/../support/end_program.sh"
 export XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 start_private_display "$scratch" 800x600x24 || fail "no private Xvfb"
@@ -43,6 +44,8 @@ xvfb=$XVFB_PID
 app=$!
 for _ in $(seq 100); do
   if xdotool search --onlyvisible --name '^Tilvane$' >/dev/null 2>&1; then
+    end_program "$app" "the packaged editor" || fail "the packaged editor did not end well"
+    app=
     echo "package: 1 passed, 0 failed"
     exit 0
   fi

@@ -14,6 +14,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "sound: $*" >&2; exit 1; }
+. "$(dirname "$0")/../support/end_program.sh"
 
 pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --log-target=file:"$work/pulse.log" \
   -L "module-null-sink sink_name=silent" -L "module-native-protocol-unix" || fail "no PulseAudio server"
@@ -30,4 +31,6 @@ timeout 4 parecord -d silent.monitor --file-format=wav "$work/heard.wav" || true
 rms=$(sox "$work/heard.wav" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
 awk -v r="${rms:-0}" 'BEGIN { exit !(r > 0.001) }' || fail "only silence reached the sound server (RMS ${rms:-none})"
 echo "sound: the tune reached the sound server (RMS $rms)"
+end_program "$app" "the editor" || fail "the editor did not end well"
+app=
 echo "sound: 1 passed, 0 failed"
