@@ -20,7 +20,7 @@ run: configure
 	@scripts/run $(BUILD_DIR)/tilvane
 
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@JOBS=$(JOBS) scripts/run-tests $(BUILD_DIR)
 
 bench: build
 	@scripts/bench $(BUILD_DIR)
