@@ -435,7 +435,7 @@ class DocumentCommandsTest : public QObject {
     Text target = h.PathOf("ro/g.qil");
     for (auto handler : {OnSaveMenu, OnSaveAsMenu}) {
       h.prompts.ExpectDialog(1, kSaveTitle, target);
-      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Read-only file system", 0x30, "错误");
+      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 只读文件系统", 0x30, "错误");
       handler(h.editor());
       QCOMPARE(h.editor().document.imageGroupBytes, document);
       QCOMPARE(h.editor().document.currentPath, Text(""));
@@ -446,7 +446,7 @@ class DocumentCommandsTest : public QObject {
     // Leaving: the window stays open.
     h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
     h.prompts.ExpectDialog(1, kSaveTitle, target);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Read-only file system", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 只读文件系统", 0x30, "错误");
     QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
     QCOMPARE(h.editor().document.imageGroupBytes, document);
     VERIFY_PROMPTS(h);
@@ -465,7 +465,7 @@ class DocumentCommandsTest : public QObject {
     OnOpenButton(h.editor());
     h.StartEditedGroup(MakeGroup(7));
     Bytes document = h.editor().document.imageGroupBytes;
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: No space left on device", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 磁盘空间不足", 0x30, "错误");
     OnSaveButton(h.editor());
     QCOMPARE(ReadFileBytes(path), old);
     QCOMPARE(h.editor().document.imageGroupBytes, document);

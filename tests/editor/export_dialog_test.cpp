@@ -204,7 +204,7 @@ class ExportDialogTest : public QObject {
     OnExportCommand(h.editor());
     Text path = h.PathOf("ro/x.bmp");
     h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: Read-only file system", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 只读文件系统", 0x30, "错误");
     OnExportConfirm(h.editor());
     QVERIFY(Visible(h));
     VERIFY_PROMPTS(h);
