@@ -32,3 +32,11 @@ if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS AND TILVANE_PULSEAUDIO AND TILVA
   add_test(NAME sound_server COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sound/sound_server_test.sh $<TARGET_FILE:tilvane>)
   set_tests_properties(sound_server PROPERTIES LABELS sound TIMEOUT 120 RUN_SERIAL TRUE)
 endif()
+
+# The real program started with a file and ended by signals, on a private Xvfb.
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
+  add_test(NAME start_and_end
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/start_and_end.sh $<TARGET_FILE:tilvane> $<TARGET_FILE:qiltool>
+                   ${CMAKE_BINARY_DIR}/fixtures/intake)
+  set_tests_properties(start_and_end PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
