@@ -5,6 +5,13 @@
 
 namespace tilvane {
 
+namespace {
+
+// Each text once; the first error number of a shared text stands for it.
+constexpr int kTranslated[] = {EACCES, EPERM, EROFS, ENOSPC, EDQUOT, ENOENT, ENOTDIR, ENAMETOOLONG, EISDIR, EFBIG};
+
+}  // namespace
+
 Text ErrorText(int error) {
   switch (error) {
     case EACCES:
@@ -20,6 +27,13 @@ Text ErrorText(int error) {
     case EFBIG: return "文件太大";
     default: return std::strerror(error);
   }
+}
+
+Text LibraryErrorText(const Text& reason) {
+  for (int error : kTranslated) {
+    if (ErrorText(error) == reason) return std::strerror(error);
+  }
+  return reason;
 }
 
 }  // namespace tilvane

@@ -38,6 +38,14 @@ TEST(ErrorTextTest, OtherErrorsAreTheLibrarysDescription) {
   EXPECT_FALSE(ErrorText(EIO).empty());
 }
 
+TEST(ErrorTextTest, ToolsGetTheLibrarysWordsBack) {
+  EXPECT_EQ(LibraryErrorText(ErrorText(EROFS)), Text(std::strerror(EROFS)));
+  EXPECT_EQ(LibraryErrorText(ErrorText(ENOSPC)), Text(std::strerror(ENOSPC)));
+  EXPECT_EQ(LibraryErrorText(ErrorText(EPERM)), Text(std::strerror(EACCES)));  // one text for both
+  EXPECT_EQ(LibraryErrorText(ErrorText(EIO)), Text(std::strerror(EIO)));
+  EXPECT_EQ(LibraryErrorText("something else"), Text("something else"));
+}
+
 // Real failed saves carry these texts as their reason.
 class FailedSaveReasonTest : public ::testing::Test {
  protected:
