@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
+#include <csignal>
 
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
@@ -11,7 +12,9 @@
 #include "editor/export_dialog.h"
 #include "editor/icon_list.h"
 #include "editor/intake_commands.h"
+#include "editor/main_window.h"
 #include "editor/support/harness.h"
+#include "editor/termination_signals.h"
 #include "editor/widgets.h"
 
 using namespace tilvane;
@@ -134,6 +137,28 @@ class OpeningAndLeavingTest : public QObject {
       QVERIFY(h.editor().document.currentPath.empty());
     }
     VERIFY_PROMPTS(h);
+  }
+
+  void signalsEndTheProgramFromTheEventLoopAsTheWindowsEndDoes() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(1));
+    QVERIFY(PathExists(TempImageGroupPath()));
+    std::vector<int> seen;
+    {
+      TerminationSignals signalsSeen([&](int signal) {
+        seen.push_back(signal);
+        OnMainDestroyed(h.editor());
+      });
+      QVERIFY(signalsSeen.installed());
+      for (int signal : {SIGHUP, SIGINT, SIGTERM}) QCOMPARE(std::raise(signal), 0);
+      // The handler only wrote bytes; nothing has run yet.
+      QVERIFY(seen.empty());
+      QVERIFY(PathExists(TempImageGroupPath()));
+      QTRY_COMPARE(seen.size(), std::size_t{3});
+    }
+    QCOMPARE(seen, (std::vector<int>{SIGHUP, SIGINT, SIGTERM}));
+    QVERIFY(!PathExists(TempImageGroupPath()));
+    QCOMPARE(h.exitCode, 0);
   }
 
   void theSessionsEndAsksTheQuestionOfExit() {
