@@ -36,6 +36,10 @@ grep -qx 'Exec=qiltool thumbnail -s %s %i %o' "$root/usr/share/thumbnailers/tilv
   fail "the thumbnailer entry does not call qiltool thumbnail"
 help=$("$root/usr/bin/qiltool" --help)
 grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
+"$root/usr/bin/qiltool" new "$scratch/g.qil" >/dev/null
+"$root/usr/bin/qiltool" thumbnail -s 128 "$scratch/g.qil" "$scratch/g.png" >/dev/null ||
+  fail "the packaged qiltool draws no thumbnail"
+[ "$(od -An -tx1 -N8 "$scratch/g.png" | tr -d ' ')" = 89504e470d0a1a0a ] || fail "the thumbnail is not a PNG"
 
 # The packaged editor shows its window.
 . "$(dirname "$0")/../support/private_display.sh"
