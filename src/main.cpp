@@ -8,8 +8,10 @@
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "core/files.h"
 #include "core/music/player.h"
 #include "editor/document_commands.h"
 #include "editor/main_window.h"
@@ -85,6 +87,10 @@ int main(int argc, char** argv) {
     case EarlyAnswer::None: break;
   }
   std::setlocale(LC_ALL, "");
+  // The exit clean-up: the end can also come from outside the event loop, as
+  // when the display's connection breaks at the end of a desktop session and
+  // Qt leaves through exit().
+  std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral(TILVANE_VERSION));

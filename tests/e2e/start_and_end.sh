@@ -146,4 +146,21 @@ kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
 [ "$status" = 0 ] || fail "the editor with a broken file ended with status $status"
+# The display goes away (a desktop session without a session manager ends so):
+# Qt leaves through exit(), and the exit clean-up still removes the working copy.
+"$editor" "$group" >"$work/editor.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+main=$(wait_window "^Tilvane  ")
+wait_title "Tilvane  $group"
+sleep 0.5
+click_in "$main" 68 22
+sleep 0.3
+click_in "$main" 15 159
+wait_title "Tilvane  $group  临时数据(未保存)"
+[ -n "$(temp_group)" ] || fail "no temporary group after an edit"
+kill "$XVFB_PID"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the editor outlived its display"
+[ -z "$(temp_group)" ] || fail "the end of the display left the temporary group behind"
 echo "start_and_end: passed"
