@@ -25,3 +25,11 @@ endif()
 if(TARGET qiltool_result_test)
   add_dependencies(qiltool_result_test qiltool intake_fixtures)
 endif()
+
+# The real program started with a file and ended by signals, on a private Xvfb.
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
+  add_test(NAME start_and_end
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/start_and_end.sh $<TARGET_FILE:tilvane> $<TARGET_FILE:qiltool>
+                   ${CMAKE_BINARY_DIR}/fixtures/intake)
+  set_tests_properties(start_and_end PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
+endif()

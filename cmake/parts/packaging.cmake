@@ -1,5 +1,6 @@
 # Installation and the Debian package: both programs, the desktop entry, an
-# application icon drawn from the default group, and the .qil MIME type.
+# application icon drawn from the default group, the .qil MIME type and the
+# thumbnailer entry.
 if(NOT TILVANE_BUILD_EDITOR)
   return()  # the package holds the editor; a core-only build installs only qiltool
 endif()
@@ -16,6 +17,8 @@ add_custom_target(app_icon ALL DEPENDS ${TILVANE_APP_ICON})
 
 install(FILES packaging/tilvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/tilvane-qil.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# File managers draw a group's icon with qiltool through this entry.
+install(FILES packaging/tilvane.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(FILES ${TILVANE_APP_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 
 set(CPACK_GENERATOR DEB)

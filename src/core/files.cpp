@@ -1,4 +1,5 @@
 #include "core/files.h"
+#include "core/error_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,7 +58,7 @@ Text DirectoryOf(const Text& path) {
   return path.substr(0, slash);
 }
 
-Text Reason(int error) { return std::strerror(error); }
+Text Reason(int error) { return ErrorText(error); }
 
 Text EnsureTrailingSlash(Text path) {
   if (path.empty() || path.back() != '/') path += '/';

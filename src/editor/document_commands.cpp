@@ -1,14 +1,17 @@
 #include "editor/document_commands.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
 #include "core/intake/path_rules.h"
+#include "editor/dialog_folder.h"
 #include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
 #include "editor/refresh.h"
+#include "editor/widgets.h"
 
 namespace tilvane {
 
@@ -25,6 +28,7 @@ constexpr const char* kCopySuffix = "_副本";
 constexpr const char* kNothingToDelete = "当前图片组中图片数量为0或未载入图片组,你想删除什么~?";
 constexpr const char* kNoSelection = "请选择需要删除的图片!";
 constexpr const char* kLeaveQuestion = "当前图片组数据已更改,是否保存更改图片组数据?";
+constexpr const char* kCannotOpen = "无法打开文件,它不存在或不可读:";
 
 // Sets kind, title, file name and filter, in that order, and runs the dialog.
 bool DialogRun(Editor& editor, int kind, const Text& title, const Text& fileName, const Text& filter) {
@@ -33,10 +37,15 @@ bool DialogRun(Editor& editor, int kind, const Text& title, const Text& fileName
   dialog.title = title;
   dialog.fileName = fileName;
   dialog.filter = filter;
-  return RunFileDialog(editor.prompts(), dialog);
+  return RunFileDialog(editor, dialog);
 }
 
 Text ChosenPath(const Editor& editor) { return editor.main.通用对话框1.fileName; }
+
+bool IsReadableFile(const Text& path) {
+  QFileInfo info(QStringOf(path));
+  return info.isFile() && info.isReadable();
+}
 
 int ItemCount(const Editor& editor) { return editor.main.图标列表框->itemCount(); }
 
@@ -111,6 +120,15 @@ void Delete(Editor& editor) {
 void OnOpenButton(Editor& editor) {
   if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
   OpenAsDocument(editor, ChosenPath(editor));
+}
+
+void OpenDocumentFile(Editor& editor, const Text& path) {
+  // The open dialog accepts only an existing file; a name given from outside gets the same check.
+  if (!IsReadableFile(path)) {
+    ShowMessageBox(editor.prompts(), JoinTexts(kCannotOpen, kLineBreak, path), kIconWarning, Text("错误"));
+    return;
+  }
+  OpenAsDocument(editor, path);
 }
 
 void OnOpenMenu(Editor& editor) {
@@ -199,6 +217,16 @@ void OnExitCommand(Editor& editor) {
     return;
   }
   if (answer == kResultYes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
+}
+
+bool OnSessionEnding(Editor& editor) {
+  if (!IsModified(editor)) return true;
+  int answer =
+      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
+  if (answer == kResultNo) return true;
+  if (answer != kResultYes) return false;
+  LeavingOutcome outcome = SaveBeforeLeaving(editor);
+  return outcome == LeavingOutcome::Saved || outcome == LeavingOutcome::NothingToSave;
 }
 
 Text PathFileName(Editor& editor, const Text& path, int mode) {

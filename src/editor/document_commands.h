@@ -17,12 +17,21 @@ void OnSaveAsMenu(Editor& editor);
 void OnDeleteButton(Editor& editor);
 void OnDeleteMenu(Editor& editor);
 
+// Opens `path` as the Open button does once its dialog has given a file: the
+// file becomes the document with the saved title; one that does not decode
+// shows no images. A path that is not a readable file is refused with a box
+// saying so. For the program's FILE argument.
+void OpenDocumentFile(Editor& editor, const Text& path);
+
 enum class LeavingOutcome { Saved, NothingToSave, Cancelled, WriteFailed };
 LeavingOutcome SaveBeforeLeaving(Editor& editor);
 
 // Close request: false keeps the window open; true or no value lets it close.
 std::optional<bool> OnMainCloseRequest(Editor& editor);
 void OnExitCommand(Editor& editor);
+// The desktop session is ending: with unsaved changes, the question of Exit.
+// False when the session should not end (Cancel, or a save that failed).
+bool OnSessionEnding(Editor& editor);
 
 // The file name of `path` without its extension (mode 0) or with it (mode 1);
 // a path of the wrong shape shows an error box and gives "输入错误".

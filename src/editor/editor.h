@@ -79,7 +79,8 @@ struct Editor {
   MainControls main;
   ExportControls exportDialog;
   EditorServices services;
-  bool ended = false;  // EndProgram has run
+  bool ended = false;     // EndProgram has run
+  Text lastDialogFolder;  // the folder of the file last chosen in a file dialog
 
   Editor() = default;
   Editor(const Editor&) = delete;

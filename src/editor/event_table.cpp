@@ -33,10 +33,7 @@ void BindMainWindowEvents(Editor& editor) {
 
   c.图标列表框->onDoubleClick = [e] { OnIconListDoubleClick(*e); };
   c.图标列表框->onRightClick = [e](QPoint at) { OnIconListRightClick(*e, at); };
-  QObject::connect(c.图标列表框, &QListWidget::currentItemChanged, c.window,
-                   [e](QListWidgetItem* current) {
-                     if (current) OnIconListCurrentChanged(*e);
-                   });
+  c.图标列表框->onCurrentChanged = [e] { OnIconListCurrentChanged(*e); };
 
   QObject::connect(c.时钟1, &QTimer::timeout, c.window, [e] { OnTimerTick(*e); });
   c.拖放对象1->onFilesDropped = [e](const Text& paths) { OnFilesDropped(*e, paths); };

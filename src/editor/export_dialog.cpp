@@ -7,6 +7,7 @@
 
 #include "core/export/picture.h"
 #include "core/files.h"
+#include "editor/dialog_folder.h"
 #include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
@@ -98,7 +99,7 @@ void OnExportConfirm(Editor& editor) {
   dialog.fileName.clear();
   dialog.filter = "位图(BMP)|*.bmp";
   dialog.defaultExtension = "bmp";
-  if (!RunFileDialog(editor.prompts(), dialog)) return;
+  if (!RunFileDialog(editor, dialog)) return;
   Bytes bmp = RenderSelected(editor, FillColour(editor));
   Text path = dialog.fileName;
   // An empty file reported as a finished export would be a failure passed off as success.

@@ -128,8 +128,43 @@ void IconList::setBackgroundColour(std::uint32_t colour) {
   setPalette(p);
 }
 
+// On a mouse press (and a drag over the items) the view makes the item under the
+// pointer current first and selects it only afterwards; a handler told about
+// the new current item at once would still read the old selection. Keys and
+// setSelectedIndex select first, so they are reported straight away.
+void IconList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QListWidget::currentChanged(current, previous);
+  if (!current.isValid()) return;
+  if (inMouseEvent_) {
+    currentChangedHeldBack_ = true;
+    return;
+  }
+  if (onCurrentChanged) onCurrentChanged();
+}
+
+template <typename BaseHandler>
+void IconList::WithCurrentChangeHeldBack(BaseHandler handler) {
+  bool outermost = !inMouseEvent_;
+  inMouseEvent_ = true;
+  handler();
+  if (!outermost) return;
+  inMouseEvent_ = false;
+  if (currentChangedHeldBack_) {
+    currentChangedHeldBack_ = false;
+    if (currentIndex().isValid() && onCurrentChanged) onCurrentChanged();
+  }
+}
+
+void IconList::mousePressEvent(QMouseEvent* event) {
+  WithCurrentChangeHeldBack([&] { QListWidget::mousePressEvent(event); });
+}
+
+void IconList::mouseMoveEvent(QMouseEvent* event) {
+  WithCurrentChangeHeldBack([&] { QListWidget::mouseMoveEvent(event); });
+}
+
 void IconList::mouseDoubleClickEvent(QMouseEvent* event) {
-  QListWidget::mouseDoubleClickEvent(event);
+  WithCurrentChangeHeldBack([&] { QListWidget::mouseDoubleClickEvent(event); });
   if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
 }
 

@@ -42,12 +42,24 @@ class IconList : public QListWidget {
   // Left-button double-click anywhere on the list, and right-click.
   std::function<void()> onDoubleClick;
   std::function<void(QPoint globalPosition)> onRightClick;
+  // An item has become the current one, and the selection already says so.
+  std::function<void()> onCurrentChanged;
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
+  // Runs a mouse event of the base class, holding back onCurrentChanged until
+  // the event is done (see currentChanged).
+  template <typename BaseHandler>
+  void WithCurrentChangeHeldBack(BaseHandler handler);
+
+  bool inMouseEvent_ = false;
+  bool currentChangedHeldBack_ = false;
   Bytes imageGroup_;
   std::vector<QImage> images_;
   std::uint32_t background_ = 0;

@@ -8,6 +8,7 @@
 #include "core/intake/add_icon.h"
 #include "core/intake/path_rules.h"
 #include "core/intake/shortcut.h"
+#include "editor/dialog_folder.h"
 #include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
@@ -78,7 +79,7 @@ std::optional<Text> PickAndTakeIcon(Editor& editor) {
   dialog.fileName.clear();
   dialog.filter = kAddFilter;
   dialog.initialFilterIndex = 0;
-  if (!RunFileDialog(editor.prompts(), dialog)) return std::nullopt;
+  if (!RunFileDialog(editor, dialog)) return std::nullopt;
   Text path = dialog.fileName;
   // A picked shortcut stands for its target, as a file dialog that follows links gives it.
   if (EndsWithShortcutSuffix(path)) {

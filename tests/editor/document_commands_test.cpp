@@ -434,7 +434,7 @@ class DocumentCommandsTest : public QObject {
     Bytes temp = ReadFileBytes(TempImageGroupPath());
     for (auto handler : {OnSaveMenu, OnSaveAsMenu}) {
       h.prompts.ExpectDialog(1, kSaveTitle, target);
-      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Permission denied", 0x30, "错误");
+      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", 0x30, "错误");
       {
         OrdinaryUser user;
         handler(h.editor());
@@ -449,7 +449,7 @@ class DocumentCommandsTest : public QObject {
     // Leaving: the window stays open.
     h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
     h.prompts.ExpectDialog(1, kSaveTitle, target);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: Permission denied", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", 0x30, "错误");
     {
       OrdinaryUser user;
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
@@ -468,7 +468,7 @@ class DocumentCommandsTest : public QObject {
     h.StartEditedGroup(MakeGroup(7));
     Bytes document = h.editor().document.imageGroupBytes;
     QVERIFY(document.size() > 8 * 1024);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: File too large", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 文件太大", 0x30, "错误");
     {
       FileSizeLimit disk(8 * 1024);  // room for the old group, not for the new one
       OnSaveButton(h.editor());

@@ -9,8 +9,8 @@
 
 #include "core/export/picture.h"
 #include "core/files.h"
-#include "core/imagegroup/default_group.h"
 #include "core/imagegroup/collection.h"
+#include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
 #include "core/intake_test_support.h"
 #include "editor/export_dialog.h"
@@ -18,11 +18,14 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "support/ordinary_user.h"
+#include "editor/support/item_input.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
+#include "support/ordinary_user.h"
 
 using namespace tilvane;
+using tilvane::testing::DoubleClickAt;
+using tilvane::testing::EmptySpot;
 using tilvane::testing::Harness;
 using tilvane::testing::MakeGroup;
 using tilvane::testing::OrdinaryUser;
@@ -100,8 +103,10 @@ class ExportDialogTest : public QObject {
   void doubleClickWithNothingSelectedShowsABlankPreview() {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
-    OnIconListDoubleClick(h.editor());
+    IconList& list = *h.editor().main.图标列表框;
+    DoubleClickAt(list, EmptySpot(list));
     QVERIFY(Visible(h));
+    QCOMPARE(list.selectedIndex(), -1);
     QVERIFY(Preview(h).empty());
     QVERIFY(h.editor().exportDialog.图片框1->pixmap().isNull());
     // Confirming now writes nothing and says there is nothing to export.
@@ -114,19 +119,36 @@ class ExportDialogTest : public QObject {
     VERIFY_PROMPTS(h);
   }
 
-  void previewFollowsTheSelectionOnlyWhileVisible() {
+  void doubleClickOnAnImageOpensTheDialogOnIt() {
     Harness h;
     h.StartEditedGroup(MakeGroup(3));
+    h.DoubleClick(2);
+    QVERIFY(Visible(h));
+    QCOMPARE(h.editor().main.图标列表框->selectedIndex(), 2);
+    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(3), 2, 0x00F0F0F0));
+  }
+
+  // A mouse press makes the item current before it selects it; the preview
+  // must show the image clicked, not the one selected before.
+  void previewFollowsEveryClickOnlyWhileVisible() {
+    Harness h;
+    const Bytes group = MakeGroup(6);
+    h.StartEditedGroup(group);
     h.Select(0);
     QVERIFY(Preview(h).empty());
-    h.Select(1);
-    OnIconListDoubleClick(h.editor());
-    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(3), 1, 0x00F0F0F0));
-    h.Select(2);  // the list's current-item signal runs the handler
-    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(3), 2, 0x00F0F0F0));
+    h.DoubleClick(2);
+    QCOMPARE(Preview(h), ImageGroupPicture(group, 2, 0x00F0F0F0));
+    for (int k : {5, 4, 0, 3}) {
+      h.Select(k);
+      QCOMPARE(h.editor().main.图标列表框->selectedIndex(), k);
+      QCOMPARE(Preview(h), ImageGroupPicture(group, k, 0x00F0F0F0));
+    }
+    // Keys move the current item too.
+    QTest::keyClick(h.editor().main.图标列表框, Qt::Key_Right);
+    QCOMPARE(Preview(h), ImageGroupPicture(group, 4, 0x00F0F0F0));
     OnExportDialogClose(h.editor());
-    h.Select(0);
-    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(3), 2, 0x00F0F0F0));
+    h.Select(1);
+    QCOMPARE(Preview(h), ImageGroupPicture(group, 4, 0x00F0F0F0));
   }
 
   void fillColourRedrawsThePreviewAndIsKeptAfterTheCloseBox() {
@@ -202,7 +224,7 @@ class ExportDialogTest : public QObject {
     h.Select(0);
     OnExportCommand(h.editor());
     h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: Permission denied", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 没有权限", 0x30, "错误");
     {
       OrdinaryUser user;
       OnExportConfirm(h.editor());
@@ -232,7 +254,7 @@ class ExportDialogTest : public QObject {
       QCOMPARE(bmp.size(), std::size_t{3126});
       QCOMPARE(BmpPixel(bmp, 3, 3), (std::array<std::uint8_t, 3>{0x00, 0x00, 0xFF}));    // red square
       QCOMPARE(BmpPixel(bmp, 28, 28), (std::array<std::uint8_t, 3>{0xFF, 0x00, 0x00}));  // blue square
-      QCOMPARE(BmpPixel(bmp, 3, 28), fill.transparent);                                   // transparent corner
+      QCOMPARE(BmpPixel(bmp, 3, 28), fill.transparent);                                  // transparent corner
       OnExportCommand(h.editor());
     }
     VERIFY_PROMPTS(h);

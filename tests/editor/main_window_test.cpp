@@ -14,12 +14,16 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
+#include "editor/support/item_input.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
 
 using namespace tilvane;
+using tilvane::testing::DoubleClickAt;
+using tilvane::testing::EmptySpot;
 using tilvane::testing::Harness;
 using tilvane::testing::MakeGroup;
+using tilvane::testing::RightClickAt;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -194,16 +198,20 @@ class MainWindowTest : public QObject {
   void contextMenuGreysDeleteAndExportWithoutSelection() {
     Harness h;
     MainControls& c = h.editor().main;
+    IconList& list = *c.图标列表框;
     h.StartEditedGroup(MakeGroup(2));
-    OnIconListRightClick(h.editor(), QPoint(100, 100));
+    QPoint spot = EmptySpot(list);
+    RightClickAt(list, spot);
     QVERIFY(c.文件->isVisible());
-    QCOMPARE(c.文件->pos(), QPoint(103, 103));
+    QCOMPARE(c.文件->pos(), list.viewport()->mapToGlobal(spot) + QPoint(3, 3));
     QVERIFY(!c.删除图片->isEnabled());
     QVERIFY(!c.导出图片->isEnabled());
     QVERIFY(c.打开图片组->isEnabled());
     c.文件->hide();
-    h.Select(1);
-    OnIconListRightClick(h.editor(), QPoint(10, 10));
+    // A right-click on an image selects it before the menu is built.
+    h.RightClick(1);
+    QVERIFY(c.文件->isVisible());
+    QCOMPARE(list.selectedIndex(), 1);
     QVERIFY(c.删除图片->isEnabled());
     QVERIFY(c.导出图片->isEnabled());
     // The chosen item runs its handler: deleting image 1.
@@ -235,7 +243,8 @@ class MainWindowTest : public QObject {
     dialog->windowHandle()->close();
     QVERIFY(!dialog->isVisible());
     QVERIFY(h.editor().exportDialog.按钮1 != nullptr);
-    OnIconListDoubleClick(h.editor());
+    IconList& list = *h.editor().main.图标列表框;
+    DoubleClickAt(list, EmptySpot(list));
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("按钮1"))->text(), QStringLiteral("确定(&O)"));
   }

@@ -24,14 +24,22 @@ apt-get install --simulate "$deb" 2>&1 | grep -q '^Inst tilvane' || fail "apt wo
 dpkg-deb -x "$deb" "$scratch/root"
 root="$scratch/root"
 for f in usr/bin/tilvane usr/bin/qiltool usr/share/applications/tilvane.desktop \
-         usr/share/mime/packages/tilvane-qil.xml usr/share/icons/hicolor/32x32/apps/tilvane.png; do
+         usr/share/mime/packages/tilvane-qil.xml usr/share/icons/hicolor/32x32/apps/tilvane.png \
+         usr/share/thumbnailers/tilvane.thumbnailer; do
   [ -e "$root/$f" ] || fail "$f is not in the package"
 done
 [ "$(od -An -tx1 -N8 "$root/usr/share/icons/hicolor/32x32/apps/tilvane.png" | tr -d ' ')" = 89504e470d0a1a0a ] ||
   fail "the application icon is not a PNG"
 grep -q 'value="MITL"' "$root/usr/share/mime/packages/tilvane-qil.xml" || fail "the MIME type has no magic"
+grep -qx 'Exec=tilvane %f' "$root/usr/share/applications/tilvane.desktop" || fail "the desktop entry passes no file"
+grep -qx 'Exec=qiltool thumbnail -s %s %i %o' "$root/usr/share/thumbnailers/tilvane.thumbnailer" ||
+  fail "the thumbnailer entry does not call qiltool thumbnail"
 help=$("$root/usr/bin/qiltool" --help)
 grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
+"$root/usr/bin/qiltool" new "$scratch/g.qil" >/dev/null
+"$root/usr/bin/qiltool" thumbnail -s 128 "$scratch/g.qil" "$scratch/g.png" >/dev/null ||
+  fail "the packaged qiltool draws no thumbnail"
+[ "$(od -An -tx1 -N8 "$scratch/g.png" | tr -d ' ')" = 89504e470d0a1a0a ] || fail "the thumbnail is not a PNG"
 
 # The packaged editor shows its window.
 . "$(dirname "$0")/../support/private_display.sh"

@@ -6,7 +6,7 @@ namespace tilvane::qiltool {
 
 namespace {
 
-const std::array<Command, 10> kCommands = {{
+const std::array<Command, 11> kCommands = {{
     {"info", "info FILE.qil [--json]", "show a group's header: version, images, capacity, cells, depth, mask, colours",
      "Prints the version, image count, capacity, grow step, tile size, colour depth,\n"
      "mask, background colour, overlay indexes and key colour of the group.\n"
@@ -68,6 +68,16 @@ const std::array<Command, 10> kCommands = {{
      "standard error, what is wrong (\"mask bitmap cut short\"). Exit status 0 only\n"
      "when every file decodes.\n",
      {}, 1, kAnyNumber, RunCheck},
+    {"thumbnail", "thumbnail [-s SIZE] GROUP.qil OUT.png", "draw a group's first images into a PNG for file managers",
+     "Writes OUT.png, at most SIZE pixels a side (default 128), showing the first\n"
+     "images of the group, as many as fit, in a grid: at a whole multiple of\n"
+     "their size where that fits, each over a grey and white checkerboard where\n"
+     "it is transparent. A group without images gives one empty checkerboard.\n"
+     "Desktops call it through tilvane.thumbnailer for application/x-qil files:\n"
+     "  qiltool thumbnail -s %s %i %o\n"
+     "A file that does not decode writes nothing and exits with status 1.\n"
+     "  -s SIZE   the largest side in pixels, 1 to 4096\n",
+     {{}, {"-s"}}, 2, 2, RunThumbnail},
 }};
 
 }  // namespace

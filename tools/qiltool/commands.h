@@ -35,5 +35,6 @@ int RunExport(const Arguments& args);
 int RunExportAll(const Arguments& args);
 int RunTarget(const Arguments& args);
 int RunCheck(const Arguments& args);
+int RunThumbnail(const Arguments& args);
 
 }  // namespace tilvane::qiltool

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "core/error_text.h"
 #include "core/files.h"
 
 namespace tilvane::qiltool {
@@ -62,7 +63,7 @@ std::optional<ImageList> LoadGroup(const Text& path) {
 
 bool WriteOutput(const Text& path, ByteSpan bytes) {
   SaveResult saved = SaveFileAtomically(path, bytes);
-  if (!saved.ok) Report(path, "cannot write: " + saved.reason);
+  if (!saved.ok) Report(path, "cannot write: " + LibraryErrorText(saved.reason));
   return saved.ok;
 }
 

@@ -11,6 +11,7 @@
 #include "editor/icon_list.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
+#include "editor/support/item_input.h"
 #include "editor/widgets.h"
 #include "editor/windows.h"
 
@@ -58,7 +59,19 @@ Text Harness::LockedFolder(const Text& name) {
 void Harness::Tick() { OnTimerTick(*editor_); }
 Text Harness::Caption() const { return MainCaption(*editor_); }
 int Harness::ItemCount() const { return editor_->main.图标列表框->itemCount(); }
-void Harness::Select(int index) { editor_->main.图标列表框->setSelectedIndex(index); }
+
+void Harness::Select(int index) {
+  IconList& list = *editor_->main.图标列表框;
+  if (index >= 0) {
+    ClickItem(list, index);
+    return;
+  }
+  int selected = list.selectedIndex();
+  if (selected >= 0) ClickItem(list, selected, Qt::ControlModifier);
+}
+
+void Harness::DoubleClick(int index) { DoubleClickItem(*editor_->main.图标列表框, index); }
+void Harness::RightClick(int index) { RightClickItem(*editor_->main.图标列表框, index); }
 
 void Harness::StartEditedGroup(const Bytes& group) {
   editor_->document.imageGroupBytes = group;
@@ -72,9 +85,7 @@ std::vector<Text> Harness::ItemCaptions() const {
   return captions;
 }
 
-std::uint32_t ImageColour(int k) {
-  return 0x00102030u + static_cast<std::uint32_t>(k) * 0x00050301u;
-}
+std::uint32_t ImageColour(int k) { return 0x00102030u + static_cast<std::uint32_t>(k) * 0x00050301u; }
 
 Bytes MakeGroup(int count) {
   ImageList list = *DecodeImageGroup(DefaultImageGroup());

@@ -31,7 +31,11 @@ class Harness {
   // The items' captions in order.
   std::vector<Text> ItemCaptions() const;
   int ItemCount() const;
+  // Selects item `index` as a person does: a left click on it (the window is
+  // shown first). -1 clears the selection with a Ctrl+click on the selected item.
   void Select(int index);
+  void DoubleClick(int index);
+  void RightClick(int index);
   // Makes `group` the document as an edit would: the list refreshed, the
   // title marked unsaved.
   void StartEditedGroup(const Bytes& group);
@@ -48,9 +52,9 @@ class Harness {
 
 // Fails the current QtTest function when the prompts saw anything unexpected
 // or a scripted answer was never used.
-#define VERIFY_PROMPTS(harness)                                                     \
-  do {                                                                              \
-    const auto problems_ = (harness).prompts.Problems();                            \
+#define VERIFY_PROMPTS(harness)                                                      \
+  do {                                                                               \
+    const auto problems_ = (harness).prompts.Problems();                             \
     QVERIFY2(problems_.empty(), problems_.empty() ? "" : problems_.front().c_str()); \
   } while (false)
 

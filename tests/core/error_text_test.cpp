@@ -1,0 +1,104 @@
+#include "core/error_text.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "core/files.h"
+#include "support/ordinary_user.h"
+
+namespace tilvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ErrorTextTest, TheReasonsOfAFailedSaveAreChineseWhateverTheLocale) {
+  std::setlocale(LC_ALL, "C");
+  struct Case {
+    int error;
+    const char* text;
+  };
+  for (Case c :
+       {Case{EACCES, "没有权限"}, Case{EPERM, "没有权限"}, Case{EROFS, "只读文件系统"}, Case{ENOSPC, "磁盘空间不足"},
+        Case{EDQUOT, "超出磁盘配额"}, Case{ENOENT, "文件夹不存在"}, Case{ENOTDIR, "文件夹不存在"},
+        Case{ENAMETOOLONG, "文件名太长"}, Case{EISDIR, "这是一个文件夹"}, Case{EFBIG, "文件太大"}}) {
+    EXPECT_EQ(ErrorText(c.error), Text(c.text)) << std::strerror(c.error);
+  }
+}
+
+TEST(ErrorTextTest, OtherErrorsAreTheLibrarysDescription) {
+  EXPECT_EQ(ErrorText(EIO), Text(std::strerror(EIO)));
+  EXPECT_EQ(ErrorText(EXDEV), Text(std::strerror(EXDEV)));
+  EXPECT_FALSE(ErrorText(EIO).empty());
+}
+
+TEST(ErrorTextTest, ToolsGetTheLibrarysWordsBack) {
+  EXPECT_EQ(LibraryErrorText(ErrorText(EROFS)), Text(std::strerror(EROFS)));
+  EXPECT_EQ(LibraryErrorText(ErrorText(ENOSPC)), Text(std::strerror(ENOSPC)));
+  EXPECT_EQ(LibraryErrorText(ErrorText(EPERM)), Text(std::strerror(EACCES)));  // one text for both
+  EXPECT_EQ(LibraryErrorText(ErrorText(EIO)), Text(std::strerror(EIO)));
+  EXPECT_EQ(LibraryErrorText("something else"), Text("something else"));
+}
+
+// Real failed saves carry these texts as their reason.
+class FailedSaveReasonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tilvane-error-text-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override {
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(root_);
+  }
+  Text PathOf(const std::string& name) const { return (root_ / name).string(); }
+  fs::path root_;
+};
+
+TEST_F(FailedSaveReasonTest, MissingFolderFolderInTheWayAndLongName) {
+  EXPECT_EQ(SaveFileAtomically(PathOf("gone/g.qil"), Bytes{1}).reason, Text("文件夹不存在"));
+  fs::create_directories(root_ / "folder.qil");
+  EXPECT_EQ(SaveFileAtomically(PathOf("folder.qil"), Bytes{1}).reason, Text("这是一个文件夹"));
+  EXPECT_EQ(SaveFileAtomically(PathOf(std::string(300, 'n') + ".qil"), Bytes{1}).reason, Text("文件名太长"));
+}
+
+TEST_F(FailedSaveReasonTest, NoPermission) {
+  fs::create_directories(root_ / "locked");
+  fs::permissions(root_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  testing::GiveToOrdinaryUser(root_.string());
+  testing::GiveToOrdinaryUser((root_ / "locked").string());
+  SaveResult result;
+  {
+    testing::OrdinaryUser user;
+    result = SaveFileAtomically(PathOf("locked/g.qil"), Bytes{1});
+  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, Text("没有权限"));
+}
+
+TEST_F(FailedSaveReasonTest, FileTooLarge) {
+  // A file-size limit stands for a file system that takes no file this big.
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  SaveResult result = SaveFileAtomically(PathOf("big.qil"), Bytes(64 * 1024, 7));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, Text("文件太大"));
+  EXPECT_FALSE(fs::exists(root_ / "big.qil"));
+}
+
+}  // namespace
+}  // namespace tilvane

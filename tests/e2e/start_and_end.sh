@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Starts the real editor as a file manager and a terminal do: --help and
+# --version answered without a display; "tilvane FILE" on a private Xvfb shows
+# the group with its saved title; after an edit (a real click on an image and
+# on 删除图片) SIGTERM, SIGHUP and SIGINT each end the program cleanly: exit
+# status 0 and no temporary group left behind.
+#   start_and_end.sh TILVANE QILTOOL FIXTURE_DIR
+set -euo pipefail
+editor="$(realpath "$1")"
+qiltool="$(realpath "$2")"
+fixtures="$(realpath "$3")"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-start-end-XXXXXX")"
+mkdir -p "$work/tmp" "$work/run" "$work/docs"
+chmod 700 "$work/run"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "start_and_end: $*" >&2
+  cat "$work/editor.log" >&2 2>/dev/null || true
+  exit 1
+}
+
+# The terminal's questions need no display.
+help=$(env -u DISPLAY "$editor" --help) || fail "--help failed"
+grep -q '^Usage: tilvane \[FILE\]' <<<"$help" || fail "--help says: $help"
+[ "$(env -u DISPLAY "$editor" --version)" = "tilvane 0.1.0" ] || fail "--version says: $(env -u DISPLAY "$editor" --version)"
+
+. "$(dirname "$0")/../support/private_display.sh"
+start_private_display "$work" || fail "no private Xvfb"
+pids+=("$XVFB_PID")
+
+# What Qt leaves of the command line must be at most one file.
+status=0
+"$editor" --frobnicate >/dev/null 2>"$work/usage.err" || status=$?
+[ "$status" = 2 ] && grep -q 'unknown option --frobnicate' "$work/usage.err" || fail "an unknown option gave status $status"
+status=0
+"$editor" a.qil b.qil >/dev/null 2>"$work/usage.err" || status=$?
+[ "$status" = 2 ] || fail "two files gave status $status"
+
+wait_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window named $1"
+}
+wait_title() {
+  for _ in $(seq 100); do
+    [ "$(xdotool getwindowname "$main" 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "title is '$(xdotool getwindowname "$main")', expected '$1'"
+}
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
+temp_group() { find "$work/tmp" -name '临时图片组.tmp'; }
+
+# A group of three pictures, the first the red-blue pattern.
+group="$work/docs/三张.qil"
+"$qiltool" new "$group" >/dev/null
+"$qiltool" add "$group" "$fixtures/pattern32.png" "$fixtures/multi.ico" "$fixtures/only16.ico" >/dev/null
+
+for signal in TERM HUP INT; do
+  # Started from the group's folder with a relative name, as a terminal user does.
+  (cd "$work/docs" && exec "$editor" "三张.qil") >"$work/editor.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  main=$(wait_window "^Tilvane  ")
+  wait_title "Tilvane  $group"
+  sleep 0.5
+  # The first item's icon (the pattern's red top left) is drawn in the list.
+  shot="$work/window.png"
+  import -window "$main" "$shot"
+  red=$(convert "$shot" -crop 60x40+30+0 -depth 8 txt:- | grep -ci '#FF0000' || true)
+  [ "$red" -gt 50 ] || fail "the first image is not shown in the list ($red red pixels)"
+  # An edit makes the working copy: click the first image, then 删除图片.
+  click_in "$main" 68 22
+  sleep 0.3
+  click_in "$main" 15 159
+  wait_title "Tilvane  $group  临时数据(未保存)"
+  [ -n "$(temp_group)" ] || fail "no temporary group after an edit"
+  kill -"$signal" "$pid"
+  status=0
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "SIG$signal did not end the editor"
+  wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "SIG$signal: exit status $status"
+  [ -z "$(temp_group)" ] || fail "SIG$signal left the temporary group behind"
+  [ "$("$qiltool" info "$group" --json | grep -o '"images": *[0-9]*' | grep -o '[0-9]*$')" = 3 ] ||
+    fail "the group file was changed without a save"
+done
+
+# The export preview follows every image clicked while the dialog is open.
+colours="$work/docs/colours.qil"
+"$qiltool" new "$colours" >/dev/null
+"$qiltool" add "$colours" "$fixtures/red16.png" "$fixtures/blue48.png" "$fixtures/green16.png" >/dev/null
+"$editor" "$colours" >"$work/editor.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+main=$(wait_window "^Tilvane  ")
+wait_title "Tilvane  $colours"
+sleep 0.5
+item_x() { echo $((68 + 76 * $1)); }
+export_dialog() {
+  for _ in $(seq 50); do
+    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+      if xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -q '^WIDTH=221$'; then echo "$id"; return 0; fi
+    done
+    sleep 0.1
+  done
+  fail "the export dialog did not appear"
+}
+preview_colour() {  # the preview's pixel (6, 16): inside the coloured part of each picture
+  import -window "$1" "$work/dialog.png"
+  convert "$work/dialog.png" -crop "1x1+$((33 + 6))+$((27 + 16))" -depth 8 rgb:- | od -An -tx1 | tr -d ' \n'
+}
+xdotool mousemove --window "$main" "$(item_x 2)" 22 click --repeat 2 --delay 80 1
+dialog=$(export_dialog)
+sleep 0.3
+[ "$(preview_colour "$dialog")" = 00ff00 ] || fail "double-click on image 2: the preview is $(preview_colour "$dialog")"
+for step in "0 ff0000" "1 0000ff" "2 00ff00" "0 ff0000"; do
+  click_in "$main" "$(item_x "${step% *}")" 22
+  sleep 0.3
+  got=$(preview_colour "$dialog")
+  [ "$got" = "${step#* }" ] || fail "a click on image ${step% *}: the preview is $got, expected ${step#* }"
+done
+kill -TERM "$pid"
+wait "$pid" || fail "the editor ended with a failure status"
+
+# A file that does not decode opens as through the dialog: no images, and the
+# next tick returns the window to its idle title.
+printf 'not a group' >"$work/docs/broken.qil"
+"$editor" "$work/docs/broken.qil" >"$work/editor.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+main=$(wait_window '^Tilvane')
+wait_title "Tilvane"
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+[ "$status" = 0 ] || fail "the editor with a broken file ended with status $status"
+# The display goes away (a desktop session without a session manager ends so):
+# Qt leaves through exit(), and the exit clean-up still removes the working copy.
+"$editor" "$group" >"$work/editor.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+main=$(wait_window "^Tilvane  ")
+wait_title "Tilvane  $group"
+sleep 0.5
+click_in "$main" 68 22
+sleep 0.3
+click_in "$main" 15 159
+wait_title "Tilvane  $group  临时数据(未保存)"
+[ -n "$(temp_group)" ] || fail "no temporary group after an edit"
+kill "$XVFB_PID"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the editor outlived its display"
+[ -z "$(temp_group)" ] || fail "the end of the display left the temporary group behind"
+echo "start_and_end: passed"
