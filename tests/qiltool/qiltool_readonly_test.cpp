@@ -29,8 +29,7 @@ class QiltoolReadOnly : public QiltoolTest {
   }
   void TearDown() override { ::chmod(folder_.c_str(), 0755); }
   ToolResult RunAsOrdinaryUser(const std::vector<std::string>& args) {
-    OrdinaryUser user;
-    return Run(args);
+    return RunQiltool(args, File(""), RunAs::OrdinaryUser);
   }
   void ExpectWriteFailure(const std::vector<std::string>& args, const std::string& output) {
     ToolResult result = RunAsOrdinaryUser(args);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,10 +28,20 @@ inline std::string SlurpAndRemove(const std::string& path) {
   return text;
 }
 
+enum class RunAs {
+  ThisUser,
+  // Under root, the tool runs as nobody/nogroup, every id dropped for good
+  // before it starts, so that file permissions apply to it (and it keeps no
+  // root ids a sanitizer's leak check would trip over). Anyone else is an
+  // ordinary user already. `scratch` must be reachable and writable by it.
+  OrdinaryUser,
+};
+
 // Runs qiltool with `args` in the folder `scratch` (so relative names land
 // there); standard output and error go to files in it, so that neither can
 // fill a pipe and stall the program.
-inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::string& scratch) {
+inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::string& scratch,
+                             RunAs runAs = RunAs::ThisUser) {
   const std::string outPath = scratch + "/.stdout";
   const std::string errPath = scratch + "/.stderr";
   std::vector<std::string> words = {QILTOOL_PATH};
@@ -47,6 +58,10 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
     if (out < 0 || err < 0 || ::chdir(scratch.c_str()) != 0) ::_exit(127);
     ::dup2(out, 1);
     ::dup2(err, 2);
+    if (runAs == RunAs::OrdinaryUser && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(126);
+    }
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
