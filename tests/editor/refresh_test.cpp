@@ -123,6 +123,17 @@ class RefreshTest : public QObject {
     VERIFY_PROMPTS(h);
   }
 
+  void imagesLargerThanTheIconsAreKeptAtTheIconSize() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(testing::LargeOneBitGroup(5, 256, false));
+    QCOMPARE(list.imageAt(4).size(), QSize(32, 32));
+    // Rows alternate black and white pixel by pixel: scaled down they average to grey.
+    const QColor grey = list.imageAt(0).pixelColor(16, 16);
+    QVERIFY2(grey.red() > 64 && grey.red() < 192, qPrintable(grey.name()));
+    QCOMPARE(grey.alpha(), 255);
+  }
+
   void aHandlerThatRunsOutOfMemoryEndsWithAMessage() {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
