@@ -1,8 +1,9 @@
 // Writes files built to be slow or large to read, for measuring by hand and
 // as fuzz seeds:
 //   hostile_files DIR            the executable of one picture listed 65,535
-//                                times (2 MB) and the group of sixteen
-//                                4096 x 4096 tiles (64 MB), into DIR
+//                                times (2 MB), the group of sixteen
+//                                4096 x 4096 tiles (64 MB) and one of four
+//                                such tiles (16 MB, at the decode limit)
 //   hostile_files --seeds CORPUS smaller files of the same shapes into the
 //                                fuzz corpora under CORPUS (fuzz/corpus)
 #include <cstdio>
@@ -76,5 +77,6 @@ int main(int argc, char** argv) {
   const std::string folder = std::string(argv[1]) + "/";
   ok &= Write(folder + "one_id_65535_times.exe", MakeCraftedPe(OneIdManyTimes()));
   ok &= Write(folder + "sixteen_4096_tiles.qil", SixteenHugeTiles());
+  ok &= Write(folder + "four_4096_tiles.qil", LargeOneBitGroup(4, 4096, true));  // just at the decode limit
   return ok ? 0 : 1;
 }
