@@ -78,19 +78,20 @@ Text XdgFolder(const char* variable, const char* fallbackBelowHome) {
 }
 
 // A folder is ours when it is a real directory (not a link), owned by us and
-// closed to everybody else.
+// closed to everybody else. One found open to others is not closed and reused:
+// whatever another user put in it while it was open would come along, so it
+// counts as somebody else's.
 bool IsPrivateFolder(const Text& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return false;
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) return false;
-  if ((info.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
-  return true;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
 }
 
 // The user's temporary folder inside `base`. The usual name is
-// "tilvane-<uid>"; if somebody else already holds that name (another user's
-// folder, a link), a fresh unpredictable folder is made once per base and used
-// for the rest of the run instead.
+// "tilvane-<uid>"; if that name is taken by anything but a private folder of
+// ours (another user's folder, a link, a folder open to others), a fresh
+// unpredictable folder is made once per base and used for the rest of the run
+// instead.
 Text PrivateTemporaryFolder(const Text& base) {
   static std::mutex mutex;
   static std::map<Text, Text> fallbacks;
@@ -164,6 +165,14 @@ SaveResult SaveFileAtomically(const Text& requestedPath, ByteSpan bytes) {
   struct stat existing {};
   bool targetExists = ::stat(path.c_str(), &existing) == 0;
   if (targetExists && S_ISDIR(existing.st_mode)) return {false, Reason(EISDIR)};
+  // The rename below needs only the folder's write right; a file its owner
+  // protected must refuse the save as a write in place would. Opening it for
+  // writing (without truncating) asks exactly that, permissions, read-only
+  // mounts and immutable files included.
+  if (targetExists) {
+    FileDescriptor probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!probe.valid()) return {false, Reason(errno)};
+  }
 
   Text folder = DirectoryOf(path);
   Text name = path.substr(path.rfind('/') == Text::npos ? 0 : path.rfind('/') + 1);
@@ -176,16 +185,24 @@ SaveResult SaveFileAtomically(const Text& requestedPath, ByteSpan bytes) {
     return SaveResult{false, Reason(error)};
   };
 
-  // mkstemp makes the file 0600; give it the target's mode, or what a newly
-  // created file would get.
+  // mkstemp makes the file 0600 and ours; give it the target's owner, group and
+  // mode, or the mode a newly created file would get.
   mode_t mode = 0666;
   if (targetExists) {
     mode = existing.st_mode & 07777;
+    // Only root may give a file away, and a user only to a group of their own;
+    // what the system refuses stays ours.
+    bool groupKept = ::fchown(fd.get(), existing.st_uid, existing.st_gid) == 0 ||
+                     ::fchown(fd.get(), static_cast<uid_t>(-1), existing.st_gid) == 0;
+    // Under another group the old group's rights would go to strangers: the
+    // new group gets no more than everybody else had.
+    if (!groupKept) mode = (mode & ~static_cast<mode_t>(070)) | ((mode & 07) << 3 & 070);
   } else {
     mode_t mask = ::umask(0);
     ::umask(mask);
     mode &= ~mask;
   }
+  // After the change of owner, which clears the set-id bits.
   if (::fchmod(fd.get(), mode) != 0) return fail(errno);
   if (!WriteAll(fd.get(), bytes)) return fail(errno);
   if (::fsync(fd.get()) != 0) return fail(errno);
