@@ -1,3 +1,5 @@
+// The POSIX side of the file primitives; files_win32_test.cpp has the Windows side.
+#ifndef _WIN32
 #include "core/files.h"
 #include "support/ordinary_user.h"
 #include "support/scratch_mount.h"
@@ -326,3 +328,5 @@ TEST_F(FilesTest, OtherFolderKindsFollowXdgOrAreEmpty) {
 
 }  // namespace
 }  // namespace tilvane
+
+#endif  // _WIN32

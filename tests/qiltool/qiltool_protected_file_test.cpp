@@ -2,6 +2,7 @@
 // rename of an atomic save would be allowed, a write in place would not, and
 // qiltool must refuse as the write would. Run as an ordinary user, also when
 // the tests run as root.
+#ifndef _WIN32  // POSIX permissions and mounts; the Windows tests have their own read-only case
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -88,3 +89,5 @@ TEST_F(QiltoolProtectedFile, AWritableGroupOfTheUsersOwnIsReplacedKeepingItsMode
 
 }  // namespace
 }  // namespace tilvane::testing
+
+#endif  // _WIN32
