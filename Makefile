@@ -33,7 +33,7 @@ windows: deps
 	@cmake -S . -B $(WINDOWS_DIR)/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVANE_BUILD_EDITOR=OFF \
 	  -DTILVANE_BUILD_MUSIC=OFF -DTILVANE_BUILD_TESTS=OFF -DTILVANE_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(WINDOWS_DIR)/linux -j $(JOBS) --target qiltool
-	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DTILVANE_LINUX_QILTOOL=$(abspath $(WINDOWS_DIR))/linux/tools/qiltool/qiltool >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
