@@ -19,5 +19,8 @@ endforeach()
 # libFuzzer's coverage guidance needs the library under test instrumented too,
 # not only the fuzz target's own file.
 if(TILVANE_LIBFUZZER)
-  target_compile_options(tilvane_core PRIVATE -fsanitize=fuzzer-no-link)
+  target_compile_options(tilvane_image PRIVATE -fsanitize=fuzzer-no-link)
+  if(TARGET tilvane_music)
+    target_compile_options(tilvane_music PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endif()

@@ -2,8 +2,11 @@
 #
 # src/core/music/background_tune.mid is written by tools/tunegen (run
 # `ninja regenerate_tune` after changing the composition). Its bytes are
-# turned into a C++ array at build time and linked into tilvane_core; the core
+# turned into a C++ array at build time and linked into tilvane_music; the core
 # tests compare them with a fresh run of tunegen.
+if(NOT TARGET tilvane_music)
+  return()
+endif()
 set(TILVANE_TUNE_MID ${CMAKE_SOURCE_DIR}/src/core/music/background_tune.mid)
 set(TILVANE_TUNE_CPP ${CMAKE_BINARY_DIR}/generated/background_tune_bytes.cpp)
 add_custom_command(
@@ -13,7 +16,7 @@ add_custom_command(
   DEPENDS ${TILVANE_TUNE_MID} ${CMAKE_SOURCE_DIR}/cmake/embed_bytes.cmake
   COMMENT "Embedding the background tune"
   VERBATIM)
-target_sources(tilvane_core PRIVATE ${TILVANE_TUNE_CPP})
+target_sources(tilvane_music PRIVATE ${TILVANE_TUNE_CPP})
 
 if(TARGET tunegen)
   add_custom_target(regenerate_tune

@@ -8,7 +8,11 @@ namespace tilvane {
 namespace {
 
 // Each text once; the first error number of a shared text stands for it.
-constexpr int kTranslated[] = {EACCES, EPERM, EROFS, ENOSPC, EDQUOT, ENOENT, ENOTDIR, ENAMETOOLONG, EISDIR, EFBIG};
+constexpr int kTranslated[] = {EACCES, EPERM,   EROFS,  ENOSPC,
+#ifdef EDQUOT  // no quotas on Windows
+                               EDQUOT,
+#endif
+                               ENOENT, ENOTDIR, EISDIR, EFBIG,  ENAMETOOLONG};
 
 }  // namespace
 
@@ -18,7 +22,9 @@ Text ErrorText(int error) {
     case EPERM: return "没有权限";
     case EROFS: return "只读文件系统";
     case ENOSPC: return "磁盘空间不足";
+#ifdef EDQUOT
     case EDQUOT: return "超出磁盘配额";
+#endif
     // Saving creates the file, so a missing name always means a missing folder.
     case ENOENT:
     case ENOTDIR: return "文件夹不存在";

@@ -36,10 +36,15 @@ struct SaveResult {
 
 // Writes `bytes` to a new file beside `path`, flushes it to disk and renames it
 // over `path`, so that a failure at any point leaves an existing file whole.
+// An existing file the user may not write is refused with the reason, as a
+// write in place would be; a replaced file keeps its mode and, where the
+// system allows, its owner and group.
 SaveResult SaveFileAtomically(const Text& path, ByteSpan bytes);
 
 // Kind 11: the user's own temporary folder (mode 0700, owned by the user, not a
-// link) inside TMPDIR or /tmp, ending with "/"; created when missing. Kinds 1 to
+// link) inside TMPDIR or /tmp, ending with "/"; created when missing, and made
+// afresh under another name when the usual one is taken by anything else (a
+// folder open to others included, which is never closed and reused). Kinds 1 to
 // 8 map to the user's XDG folders where one fits. Any other kind or a failed
 // lookup: empty text.
 Text GetSpecialFolder(int kind);

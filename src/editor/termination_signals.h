@@ -1,12 +1,11 @@
-// SIGTERM, SIGHUP and SIGINT turned into an ordinary event of the event loop.
-// The signal handler itself only writes one byte into a pipe; the program's
-// clean-up then runs on the user-interface thread like any other handler.
+// Requests from outside to end the program (SIGTERM, SIGHUP and SIGINT here)
+// turned into an ordinary event of the event loop: the program's clean-up then
+// runs on the user-interface thread like any other handler, never inside the
+// signal handler (see core/platform/termination.h).
 #pragma once
 
 #include <QObject>
 #include <functional>
-
-class QSocketNotifier;
 
 namespace tilvane {
 
@@ -26,7 +25,7 @@ class TerminationSignals : public QObject {
   void Drain();
 
   std::function<void(int)> onSignal_;
-  QSocketNotifier* notifier_ = nullptr;
+  QObject* notifier_ = nullptr;
 };
 
 }  // namespace tilvane

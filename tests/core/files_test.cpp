@@ -1,3 +1,5 @@
+// The POSIX side of the file primitives; files_win32_test.cpp has the Windows side.
+#ifndef _WIN32
 #include "core/files.h"
 #include "support/file_size_limit.h"
 #include "support/ordinary_user.h"
@@ -6,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -112,14 +116,98 @@ TEST_F(FilesTest, AtomicSaveReplacesTheTargetAndKeepsItsMode) {
   EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
 }
 
+// Mode, owner and group of a file, as stat gives them.
+struct Ownership {
+  mode_t mode = 0;
+  uid_t owner = 0;
+  gid_t group = 0;
+  bool operator==(const Ownership&) const = default;
+};
+Ownership OwnershipOf(const Text& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return {static_cast<mode_t>(info.st_mode & 07777), info.st_uid, info.st_gid};
+}
+
+TEST_F(FilesTest, AtomicSaveOverAFileTheUserMayNotWriteFailsAndLeavesItWhole) {
+  // The folder is the user's, so the rename alone would be allowed; the file
+  // is protected (0444), so a write in place would not.
+  fs::create_directories(root_ / "mine");
+  Bytes before{1, 2, 3};
+  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), before));
+  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0444), 0);
+  testing::GiveToOrdinaryUser(PathOf("mine"));
+  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  Ownership ownership = OwnershipOf(PathOf("mine/doc.qil"));
+  SaveResult result;
+  {
+    testing::OrdinaryUser user;
+    result = SaveFileAtomically(PathOf("mine/doc.qil"), Bytes{9, 9});
+  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, Text(std::strerror(EACCES)));
+  EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), before);
+  EXPECT_EQ(OwnershipOf(PathOf("mine/doc.qil")), ownership);
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "mine"), fs::directory_iterator()), 1);
+}
+
+TEST_F(FilesTest, AtomicSaveThroughALinkToAProtectedFileFails) {
+  fs::create_directories(root_ / "mine");
+  Bytes before{4, 5};
+  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), before));
+  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0444), 0);
+  fs::create_symlink(PathOf("mine/doc.qil"), PathOf("mine/link.qil"));
+  testing::GiveToOrdinaryUser(PathOf("mine"));
+  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  SaveResult result;
+  {
+    testing::OrdinaryUser user;
+    result = SaveFileAtomically(PathOf("mine/link.qil"), Bytes{9});
+  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), before);
+  EXPECT_TRUE(fs::is_symlink(PathOf("mine/link.qil")));
+}
+
+TEST_F(FilesTest, AtomicSaveByTheOwnerKeepsModeOwnerAndGroup) {
+  // Saved by the user who owns it (the ordinary user, also under root).
+  fs::create_directories(root_ / "mine");
+  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), Bytes{1}));
+  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0604), 0);
+  testing::GiveToOrdinaryUser(PathOf("mine"));
+  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  Ownership before = OwnershipOf(PathOf("mine/doc.qil"));
+  SaveResult result;
+  {
+    testing::OrdinaryUser user;
+    result = SaveFileAtomically(PathOf("mine/doc.qil"), Bytes{7, 7});
+  }
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), (Bytes{7, 7}));
+  EXPECT_EQ(OwnershipOf(PathOf("mine/doc.qil")), before);
+}
+
+TEST_F(FilesTest, AtomicSaveByRootKeepsAnotherUsersOwnership) {
+  if (!testing::RunningAsRoot()) GTEST_SKIP() << "only root may save a file another user owns";
+  ASSERT_TRUE(WriteFileBytes(PathOf("theirs.qil"), Bytes{1}));
+  ASSERT_EQ(::chmod(PathOf("theirs.qil").c_str(), 0640), 0);
+  ASSERT_EQ(::chown(PathOf("theirs.qil").c_str(), testing::kOrdinaryUid, testing::kOrdinaryGid), 0);
+  Ownership before = OwnershipOf(PathOf("theirs.qil"));
+  auto result = SaveFileAtomically(PathOf("theirs.qil"), Bytes{2});
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(ReadFileBytes(PathOf("theirs.qil")), (Bytes{2}));
+  EXPECT_EQ(OwnershipOf(PathOf("theirs.qil")), before);
+}
+
 TEST_F(FilesTest, AtomicSaveIntoALockedFolderLeavesTheOldFileWhole) {
   fs::create_directories(root_ / "locked");
   ASSERT_TRUE(WriteFileBytes(PathOf("locked/doc.qil"), Bytes{1, 2, 3}));
   testing::GiveToOrdinaryUser(PathOf("locked"));
+  testing::GiveToOrdinaryUser(PathOf("locked/doc.qil"));
   fs::permissions(root_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
   SaveResult result;
   {
-    testing::OrdinaryUser user;  // root would ignore the folder's lock
+    testing::OrdinaryUser user;  // root would ignore the folder's permissions
     result = SaveFileAtomically(PathOf("locked/doc.qil"), Bytes{9});
   }
   EXPECT_FALSE(result.ok);
@@ -183,15 +271,69 @@ TEST_F(FilesTest, PlantedLinkUnderTheUsualNameIsNotUsed) {
   EXPECT_TRUE(fs::is_empty(root_ / "victim"));
 }
 
-TEST_F(FilesTest, OpenFolderUnderTheUsualNameIsClosedToOthers) {
+TEST_F(FilesTest, FolderOpenToOthersUnderTheUsualNameIsNotReused) {
+  // Our usual folder found world-writable: somebody may have put anything in
+  // it meanwhile, so it is left as it is and a fresh private folder is used.
   fs::path usual = root_ / ("tilvane-" + std::to_string(::geteuid()));
   fs::create_directories(usual);
   fs::permissions(usual, fs::perms::all);
+  ASSERT_TRUE(WriteFileBytes((usual / "临时图片组.tmp").string(), Bytes{6, 6}));
   Text folder = GetSpecialFolder(11);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder, usual.string() + "/");
+  struct stat info {};
+  ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(info.st_uid, ::geteuid());
+  EXPECT_FALSE(PathExists(folder + "临时图片组.tmp"));
+  // The open folder is not closed behind its users' backs.
+  EXPECT_EQ(fs::status(usual).permissions() & fs::perms::all, fs::perms::all);
+  EXPECT_EQ(GetSpecialFolder(11), folder);
+}
+
+TEST_F(FilesTest, FolderOpenToTheGroupUnderTheUsualNameIsNotReused) {
+  fs::path usual = root_ / ("tilvane-" + std::to_string(::geteuid()));
+  fs::create_directories(usual);
+  fs::permissions(usual, fs::perms::owner_all | fs::perms::group_all);
+  Text folder = GetSpecialFolder(11);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder, usual.string() + "/");
+  EXPECT_EQ(fs::status(usual).permissions() & fs::perms::all, fs::perms::owner_all | fs::perms::group_all);
+}
+
+TEST_F(FilesTest, AnotherUsersFolderUnderTheUsualNameIsNotUsed) {
+  if (!testing::RunningAsRoot()) GTEST_SKIP() << "only root can give a folder to another user";
+  fs::path usual = root_ / ("tilvane-" + std::to_string(::geteuid()));
+  fs::create_directories(usual);
+  fs::permissions(usual, fs::perms::owner_all);
+  testing::GiveToOrdinaryUser(usual.string());
+  Text folder = GetSpecialFolder(11);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder, usual.string() + "/");
   struct stat info {};
   ASSERT_EQ(::lstat(usual.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, testing::kOrdinaryUid);
+}
+
+TEST_F(FilesTest, OrdinaryUserGetsAPrivateFolderOfTheirOwn) {
+  // The user's own TMPDIR, as an ordinary user has one.
+  fs::create_directories(root_ / "user-tmp");
+  testing::GiveToOrdinaryUser(PathOf("user-tmp"));
+  ::setenv("TMPDIR", PathOf("user-tmp").c_str(), 1);
+  Text folder;
+  uid_t user = 0;
+  {
+    testing::OrdinaryUser ordinary;
+    user = ::geteuid();
+    folder = GetSpecialFolder(11);
+    EXPECT_TRUE(WriteFileBytes(folder + "临时图片组.tmp", Bytes{1}));
+  }
+  ASSERT_FALSE(folder.empty());
+  struct stat info {};
+  ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, user);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_EQ(folder, usual.string() + "/");
 }
 
 TEST_F(FilesTest, OtherFolderKindsFollowXdgOrAreEmpty) {
@@ -205,3 +347,5 @@ TEST_F(FilesTest, OtherFolderKindsFollowXdgOrAreEmpty) {
 
 }  // namespace
 }  // namespace tilvane
+
+#endif  // _WIN32

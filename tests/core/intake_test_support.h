@@ -3,11 +3,10 @@
 // and a writer of the shell-link binary format.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,20 +34,38 @@ inline void SetU16(Bytes& out, std::size_t at, std::uint32_t value) {
   out[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
+// Paths in the tests are UTF-8, as in the program; on Windows a plain
+// std::string would be read in the ANSI code page instead.
+inline std::filesystem::path FsPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Path(const std::filesystem::path& path) {
+  std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // A folder of its own under the system's temporary folder, removed afterwards.
 class ScratchFolder {
  public:
   ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tilvane-intake-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / ("tilvane-intake-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
+        path_ = Utf8Path(candidate);
+      }
+    }
   }
   ~ScratchFolder() {
     std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty()) std::filesystem::remove_all(FsPath(path_), ignored);
   }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
   std::string Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream out(File(name), std::ios::binary);
+    std::ofstream out(FsPath(File(name)), std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return File(name);
   }
@@ -58,7 +75,7 @@ class ScratchFolder {
 };
 
 inline Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FsPath(path), std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

@@ -2,6 +2,10 @@
 // scripted answers and real files.
 #include <QPushButton>
 #include <QTest>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "core/files.h"
@@ -455,6 +459,51 @@ class DocumentCommandsTest : public QObject {
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
     }
     QCOMPARE(h.editor().document.imageGroupBytes, document);
+    VERIFY_PROMPTS(h);
+  }
+
+  void saveOverAProtectedFileSaysWhyAndLeavesItByteForByte() {
+    // A group its owner made read-only (0444) in a folder the user may write:
+    // the rename of an atomic save would be allowed, a write in place would not.
+    Harness h;
+    namespace fs = std::filesystem;
+    fs::permissions(fs::path(h.Folder()).parent_path(), fs::perms::others_exec, fs::perm_options::add);
+    fs::create_directories(h.PathOf("mine"));
+    Text path = h.PathOf("mine/只读.qil");
+    Bytes old = MakeGroup(1);
+    WriteFile(path, old);
+    QCOMPARE(::chmod(path.c_str(), 0444), 0);
+    tilvane::testing::GiveToOrdinaryUser(h.PathOf("mine"));
+    tilvane::testing::GiveToOrdinaryUser(path);
+    struct stat before {};
+    QCOMPARE(::stat(path.c_str(), &before), 0);
+    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    OnOpenButton(h.editor());
+    h.StartEditedGroup(MakeGroup(3));
+    Bytes document = h.editor().document.imageGroupBytes;
+    const Text box = "无法写入文件:\n\r" + path + "\n\r原因: 没有权限";
+    {
+      tilvane::testing::OrdinaryUser user;
+      h.prompts.ExpectBox(box, 0x30, "错误");
+      OnSaveButton(h.editor());
+      h.prompts.ExpectBox(box, 0x30, "错误");
+      OnSaveMenu(h.editor());
+      h.prompts.ExpectDialog(1, kSaveTitle, path);
+      h.prompts.ExpectBox(box, 0x30, "错误");
+      OnSaveAsMenu(h.editor());
+    }
+    QCOMPARE(ReadFileBytes(path), old);
+    struct stat after {};
+    QCOMPARE(::stat(path.c_str(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(std::distance(fs::directory_iterator(h.PathOf("mine")), fs::directory_iterator()), 1);
+    // The document stays, still unsaved.
+    QCOMPARE(h.editor().document.imageGroupBytes, document);
+    QCOMPARE(h.editor().document.currentPath, path);
+    QVERIFY(IsModified(h.editor()));
     VERIFY_PROMPTS(h);
   }
 

@@ -56,9 +56,9 @@ TEST_F(QiltoolEdit, AddTakesTheSameIconsAsTheEditor) {
 }
 
 TEST_F(QiltoolEdit, AddFollowsAShortcutAndScalesPngs) {
-  std::filesystem::create_directories(File("图标 文件夹"));
+  std::filesystem::create_directories(FsPath(File("图标 文件夹")));
   const std::string target = File("图标 文件夹/icons 32.exe");
-  std::filesystem::copy_file(IntakeFixture("icons32.exe"), target);
+  std::filesystem::copy_file(FsPath(IntakeFixture("icons32.exe")), FsPath(target));
   LinkSpec link;
   link.localBase = target;
   const std::string shortcut = Write("快捷 方式.lnk", WriteShellLink(link));

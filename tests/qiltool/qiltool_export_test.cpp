@@ -29,7 +29,7 @@ class QiltoolExport : public QiltoolTest {
   }
   static std::vector<std::string> SortedFiles(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder))) names.push_back(Utf8Path(entry.path()));
     std::sort(names.begin(), names.end());
     return names;
   }

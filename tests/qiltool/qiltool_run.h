@@ -2,10 +2,16 @@
 // files, the exit status and both output streams captured.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "core/platform/text_codes.h"
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -22,9 +28,19 @@ struct ToolResult {
 };
 
 inline std::string SlurpAndRemove(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+  std::ifstream in(file, std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
+  in.close();
+  std::filesystem::remove(file);
+#ifdef _WIN32
+  // Text written on Windows ends its lines with CR LF.
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+  }
+  text = lines;
+#endif
   return text;
 }
 
@@ -37,6 +53,32 @@ enum class RunAs {
   OrdinaryUser,
 };
 
+#ifdef _WIN32
+// One argument quoted as the C runtime's wmain expects it back.
+inline std::wstring QuotedArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+inline HANDLE OutputFile(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return ::CreateFileW(tilvane::platform::Utf8ToWide(path).value_or(L"").c_str(), GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+#endif
+
 // Runs qiltool with `args` in the folder `scratch` (so relative names land
 // there); standard output and error go to files in it, so that neither can
 // fill a pipe and stall the program.
@@ -46,11 +88,39 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
   const std::string errPath = scratch + "/.stderr";
   std::vector<std::string> words = {QILTOOL_PATH};
   words.insert(words.end(), args.begin(), args.end());
+  ToolResult result;
+#ifdef _WIN32
+  std::wstring commandLine;
+  for (const std::string& word : words) {
+    if (!commandLine.empty()) commandLine += L' ';
+    commandLine += QuotedArgument(tilvane::platform::Utf8ToWide(word).value_or(L"?"));
+  }
+  HANDLE out = OutputFile(outPath);
+  HANDLE err = OutputFile(errPath);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = INVALID_HANDLE_VALUE;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  std::wstring folder = tilvane::platform::Utf8ToWide(scratch).value_or(L"");
+  if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+      ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                       &process)) {
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    if (::GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) ::CloseHandle(err);
+#else
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  ToolResult result;
   pid_t child = ::fork();
   if (child == 0) {
     int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -67,6 +137,7 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
   }
   int wstatus = 0;
   if (child > 0 && ::waitpid(child, &wstatus, 0) == child && WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+#endif
   result.out = SlurpAndRemove(outPath);
   result.err = SlurpAndRemove(errPath);
   return result;

@@ -126,9 +126,11 @@ int RunExportAll(const Arguments& args) {
   std::optional<LoadedGroup> group = LoadGroupWithBytes(groupPath);
   if (!group) return kExitBadInput;
 
+  // The folder's name is UTF-8 on every platform.
+  const std::filesystem::path folderPath(std::u8string(folder.begin(), folder.end()));
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error || !std::filesystem::is_directory(folder)) {
+  std::filesystem::create_directories(folderPath, error);
+  if (error || !std::filesystem::is_directory(folderPath)) {
     Report(folder, "cannot make the folder: " + (error ? error.message() : Text("a file of that name is in the way")));
     return kExitWriteFailed;
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "core/platform/command_line.h"
 #include "exit_codes.h"
 
 namespace tilvane::qiltool {
@@ -94,8 +95,7 @@ int Run(const std::vector<Text>& words) {
 }  // namespace
 }  // namespace tilvane::qiltool
 
-int main(int argc, char** argv) {
-  std::vector<tilvane::Text> words(argv + 1, argv + argc);
+int tilvane::ProgramMain(std::vector<Text> words) {
   try {
     return tilvane::qiltool::Run(words);
   } catch (const std::bad_alloc&) {

@@ -1,7 +1,5 @@
 #include "source_icon.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -15,6 +13,7 @@
 #include "core/intake/pe_resources.h"
 #include "core/intake/shortcut.h"
 #include "core/intake/text_encoding.h"
+#include "core/platform/files.h"
 
 namespace tilvane::qiltool {
 
@@ -107,12 +106,13 @@ std::optional<SourceIcon> ReadPngSource(FileByteSource& file, const SourceReques
 }
 
 std::optional<SourceIcon> ReadFileSource(const Text& path, const SourceRequest& request, Text& reason, int depth) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    reason = std::strerror(errno);
+  int error = 0;
+  platform::PathKind pathKind = platform::KindOfPath(path, &error);
+  if (pathKind == platform::PathKind::kNothing) {
+    reason = std::strerror(error);
     return std::nullopt;
   }
-  if (S_ISDIR(info.st_mode)) {
+  if (pathKind == platform::PathKind::kFolder) {
     reason = "is a folder, not a file";
     return std::nullopt;
   }

@@ -1,9 +1,5 @@
 #include "tool_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -12,6 +8,7 @@
 
 #include "core/error_text.h"
 #include "core/files.h"
+#include "core/platform/files.h"
 
 namespace tilvane::qiltool {
 
@@ -24,52 +21,42 @@ std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes) {
     Report(path, "empty file name");
     return std::nullopt;
   }
-  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    Report(path, std::strerror(errno));
-    return std::nullopt;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    Report(path, S_ISDIR(info.st_mode) ? "is a folder, not a file" : "not a regular file");
-    ::close(fd);
+  int error = 0;
+  std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path, &error);
+  if (!file) {
+    Report(path, error == EISDIR                        ? Text("is a folder, not a file")
+                 : error == platform::kNotARegularFile ? Text("not a regular file")
+                                                       : Text(std::strerror(error)));
     return std::nullopt;
   }
   const Text tooLarge = "too large (over " + std::to_string(maxBytes >> 20) + " MiB)";
   // Checked before anything is allocated, and again while reading, for a
   // file that grows meanwhile.
-  if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+  if (file->Size() > maxBytes) {
     Report(path, tooLarge);
-    ::close(fd);
     return std::nullopt;
   }
   Bytes bytes;
   try {
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    bytes.reserve(static_cast<std::size_t>(file->Size()));
     std::uint8_t chunk[65536];
     for (;;) {
-      ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
+      std::int64_t n = file->Read(chunk, &error);
       if (n < 0) {
-        Report(path, std::strerror(errno));
-        ::close(fd);
+        Report(path, std::strerror(error));
         return std::nullopt;
       }
       if (n == 0) break;
       if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) {
         Report(path, tooLarge);
-        ::close(fd);
         return std::nullopt;
       }
       bytes.insert(bytes.end(), chunk, chunk + n);
     }
   } catch (const std::bad_alloc&) {
     Report(path, "out of memory");
-    ::close(fd);
     return std::nullopt;
   }
-  ::close(fd);
   return bytes;
 }
 

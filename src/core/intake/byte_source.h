@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 
+#include "core/platform/files.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -35,30 +37,23 @@ class MemoryByteSource final : public ByteSource {
   ByteSpan bytes_;
 };
 
-// A source over a regular file opened read-only; reads with pread.
+// A source over a regular file opened read-only.
 class FileByteSource final : public ByteSource {
  public:
   // Nothing for an empty path, a missing or unreadable file, or anything that
   // is not a regular file (a folder, a device, a pipe).
   static std::optional<FileByteSource> Open(const Text& path);
 
-  FileByteSource(FileByteSource&& other) noexcept;
-  FileByteSource& operator=(FileByteSource&& other) noexcept;
-  FileByteSource(const FileByteSource&) = delete;
-  FileByteSource& operator=(const FileByteSource&) = delete;
-  ~FileByteSource() override;
-
-  std::uint64_t Size() const override { return size_; }
+  std::uint64_t Size() const override { return file_.Size(); }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
   // Total bytes fetched so far; benchmarks and tests use it to show that only
   // the needed parts of a file were read.
   std::uint64_t BytesRead() const { return bytesRead_; }
 
  private:
-  FileByteSource(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
+  explicit FileByteSource(platform::ReadableFile file) : file_(std::move(file)) {}
 
-  int descriptor_ = -1;
-  std::uint64_t size_ = 0;
+  platform::ReadableFile file_;
   std::uint64_t bytesRead_ = 0;
 };
 

@@ -1,8 +1,6 @@
 #include "core/intake/icon_conversion.h"
 
-#include <png.h>
-
-#include <cstring>
+#include "core/platform/png.h"
 
 namespace tilvane {
 
@@ -38,27 +36,19 @@ std::optional<Bytes> EncodePngIcon(const IconPixels& icon) {
   if (icon.width < 1 || icon.height < 1 || icon.pixels.size() != count || icon.mask.size() != count) {
     return std::nullopt;
   }
-  std::vector<std::uint8_t> rgba(count * 4);
+  platform::RgbaPicture picture;
+  picture.width = icon.width;
+  picture.height = icon.height;
+  picture.rgba.resize(count * 4);
   for (std::size_t i = 0; i < count; ++i) {
     std::uint32_t pixel = icon.pixels[i];
     std::uint8_t alpha = icon.mask[i] ? 0 : (icon.hasAlpha ? static_cast<std::uint8_t>(pixel >> 24) : 255);
-    rgba[4 * i] = static_cast<std::uint8_t>(pixel >> 16);
-    rgba[4 * i + 1] = static_cast<std::uint8_t>(pixel >> 8);
-    rgba[4 * i + 2] = static_cast<std::uint8_t>(pixel);
-    rgba[4 * i + 3] = alpha;
+    picture.rgba[4 * i] = static_cast<std::uint8_t>(pixel >> 16);
+    picture.rgba[4 * i + 1] = static_cast<std::uint8_t>(pixel >> 8);
+    picture.rgba[4 * i + 2] = static_cast<std::uint8_t>(pixel);
+    picture.rgba[4 * i + 3] = alpha;
   }
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(icon.width);
-  image.height = static_cast<png_uint_32>(icon.height);
-  image.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) return std::nullopt;
-  Bytes png(size);
-  if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgba.data(), 0, nullptr)) return std::nullopt;
-  png.resize(size);
-  return png;
+  return platform::EncodePng(picture);
 }
 
 }  // namespace tilvane

@@ -20,7 +20,7 @@ std::optional<IconPixels> FromGroupImage(const ImageList& list, std::size_t inde
 
 // The picture as an RGBA PNG: transparent pixels get alpha 0; opaque ones keep
 // their alpha when the picture has one and get 255 otherwise. Nothing when
-// libpng fails.
+// the PNG encoder fails.
 std::optional<Bytes> EncodePngIcon(const IconPixels& icon);
 
 }  // namespace tilvane

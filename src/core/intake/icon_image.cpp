@@ -1,12 +1,11 @@
 #include "core/intake/icon_image.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/platform/png.h"
 #include "core/span_reader.h"
 
 namespace tilvane {
@@ -145,31 +144,18 @@ std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
 
 std::optional<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide) {
   if (!IsPngData(bytes)) return std::nullopt;
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
-  if (image.width == 0 || image.height == 0 || image.width > static_cast<png_uint_32>(maxSide) ||
-      image.height > static_cast<png_uint_32>(maxSide)) {
-    png_image_free(&image);
-    return std::nullopt;
-  }
-  image.format = PNG_FORMAT_BGRA;  // 8-bit sRGB, alpha not premultiplied
-  std::vector<std::uint8_t> buffer(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return std::nullopt;
-  }
+  std::optional<platform::RgbaPicture> picture = platform::DecodePng(bytes, maxSide);
+  if (!picture) return std::nullopt;
 
   IconPixels icon;
-  icon.width = static_cast<int>(image.width);
-  icon.height = static_cast<int>(image.height);
+  icon.width = picture->width;
+  icon.height = picture->height;
   icon.hasAlpha = true;
   icon.pixels.resize(static_cast<std::size_t>(icon.width) * icon.height);
   icon.mask.resize(icon.pixels.size());
   for (std::size_t i = 0; i < icon.pixels.size(); ++i) {
-    const std::uint8_t* p = &buffer[4 * i];
-    icon.pixels[i] = std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+    const std::uint8_t* p = &picture->rgba[4 * i];
+    icon.pixels[i] = std::uint32_t{p[3]} << 24 | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
     icon.mask[i] = p[3] <= kAlphaMaskThreshold;
   }
   NormaliseTransparentPixels(icon);

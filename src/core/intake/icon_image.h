@@ -20,7 +20,7 @@ bool IsPngData(ByteSpan bytes);
 // Nothing for a broken header, cut-short colour rows or a side over `maxSide`.
 std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide = kMaxIconEntrySide);
 
-// Any PNG (every colour type and depth, through libpng), its alpha kept and its
+// Any PNG (every colour type and depth), its alpha kept and its
 // mask taken from the alpha. Nothing for a damaged PNG or a side over `maxSide`.
 std::optional<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide = kMaxPngSide);
 

@@ -1,8 +1,6 @@
 #include "core/intake/text_encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "core/platform/text_codes.h"
 
 namespace tilvane {
 namespace {
@@ -80,20 +78,7 @@ std::optional<Text> Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
 
 std::optional<Text> AnsiToUtf8(ByteSpan bytes) {
   if (IsValidUtf8(bytes)) return Text(AsChars(bytes));
-  iconv_t converter = ::iconv_open("UTF-8", "GBK");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  Text in(AsChars(bytes));
-  // Every GBK character takes at most three UTF-8 bytes per two input bytes.
-  Text out(in.size() * 2 + 4, '\0');
-  char* inPointer = in.data();
-  std::size_t inLeft = in.size();
-  char* outPointer = out.data();
-  std::size_t outLeft = out.size();
-  std::size_t result = ::iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
-  ::iconv_close(converter);
-  if (result == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
-  out.resize(out.size() - outLeft);
-  return out;
+  return platform::GbkToUtf8(bytes);
 }
 
 std::size_t Utf16Length(std::string_view utf8) {

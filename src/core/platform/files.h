@@ -1,0 +1,79 @@
+// The operating system's file services, as the rest of the core needs them.
+// Paths are UTF-8 on every platform. Failures come back as errno values (on
+// Windows the system's error codes mapped onto them), so that one place turns
+// them into text for the user. One implementation per platform:
+// files_posix.cpp and files_win32.cpp.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "core/text.h"
+
+namespace tilvane::platform {
+
+// Returned by ReadableFile::Open for something that is neither a regular file
+// nor a folder (a pipe, a device); not an errno value.
+inline constexpr int kNotARegularFile = -1;
+
+// A regular file open for reading; closed when it goes.
+class ReadableFile {
+ public:
+  // Opens `path` for reading without ever waiting (a named pipe fails instead
+  // of waiting for a writer). Nothing for anything but a regular file, with
+  // `error` set to the reason: EISDIR for a folder, kNotARegularFile for a
+  // pipe or device, the system's reason otherwise.
+  static std::optional<ReadableFile> Open(const Text& path, int* error = nullptr);
+
+  ReadableFile(ReadableFile&& other) noexcept;
+  ReadableFile& operator=(ReadableFile&& other) noexcept;
+  ReadableFile(const ReadableFile&) = delete;
+  ReadableFile& operator=(const ReadableFile&) = delete;
+  ~ReadableFile();
+
+  // The size when it was opened.
+  std::uint64_t Size() const { return size_; }
+  // The next bytes from the current position: how many were read, 0 at the
+  // end, -1 on failure (with `error` set).
+  std::int64_t Read(std::span<std::uint8_t> out, int* error = nullptr);
+  // Fills `out` from `offset` without moving the current position; false when
+  // the file ends first or the read fails.
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+
+ private:
+  ReadableFile(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
+  void Close();
+
+  std::intptr_t handle_;  // a descriptor, or a Windows HANDLE
+  std::uint64_t size_ = 0;
+};
+
+enum class PathKind { kNothing, kFile, kFolder, kOther };
+
+// What is at `path`, links followed; kNothing with `error` set when nothing
+// can be reached there.
+PathKind KindOfPath(const Text& path, int* error = nullptr);
+
+// Whether anything (a file, a folder, a link, even a broken one) is at `path`.
+bool AnythingAt(const Text& path);
+
+// Creates or truncates the file and writes `bytes`, never through a link at
+// `path`. 0 or the reason.
+int WriteWholeFile(const Text& path, ByteSpan bytes);
+
+// Deletes a file (not a folder). 0 or the reason.
+int DeleteRegularFile(const Text& path);
+
+// Replaces `path` with `bytes` only once they are wholly on disk, leaving an
+// existing file whole on any failure; refuses a file the user may not write
+// (as a write in place would be refused) and keeps the replaced file's
+// permissions and, where the system allows, its owner. 0 or the reason.
+int ReplaceFileAtomically(const Text& path, ByteSpan bytes);
+
+// The folder of the given kind ending with the platform's separator, or empty
+// text: 11 is a temporary folder that only the user can reach; 1 to 10 are the
+// user's and the system's folders where the platform has them.
+Text SpecialFolder(int kind);
+
+}  // namespace tilvane::platform

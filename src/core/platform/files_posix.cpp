@@ -1,0 +1,286 @@
+#include "core/platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace tilvane::platform {
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and tells whether the close itself succeeded (it may report a
+  // deferred write error).
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, ByteSpan bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+Text DirectoryOf(const Text& path) {
+  auto slash = path.rfind('/');
+  if (slash == Text::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+Text EnsureTrailingSlash(Text path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+Text HomeFolder() {
+  const char* home = std::getenv("HOME");
+  return (home && *home == '/') ? Text(home) : Text();
+}
+
+Text XdgFolder(const char* variable, const char* fallbackBelowHome) {
+  const char* value = std::getenv(variable);
+  if (value && *value == '/') return EnsureTrailingSlash(value);
+  Text home = HomeFolder();
+  if (home.empty()) return {};
+  return EnsureTrailingSlash(home + "/" + fallbackBelowHome);
+}
+
+// A folder is ours when it is a real directory (not a link), owned by us and
+// closed to everybody else. One found open to others is not closed and reused:
+// whatever another user put in it while it was open would come along, so it
+// counts as somebody else's.
+bool IsPrivateFolder(const Text& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// The user's temporary folder inside `base`. The usual name is
+// "tilvane-<uid>"; if that name is taken by anything but a private folder of
+// ours (another user's folder, a link, a folder open to others), a fresh
+// unpredictable folder is made once per base and used for the rest of the run
+// instead.
+Text PrivateTemporaryFolder(const Text& base) {
+  static std::mutex mutex;
+  static std::map<Text, Text> fallbacks;
+  std::lock_guard lock(mutex);
+
+  auto cached = fallbacks.find(base);
+  if (cached != fallbacks.end() && IsPrivateFolder(cached->second)) return cached->second;
+
+  Text usual = base + "/tilvane-" + std::to_string(::geteuid());
+  if (::mkdir(usual.c_str(), 0700) == 0 || errno == EEXIST) {
+    if (IsPrivateFolder(usual)) return usual;
+  }
+  Text pattern = base + "/tilvane-" + std::to_string(::geteuid()) + "-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  fallbacks[base] = pattern;
+  return pattern;
+}
+
+}  // namespace
+
+std::optional<ReadableFile> ReadableFile::Open(const Text& path, int* error) {
+  auto fail = [&](int reason) -> std::optional<ReadableFile> {
+    if (error) *error = reason;
+    return std::nullopt;
+  };
+  // Non-blocking, so that a named pipe at the path fails below instead of
+  // waiting for a writer; it changes nothing for a regular file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    int reason = S_ISDIR(info.st_mode) ? EISDIR : kNotARegularFile;
+    ::close(fd);
+    return fail(reason);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return ReadableFile(fd, static_cast<std::uint64_t>(info.st_size));
+}
+
+ReadableFile::ReadableFile(ReadableFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
+
+ReadableFile& ReadableFile::operator=(ReadableFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, -1);
+    size_ = other.size_;
+  }
+  return *this;
+}
+
+ReadableFile::~ReadableFile() { Close(); }
+
+void ReadableFile::Close() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+std::int64_t ReadableFile::Read(std::span<std::uint8_t> out, int* error) {
+  for (;;) {
+    ssize_t n = ::read(static_cast<int>(handle_), out.data(), out.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && error) *error = errno;
+    return n;
+  }
+}
+
+bool ReadableFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  if (handle_ < 0) return false;
+  std::size_t done = 0;
+  while (done < out.size()) {
+    ssize_t got =
+        ::pread(static_cast<int>(handle_), out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // a file that shrank under us counts as a failed read
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+PathKind KindOfPath(const Text& path, int* error) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (error) *error = errno;
+    return PathKind::kNothing;
+  }
+  if (S_ISREG(info.st_mode)) return PathKind::kFile;
+  if (S_ISDIR(info.st_mode)) return PathKind::kFolder;
+  return PathKind::kOther;
+}
+
+bool AnythingAt(const Text& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+int WriteWholeFile(const Text& path, ByteSpan bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd.valid()) return errno;
+  if (!WriteAll(fd.get(), bytes)) return errno;
+  return fd.Close() ? 0 : errno;
+}
+
+int DeleteRegularFile(const Text& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return errno;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int ReplaceFileAtomically(const Text& requestedPath, ByteSpan bytes) {
+  if (requestedPath.empty()) return ENOENT;
+
+  // Saving through a link updates the file it points at, as writing in place would.
+  Text path = requestedPath;
+  if (char* resolved = ::realpath(requestedPath.c_str(), nullptr)) {
+    path = resolved;
+    std::free(resolved);
+  }
+
+  struct stat existing {};
+  bool targetExists = ::stat(path.c_str(), &existing) == 0;
+  if (targetExists && S_ISDIR(existing.st_mode)) return EISDIR;
+  // The rename below needs only the folder's write right; a file its owner
+  // protected must refuse the save as a write in place would. Opening it for
+  // writing (without truncating) asks exactly that, permissions, read-only
+  // mounts and immutable files included.
+  if (targetExists) {
+    FileDescriptor probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!probe.valid()) return errno;
+  }
+
+  Text folder = DirectoryOf(path);
+  Text name = path.substr(path.rfind('/') == Text::npos ? 0 : path.rfind('/') + 1);
+  Text temporary = folder + "/." + name + ".saving-XXXXXX";
+  FileDescriptor fd(::mkstemp(temporary.data()));
+  if (!fd.valid()) return errno;
+
+  auto fail = [&](int error) {
+    ::unlink(temporary.c_str());
+    return error;
+  };
+
+  // mkstemp makes the file 0600 and ours; give it the target's owner, group and
+  // mode, or the mode a newly created file would get.
+  mode_t mode = 0666;
+  if (targetExists) {
+    mode = existing.st_mode & 07777;
+    // Only root may give a file away, and a user only to a group of their own;
+    // what the system refuses stays ours.
+    bool groupKept = ::fchown(fd.get(), existing.st_uid, existing.st_gid) == 0 ||
+                     ::fchown(fd.get(), static_cast<uid_t>(-1), existing.st_gid) == 0;
+    // Under another group the old group's rights would go to strangers: the
+    // new group gets no more than everybody else had.
+    if (!groupKept) mode = (mode & ~static_cast<mode_t>(070)) | ((mode & 07) << 3 & 070);
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  // After the change of owner, which clears the set-id bits.
+  if (::fchmod(fd.get(), mode) != 0) return fail(errno);
+  if (!WriteAll(fd.get(), bytes)) return fail(errno);
+  if (::fsync(fd.get()) != 0) return fail(errno);
+  if (!fd.Close()) return fail(errno);
+  if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
+
+  // Make the rename itself durable; a failure here no longer endangers data.
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+  return 0;
+}
+
+Text SpecialFolder(int kind) {
+  switch (kind) {
+    case 1: return XdgFolder("XDG_DOCUMENTS_DIR", "Documents");
+    case 3: return XdgFolder("XDG_DESKTOP_DIR", "Desktop");
+    case 4: return XdgFolder("XDG_FONTS_DIR", ".local/share/fonts");
+    case 5:
+    case 6: return XdgFolder("XDG_APPLICATIONS_DIR", ".local/share/applications");
+    case 7: return XdgFolder("XDG_AUTOSTART_DIR", ".config/autostart");
+    case 8: return XdgFolder("XDG_DATA_HOME", ".local/share");
+    case 11: {
+      const char* tmpdir = std::getenv("TMPDIR");
+      Text base = (tmpdir && *tmpdir == '/') ? Text(tmpdir) : Text("/tmp");
+      while (base.size() > 1 && base.back() == '/') base.pop_back();
+      Text folder = PrivateTemporaryFolder(base);
+      return folder.empty() ? Text() : EnsureTrailingSlash(folder);
+    }
+    default: return {};
+  }
+}
+
+}  // namespace tilvane::platform
