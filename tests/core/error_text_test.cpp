@@ -1,3 +1,5 @@
+// The reasons a user reads, from real failed saves on POSIX systems.
+#ifndef _WIN32
 #include "core/error_text.h"
 
 #include <gtest/gtest.h>
@@ -102,3 +104,5 @@ TEST_F(FailedSaveReasonTest, FileTooLarge) {
 
 }  // namespace
 }  // namespace tilvane
+
+#endif  // _WIN32
