@@ -1,6 +1,7 @@
 // The POSIX side of the file primitives; files_win32_test.cpp has the Windows side.
 #ifndef _WIN32
 #include "core/files.h"
+#include "core/error_text.h"
 #include "support/file_size_limit.h"
 #include "support/ordinary_user.h"
 
@@ -145,7 +146,7 @@ TEST_F(FilesTest, AtomicSaveOverAFileTheUserMayNotWriteFailsAndLeavesItWhole) {
     result = SaveFileAtomically(PathOf("mine/doc.qil"), Bytes{9, 9});
   }
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, Text(std::strerror(EACCES)));
+  EXPECT_EQ(result.reason, ErrorText(EACCES));  // the reason as the user reads it
   EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), before);
   EXPECT_EQ(OwnershipOf(PathOf("mine/doc.qil")), ownership);
   EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "mine"), fs::directory_iterator()), 1);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "core/files.h"
+#include "core/error_text.h"
 #include "core/platform/text_codes.h"
 #include "intake_test_support.h"
 
@@ -51,7 +52,7 @@ TEST(FilesWin32Test, AtomicSaveRefusesAReadOnlyFileAndLeavesItWhole) {
   ASSERT_TRUE(::SetFileAttributesW(platform::Utf8ToWide(path)->c_str(), FILE_ATTRIBUTE_READONLY));
   SaveResult result = SaveFileAtomically(path, Bytes{9, 9});
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, Text(std::strerror(EACCES)));
+  EXPECT_EQ(result.reason, ErrorText(EACCES));
   EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3}));
   EXPECT_NE(AttributesOf(path) & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_EQ(std::distance(fs::directory_iterator(testing::FsPath(folder.File(""))), fs::directory_iterator()), 1);
@@ -72,7 +73,7 @@ TEST(FilesWin32Test, AtomicSaveReplacesAndCreatesLeavingNothingBeside) {
   EXPECT_FALSE(intoFolder.reason.empty());
   SaveResult missing = SaveFileAtomically(folder.File("无/组.qil"), Bytes{1});
   EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.reason, Text(std::strerror(ENOENT)));
+  EXPECT_EQ(missing.reason, ErrorText(ENOENT));
 }
 
 TEST(FilesWin32Test, TemporaryFolderIsTheSystemsEndingWithABackslash) {
