@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 
 namespace tilvane {
 
@@ -112,13 +113,14 @@ Text PrivateTemporaryFolder(const Text& base) {
 
 }  // namespace
 
-Bytes ReadFileBytes(const Text& path) {
+Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes) try {
   if (path.empty()) return {};
   // Non-blocking, so that a named pipe at the path fails instead of hanging.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return {};
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes) return {};
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   Bytes bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -127,9 +129,12 @@ Bytes ReadFileBytes(const Text& path) {
     ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // a read that stops early keeps what was read
+    if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) return {};  // it grew past the limit
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   return bytes;
+} catch (const std::bad_alloc&) {
+  return {};
 }
 
 bool WriteFileBytes(const Text& path, ByteSpan bytes) {

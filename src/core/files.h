@@ -2,14 +2,20 @@
 // a documented result value.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/text.h"
 
 namespace tilvane {
 
-// The whole file; empty for an empty path, a missing, unreadable or empty file.
-Bytes ReadFileBytes(const Text& path);
+// Files larger than this are not read whole unless the caller says so.
+inline constexpr std::uint64_t kDefaultMaxFileBytes = 1ull << 30;
+
+// The whole file; empty for an empty path, a missing, unreadable or empty file,
+// a file larger than `maxBytes` (checked before anything is allocated, and
+// again while reading, for a file that grows) or memory running out.
+Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes = kDefaultMaxFileBytes);
 
 // Creates or truncates `path` and writes `bytes`; false for an empty path or any
 // failure (a partly written file may remain). Never follows a symbolic link at

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/files.h"
+#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/intake/path_rules.h"
 #include "editor/dialog_folder.h"
@@ -179,7 +180,7 @@ LeavingOutcome SaveBeforeLeaving(Editor& editor) {
   editor.document.currentPath = path;
   IconList& list = *editor.main.图标列表框;
   list.clearItems();
-  Bytes bytes = ReadFileBytes(path);
+  Bytes bytes = ReadFileBytes(path, kMaxImageGroupFileBytes);
   list.setImageGroup(bytes);
   editor.document.imageGroupBytes = std::move(bytes);
   SetMainCaption(editor, TitleSaved(path));

@@ -73,7 +73,16 @@ void IconList::setImageGroup(const Bytes& bytes) {
   images_.clear();
   if (auto list = DecodeImageGroup(imageGroup_)) {
     images_.reserve(list->images.size());
-    for (const auto& image : list->images) images_.push_back(RenderImage(*list, image));
+    // Each image is kept at most as large as the list draws it, and its decoded
+    // pixels go as soon as it is drawn: a group of large tiles then costs what
+    // it shows, not four bytes more per pixel for as long as it is shown.
+    for (auto& image : list->images) {
+      QImage rendered = RenderImage(*list, image);
+      if (rendered.width() > iconSize().width() || rendered.height() > iconSize().height())
+        rendered = rendered.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+      images_.push_back(std::move(rendered));
+      image = Image();
+    }
   }
   for (int row = 0; row < count(); ++row) {
     QListWidgetItem* it = item(row);

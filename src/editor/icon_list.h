@@ -16,7 +16,8 @@ class IconList : public QListWidget {
   explicit IconList(QWidget* parent = nullptr);
 
   // Decodes `bytes` and keeps a copy of them; bytes that do not decode show
-  // no icons at all. Items are left as they are.
+  // no icons at all. Images larger than the icon size are kept scaled down to
+  // it. Items are left as they are.
   void setImageGroup(const Bytes& bytes);
   const Bytes& imageGroup() const { return imageGroup_; }
 
@@ -35,7 +36,8 @@ class IconList : public QListWidget {
   void setBackgroundColour(std::uint32_t colour);
   std::uint32_t backgroundColour() const { return background_; }
 
-  // The image an item shows, as the list draws it (for tests and previews).
+  // The image an item shows, as the list draws it (for tests and previews): at
+  // its own size, or scaled down to fit the icon size when larger.
   QImage imageAt(int imageIndex) const;
   int imageOf(int item) const;
 

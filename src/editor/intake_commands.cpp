@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "core/files.h"
+#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
@@ -33,7 +34,7 @@ IconList& List(Editor& editor) { return *editor.main.图标列表框; }
 Bytes ThroughTemporaryFile(const Bytes& bytes) {
   const Text temp = TempImageGroupPath();
   if (!WriteFileBytes(temp, bytes)) return bytes;
-  Bytes readBack = ReadFileBytes(temp);
+  Bytes readBack = ReadFileBytes(temp, kMaxImageGroupFileBytes);
   return readBack == bytes ? readBack : bytes;
 }
 

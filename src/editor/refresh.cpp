@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "core/files.h"
+#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "editor/icon_list.h"
 
@@ -21,7 +22,7 @@ void RefreshIconList(Editor& editor) {
   const Text temp = TempImageGroupPath();
   bool written = WriteFileBytes(temp, editor.document.imageGroupBytes);
   list.clearItems();
-  Bytes readBack = written ? ReadFileBytes(temp) : Bytes();
+  Bytes readBack = written ? ReadFileBytes(temp, kMaxImageGroupFileBytes) : Bytes();
   // A failed write or read-back would otherwise show an older group than the
   // document holds, and a later delete would remove a different image.
   list.setImageGroup(readBack == editor.document.imageGroupBytes ? readBack : editor.document.imageGroupBytes);
@@ -33,7 +34,7 @@ void RefreshIconList(Editor& editor) {
 void LoadGroupFileAsDocument(Editor& editor) {
   IconList& list = *editor.main.图标列表框;
   list.clearItems();
-  Bytes bytes = ReadFileBytes(editor.document.currentPath);
+  Bytes bytes = ReadFileBytes(editor.document.currentPath, kMaxImageGroupFileBytes);
   list.setImageGroup(bytes);
   editor.document.imageGroupBytes = std::move(bytes);
   SetMainCaption(editor, TitleSaved(editor.document.currentPath));

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace tilvane {
 namespace {
@@ -60,6 +61,21 @@ TEST_F(FilesTest, WriteTruncatesAndReadReturnsEveryByte) {
   Bytes small{1, 2, 3};
   ASSERT_TRUE(WriteFileBytes(PathOf("f"), small));
   EXPECT_EQ(ReadFileBytes(PathOf("f")), small);
+}
+
+TEST_F(FilesTest, ReadRefusesFilesLargerThanTheCallerCanUse) {
+  const Bytes bytes(1000, 7);
+  ASSERT_TRUE(WriteFileBytes(PathOf("f"), bytes));
+  EXPECT_EQ(ReadFileBytes(PathOf("f"), 1000), bytes);
+  EXPECT_TRUE(ReadFileBytes(PathOf("f"), 999).empty());
+  // A sparse file of 2 GB, over the default limit: refused from its size, before any allocation.
+  {
+    std::ofstream sparse(PathOf("sparse"), std::ios::binary);
+    sparse.seekp((2ll << 30) - 1);
+    sparse.put('x');
+  }
+  ASSERT_EQ(fs::file_size(PathOf("sparse")), 2ull << 30);
+  EXPECT_TRUE(ReadFileBytes(PathOf("sparse")).empty());
 }
 
 TEST_F(FilesTest, WriteWithEmptyPathOrIntoMissingFolderFails) {

@@ -4,6 +4,7 @@
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/imagegroup_test_groups.h"
+#include "support/large_group.h"
 
 namespace tilvane {
 namespace {
@@ -31,6 +32,46 @@ TEST(ImageGroupCount, CountsDecodableGroupsOnly) {
   Bytes cut = GroupOf(3, 4);
   cut.pop_back();
   EXPECT_EQ(ImageGroupCount(cut), 0);
+}
+
+TEST(ImageGroupCount, AgreesWithTheDecoderWhereverAGroupIsCut) {
+  const Bytes group =
+      *EncodeImageGroup(MakeList({.tileWidth = 5, .tileHeight = 3, .bitsPerPixel = 4, .images = 5, .capacity = 6}));
+  for (std::size_t length = 0; length <= group.size(); ++length) {
+    const ByteSpan cut(group.data(), length);
+    const auto decoded = DecodeImageGroup(cut);
+    ASSERT_EQ(ImageGroupCount(cut), decoded ? static_cast<int>(decoded->images.size()) : 0) << length;
+  }
+}
+
+TEST(ImageGroupCount, GroupsTooLargeToDecodeCountNothingAndSayWhy) {
+  // 17 one-bit tiles of 2048 x 2048: a 10 MB file of 71 million pixels,
+  // over the decoder's limit of 64 Mi.
+  const Bytes large = testing::LargeOneBitGroup(17, 2048, false);
+  ASSERT_LT(large.size(), 11u << 20);
+  DecodeError error;
+  const auto shape = CheckImageGroup(large, error);
+  ASSERT_TRUE(shape) << error.reason;
+  EXPECT_EQ(shape->imageCount, 17);
+  EXPECT_EQ(shape->header.tileWidth, 2048);
+  EXPECT_EQ(shape->header.bitsPerPixel, 1);
+  EXPECT_EQ(shape->header.palette, (std::vector<std::uint32_t>{0x00000000, 0x00FFFFFF}));
+  EXPECT_FALSE(WithinDecodeLimit(*shape));
+  EXPECT_EQ(ImageGroupCount(large), 0);
+  EXPECT_FALSE(DecodeImageGroup(large, error));
+  EXPECT_EQ(error.reason, kTooLargeReason);
+  Bytes unchanged = large;
+  EXPECT_FALSE(ImageGroupRemove(unchanged, 0));
+  EXPECT_EQ(unchanged, large);
+
+  // One tile fewer is exactly at the limit: checked, counted, not decoded here
+  // (it would take 320 MB).
+  const Bytes atLimit = testing::LargeOneBitGroup(16, 2048, false);
+  const auto limitShape = CheckImageGroup(atLimit, error);
+  ASSERT_TRUE(limitShape);
+  EXPECT_EQ(limitShape->DecodedPixels(), kMaxDecodedPixels);
+  EXPECT_TRUE(WithinDecodeLimit(*limitShape));
+  EXPECT_EQ(ImageGroupCount(atLimit), 16);
 }
 
 TEST(ImageGroupRemove, RemovingImageZeroMovesTheOthersForward) {

@@ -2,9 +2,11 @@
 // and the MinGW linker, and out of damaged PE images.
 #include <gtest/gtest.h>
 
+#include "core/intake/icon_directory.h"
 #include "core/intake/icon_file.h"
 #include "core/intake/pe_resources.h"
 #include "intake_test_support.h"
+#include "support/crafted_pe.h"
 
 namespace tilvane {
 namespace {
@@ -246,6 +248,116 @@ TEST(PeResourcesTest, MissingPicturesArePassedOverAndAGroupWithNoneGivesNothing)
   Bytes none = PeWithMissingPicture(4);
   MemoryByteSource noneSource(none);
   EXPECT_FALSE(ReadIconForCell(noneSource, {}));
+}
+
+// The crafted picture: opaque red on the left half, transparent on the right.
+void ExpectCraftedPicture(const std::optional<IconPixels>& icon) {
+  ASSERT_TRUE(icon);
+  ASSERT_EQ(icon->pixels.size(), 32u * 32);
+  EXPECT_EQ(icon->pixels[0] & 0x00FFFFFFu, 0x00FF0000u);
+  EXPECT_EQ(icon->mask[0], 0);
+  EXPECT_EQ(icon->mask[31], 1);
+}
+
+TEST(PeResourcesTest, OnePictureListedThousandsOfTimesIsLookedUpOnce) {
+  using testing::CraftedPeShape;
+  testing::ScratchFolder folder;
+  const Bytes crafted = testing::MakeCraftedPe(testing::OneIdManyTimes());
+  ASSERT_GT(crafted.size(), 1900000u);
+  std::optional<FileByteSource> file = FileByteSource::Open(folder.Write("crafted.exe", crafted));
+  ASSERT_TRUE(file);
+  ExpectCraftedPicture(ReadIconForCell(*file, {}));
+  // The group resource itself is 917,496 bytes and is read whole; the 1 MB
+  // language directory below picture 1 is not (only its header and first
+  // entry), nor is the picture read more than twice.
+  const std::uint64_t group = 6 + 14 * 65535;
+  EXPECT_LT(file->BytesRead(), group + 16 * 1024);
+}
+
+TEST(PeResourcesTest, DirectoriesAreReadOnlyWhereTheirEntriesAreUsed) {
+  testing::ScratchFolder folder;
+  // 65,535 groups: the first is found without reading the other names.
+  std::optional<FileByteSource> groups =
+      FileByteSource::Open(folder.Write("groups.exe", testing::MakeCraftedPe({.groupEntries = 2, .groups = 65535})));
+  ASSERT_TRUE(groups);
+  ExpectCraftedPicture(ReadIconForCell(*groups, {}));
+  EXPECT_LT(groups->BytesRead(), 16u * 1024) << "the 512 KB list of group names is left alone";
+
+  // A group listing 65,535 different pictures: only the first 256 entries are
+  // looked at, each picture once.
+  std::optional<FileByteSource> distinct = FileByteSource::Open(
+      folder.Write("distinct.exe", testing::MakeCraftedPe({.groupEntries = 65535, .distinctPictures = 65535})));
+  ASSERT_TRUE(distinct);
+  ExpectCraftedPicture(ReadIconForCell(*distinct, {}));
+  const std::uint64_t group = 6 + 14 * 65535;
+  const std::uint64_t pictureNames = 16 + 8 * 65535;
+  EXPECT_LT(distinct->BytesRead(), group + pictureNames + 256 * 64 + 16 * 1024);
+}
+
+TEST(PeResourcesTest, MoreSectionsThanALoaderTakesAreRefused) {
+  const Bytes most = testing::MakeCraftedPe({.groupEntries = 3, .extraSections = kMaxPeSections - 1});
+  MemoryByteSource mostSource(most);
+  ExpectCraftedPicture(ReadIconForCell(mostSource, {}));
+  const Bytes tooMany = testing::MakeCraftedPe({.groupEntries = 3, .extraSections = kMaxPeSections});
+  MemoryByteSource tooManySource(tooMany);
+  EXPECT_FALSE(PeResources::Open(tooManySource));
+  EXPECT_EQ(DetectIconFileKind(tooManySource), IconFileKind::kUnknown);
+}
+
+TEST(PeResourcesTest, DeepOffsetsAreReachedWithoutReadingWhatLiesBetween) {
+  const Bytes deep = testing::MakeCraftedPe({.groupEntries = 4, .resourceOffset = 3u << 20, .gap = 2u << 20});
+  ASSERT_GT(deep.size(), 5u << 20);
+  testing::ScratchFolder folder;
+  std::optional<FileByteSource> file = FileByteSource::Open(folder.Write("deep.exe", deep));
+  ASSERT_TRUE(file);
+  ExpectCraftedPicture(ReadIconForCell(*file, {}));
+  EXPECT_LT(file->BytesRead(), 16u * 1024);
+}
+
+TEST(IconDirectoryTest, DirectoriesAreCutToTheirFirstEntriesAndHugePicturesPassedOver) {
+  using testing::PutU16;
+  using testing::PutU32;
+  // A group resource declaring 1,000 entries, all there: the first 256 count.
+  Bytes group;
+  for (std::uint32_t v : {0u, 1u, 1000u}) PutU16(group, v);
+  for (std::uint32_t e = 0; e < 1000; ++e) {
+    group.insert(group.end(), {16, 16, 0, 0});
+    PutU16(group, 1);
+    PutU16(group, 32);
+    PutU32(group, 100);
+    PutU16(group, e);
+  }
+  std::optional<std::vector<IconDirectoryEntry>> entries = ParseGroupIconDirectory(group);
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), kMaxIconDirectoryEntries);
+  EXPECT_EQ(entries->back().location, kMaxIconDirectoryEntries - 1);
+
+  // An icon file whose 32 x 32 entry claims 17 MB that the file does hold:
+  // it is not read, and the 16 x 16 entry is taken instead.
+  testing::DibSpec small;
+  small.width = small.height = 16;
+  small.bits = 24;
+  small.values.assign(256, 0x0000FF00);
+  small.andMask.assign(256, 0);
+  testing::DibSpec large = small;
+  large.width = large.height = 32;
+  large.values.assign(1024, 0x000000FF);
+  large.andMask.assign(1024, 0);
+  Bytes ico = testing::WriteIco({{.width = 16, .height = 16, .bits = 24, .picture = testing::WriteDib(small)},
+                                 {.width = 32, .height = 32, .bits = 24, .picture = testing::WriteDib(large)}});
+  MemoryByteSource honest(ico);
+  std::optional<IconPixels> blue = ReadIconForCell(honest, {});
+  ASSERT_TRUE(blue);
+  EXPECT_EQ(blue->pixels[0] & 0x00FFFFFFu, 0x000000FFu) << "with an honest size the 32 x 32 entry wins";
+  testing::SetU32(ico, 6 + 16 + 8, kMaxIconPictureBytes + 1);
+  ico.resize(ico.size() + kMaxIconPictureBytes + 1, 0);
+  MemoryByteSource forged(ico);
+  std::optional<IconPixels> green = ReadIconForCell(forged, {});
+  ASSERT_TRUE(green);
+  EXPECT_EQ(green->pixels[0] & 0x00FFFFFFu, 0x0000FF00u);
+  std::optional<std::vector<IconDirectoryEntry>> icoEntries = ReadIcoDirectory(forged);
+  ASSERT_TRUE(icoEntries);
+  EXPECT_FALSE(ReadIcoPicture(forged, (*icoEntries)[1]));
 }
 
 }  // namespace

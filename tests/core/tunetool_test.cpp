@@ -1,7 +1,9 @@
 // tunetool as a user runs it: its output lines and exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -99,6 +101,40 @@ TEST(Tunetool, RenderWritesAStereoWaveFileOfThePass) {
     sound = std::abs(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8)) > 300;
   }
   EXPECT_TRUE(sound);
+}
+
+TEST(Tunetool, RenderReplacesItsOutputOnlyWhenFinishedAndLeavesNothingBeside) {
+  namespace fs = std::filesystem;
+  const fs::path folder = TempFile("render-folder");
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string mid = (folder / "tune.mid").string();
+  const std::string silent = (folder / "silent.mid").string();
+  const std::string wav = (folder / "out.wav").string();
+  const Bytes keep = {'k', 'e', 'e', 'p'};
+  ASSERT_TRUE(WriteFileBytes(wav, keep));
+  ASSERT_TRUE(WriteFileBytes(silent, testing::RawSmf(1, 96, testing::TrackChunk({0x00, 0xFF, 0x2F, 0x00}))));
+  ASSERT_TRUE(WriteFileBytes(mid, testing::QuarterNotes(1)));
+  auto names = [&] {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+
+  // Nothing to play: the render fails, and the file that was there stays.
+  ToolRun failed = RunTunetool("render \"" + silent + "\" \"" + wav + "\"");
+  EXPECT_EQ(failed.exitCode, 1) << failed.out;
+  EXPECT_EQ(ReadFileBytes(wav), keep);
+  EXPECT_EQ(names(), (std::vector<std::string>{"out.wav", "silent.mid", "tune.mid"}));
+
+  ToolRun rendered = RunTunetool("render \"" + mid + "\" \"" + wav + "\"");
+  EXPECT_EQ(rendered.exitCode, 0) << rendered.out;
+  const Bytes written = ReadFileBytes(wav);
+  ASSERT_GT(written.size(), 44u);
+  EXPECT_EQ(std::string(written.begin(), written.begin() + 4), "RIFF");
+  EXPECT_EQ(names(), (std::vector<std::string>{"out.wav", "silent.mid", "tune.mid"}));
+  fs::remove_all(folder);
 }
 
 #endif

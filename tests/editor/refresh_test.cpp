@@ -4,13 +4,16 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTest>
+#include <new>
 
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
 #include "editor/document_commands.h"
+#include "editor/event_table.h"
 #include "editor/icon_list.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
+#include "support/large_group.h"
 
 using namespace tilvane;
 using tilvane::testing::ColourOfImage;
@@ -102,6 +105,53 @@ class RefreshTest : public QObject {
     QCOMPARE(h.ItemCount(), 0);
     QVERIFY(h.editor().document.imageGroupBytes.empty());
     QCOMPARE(h.Caption(), "Tilvane  " + h.PathOf("gone.qil"));
+    VERIFY_PROMPTS(h);
+  }
+
+  void aGroupTooLargeToHoldIsAGroupWithoutImages() {
+    Harness h;
+    // 17 tiles of 2048 x 2048: sound, but over the decoder's pixel limit.
+    const Bytes large = testing::LargeOneBitGroup(17, 2048, false);
+    WriteFile(h.PathOf("large.qil"), large);
+    h.editor().document.currentPath = h.PathOf("large.qil");
+    LoadGroupFileAsDocument(h.editor());
+    QCOMPARE(h.ItemCount(), 0);
+    QVERIFY(h.editor().main.图标列表框->imageAt(0).isNull());
+    QCOMPARE(h.editor().document.imageGroupBytes, large);
+    h.Tick();  // and the idle check returns the window to its empty state
+    QCOMPARE(h.editor().document.imageGroupBytes, Bytes(4, 0));
+    VERIFY_PROMPTS(h);
+  }
+
+  void imagesLargerThanTheIconsAreKeptAtTheIconSize() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(testing::LargeOneBitGroup(5, 256, false));
+    QCOMPARE(list.imageAt(4).size(), QSize(32, 32));
+    // Rows alternate black and white pixel by pixel: scaled down they average to grey.
+    const QColor grey = list.imageAt(0).pixelColor(16, 16);
+    QVERIFY2(grey.red() > 64 && grey.red() < 192, qPrintable(grey.name()));
+    QCOMPARE(grey.alpha(), 255);
+  }
+
+  void aHandlerThatRunsOutOfMemoryEndsWithAMessage() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(2));
+    const Text text = "内存不足,无法完成该操作!";
+    h.prompts.ExpectBox(text, kButtonsOk | kIconWarning, "错误");
+    // Thrown, not provoked: a real failed allocation would stop a sanitizer build.
+    Guarded(h.editor(), [&] {
+      h.editor().main.图标列表框->clearItems();
+      throw std::bad_alloc();
+    });
+    QCOMPARE(h.editor().document.imageGroupBytes, MakeGroup(2));
+    h.prompts.ExpectBox(text, kButtonsOk | kIconWarning, "错误");
+    QCOMPARE(Guarded(
+                 h.editor(), []() -> bool { throw std::bad_alloc(); }, false),
+             false);
+    QCOMPARE(Guarded(
+                 h.editor(), [] { return true; }, false),
+             true);
     VERIFY_PROMPTS(h);
   }
 

@@ -54,10 +54,11 @@ Text OverlaysText(const ImageList& list) {
   return any ? text : Text("none");
 }
 
-void PrintText(const Text& path, const ImageList& list, std::uint32_t keyWord) {
+void PrintText(const Text& path, const ImageGroupShape& shape, std::uint32_t keyWord) {
+  const ImageList& list = shape.header;
   std::cout << path << '\n'
             << "  version       " << Hex(list.version, 4) << '\n'
-            << "  images        " << list.images.size() << '\n'
+            << "  images        " << shape.imageCount << '\n'
             << "  capacity      " << list.capacity << '\n'
             << "  grow step     " << list.growStep << '\n'
             << "  tile size     " << list.tileWidth << 'x' << list.tileHeight << '\n'
@@ -68,11 +69,12 @@ void PrintText(const Text& path, const ImageList& list, std::uint32_t keyWord) {
             << "  key colour    " << ColourWordText(keyWord, kNoKeyColour) << '\n';
 }
 
-void PrintJson(const Text& path, const ImageList& list, std::uint32_t keyWord) {
+void PrintJson(const Text& path, const ImageGroupShape& shape, std::uint32_t keyWord) {
+  const ImageList& list = shape.header;
   Text overlays;
   for (std::int16_t overlay : list.overlays) overlays += (overlays.empty() ? "" : ", ") + std::to_string(overlay);
   std::cout << "{\"file\": " << JsonString(path) << ", \"version\": " << list.version
-            << ", \"images\": " << list.images.size() << ", \"capacity\": " << list.capacity
+            << ", \"images\": " << shape.imageCount << ", \"capacity\": " << list.capacity
             << ", \"growStep\": " << list.growStep << ", \"tileWidth\": " << list.tileWidth
             << ", \"tileHeight\": " << list.tileHeight << ", \"bitsPerPixel\": " << list.bitsPerPixel
             << ", \"depthCode\": " << (list.flags & kDepthCodeBits) << ", \"mask\": " << (list.HasMask() ? "true" : "false")
@@ -86,19 +88,23 @@ int RunInfo(const Arguments& args) {
   const Text& path = args.operands[0];
   std::optional<Bytes> bytes = ReadInput(path);
   if (!bytes) return kExitBadInput;
+  // The headers are all it prints, so no pixel is decoded: a group of huge
+  // tiles costs no more than its bytes.
   DecodeError error;
-  std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
-  if (!list) {
+  std::optional<ImageGroupShape> shape = CheckImageGroup(*bytes, error);
+  if (!shape) {
     Report(path, error.reason);
     return kExitBadInput;
   }
-  // A decoded group is longer than its 8-byte container header.
+  // A checked group is longer than its 8-byte container header.
   const std::uint32_t keyWord = KeyColourWord(*bytes);
   if (args.Has("--json")) {
-    PrintJson(path, *list, keyWord);
+    PrintJson(path, *shape, keyWord);
   } else {
-    PrintText(path, *list, keyWord);
+    PrintText(path, *shape, keyWord);
   }
+  // Its header is sound, but the other commands and the editor cannot hold it.
+  if (!WithinDecodeLimit(*shape)) Report(path, kTooLargeReason);
   return kExitOk;
 }
 

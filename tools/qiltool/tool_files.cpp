@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <string>
 
 #include "core/error_text.h"
 #include "core/files.h"
@@ -17,7 +19,7 @@ void Report(const Text& file, const Text& reason) {
   std::cerr << "qiltool: " << file << ": " << reason << '\n';
 }
 
-std::optional<Bytes> ReadInput(const Text& path) {
+std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes) {
   if (path.empty()) {
     Report(path, "empty file name");
     return std::nullopt;
@@ -34,19 +36,38 @@ std::optional<Bytes> ReadInput(const Text& path) {
     ::close(fd);
     return std::nullopt;
   }
+  const Text tooLarge = "too large (over " + std::to_string(maxBytes >> 20) + " MiB)";
+  // Checked before anything is allocated, and again while reading, for a
+  // file that grows meanwhile.
+  if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+    Report(path, tooLarge);
+    ::close(fd);
+    return std::nullopt;
+  }
   Bytes bytes;
-  bytes.reserve(static_cast<std::size_t>(info.st_size));
-  std::uint8_t chunk[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      Report(path, std::strerror(errno));
-      ::close(fd);
-      return std::nullopt;
+  try {
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t chunk[65536];
+    for (;;) {
+      ssize_t n = ::read(fd, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        Report(path, std::strerror(errno));
+        ::close(fd);
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) {
+        Report(path, tooLarge);
+        ::close(fd);
+        return std::nullopt;
+      }
+      bytes.insert(bytes.end(), chunk, chunk + n);
     }
-    if (n == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + n);
+  } catch (const std::bad_alloc&) {
+    Report(path, "out of memory");
+    ::close(fd);
+    return std::nullopt;
   }
   ::close(fd);
   return bytes;

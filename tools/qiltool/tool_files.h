@@ -14,8 +14,8 @@ namespace tilvane::qiltool {
 void Report(const Text& file, const Text& reason);
 
 // The whole regular file at `path`, or nothing after reporting why it could
-// not be read (missing, a folder, no permission).
-std::optional<Bytes> ReadInput(const Text& path);
+// not be read (missing, a folder, no permission, larger than `maxBytes`).
+std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes = kMaxImageGroupFileBytes);
 
 // The group in the file at `path`, or nothing after reporting why it could
 // not be read or decoded (the decoder's reason, e.g. "mask bitmap cut short").

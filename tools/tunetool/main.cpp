@@ -62,12 +62,13 @@ int Render(const char* path, const char* wavPath) {
   }
   auto result = tilvane::RenderTuneOffline(
       tune, options, [&](const float* left, const float* right, int frames) { wav.Write(left, right, frames); });
-  bool written = wav.Finish();
   if (!result) {
+    // Only our own unfinished file goes; whatever was at OUT.wav stays.
+    wav.Discard();
     std::fprintf(stderr, "tunetool: %s: could not render (no soundfont, or nothing to play)\n", path);
-    std::remove(wavPath);
     return 1;
   }
+  bool written = wav.Finish();
   if (!written) {
     std::fprintf(stderr, "tunetool: writing %s failed\n", wavPath);
     return 1;

@@ -1,7 +1,11 @@
 #include "wav_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace tilvane {
@@ -36,8 +40,27 @@ std::vector<std::uint8_t> Header(int sampleRate, std::uint32_t dataBytes) {
 }  // namespace
 
 bool WavFile::Create(const std::string& path, int sampleRate) {
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) return false;
+  if (path.empty()) return false;
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  temporary_ = folder + "." + name + ".rendering-XXXXXX";
+  int fd = ::mkstemp(temporary_.data());
+  if (fd < 0) {
+    temporary_.clear();
+    return false;
+  }
+  // mkstemp makes the file 0600; give it what a newly created file would get.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  file_ = ::fdopen(fd, "wb");
+  if (!file_) {
+    ::close(fd);
+    Discard();
+    return false;
+  }
+  path_ = path;
   std::vector<std::uint8_t> header = Header(sampleRate, 0);
   failed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size();
   sampleRate_ = sampleRate;
@@ -66,13 +89,24 @@ bool WavFile::Finish() {
   if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
     failed_ = true;
   }
+  if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  return !failed_;
+  if (failed_ || ::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  temporary_.clear();
+  return true;
 }
 
-WavFile::~WavFile() {
+void WavFile::Discard() {
   if (file_) std::fclose(file_);
+  file_ = nullptr;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
 }
+
+WavFile::~WavFile() { Discard(); }
 
 }  // namespace tilvane

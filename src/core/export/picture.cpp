@@ -1,5 +1,7 @@
 #include "core/export/picture.h"
 
+#include <new>
+
 #include "core/imagegroup/bmp_layout.h"
 #include "core/imagegroup/codec.h"
 
@@ -15,7 +17,7 @@ std::uint32_t ToRgb(Colour colour) {
 
 }  // namespace
 
-Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) {
+Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) try {
   const auto list = DecodeImageGroup(group);
   if (!list || index < 0 || static_cast<std::size_t>(index) >= list->images.size()) return {};
   const Image& image = list->images[static_cast<std::size_t>(index)];
@@ -44,6 +46,8 @@ Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) {
     }
   }
   return out;
+} catch (const std::bad_alloc&) {
+  return {};
 }
 
 }  // namespace tilvane

@@ -42,7 +42,8 @@ bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHei
          bmp.height >= std::uint64_t{TileRowsFor(capacity)} * tileHeight;
 }
 
-std::optional<ImageList> Fail(DecodeError& error, const char* reason) {
+// Records why, and converts to an empty result of any kind.
+std::nullopt_t Fail(DecodeError& error, const char* reason) {
   error.reason = reason;
   return std::nullopt;
 }
@@ -75,7 +76,15 @@ void CutMaskTiles(const BmpView& bmp, ImageList& list) {
   }
 }
 
-std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
+// A group whose structure checked out: its header fields and palette, and
+// where its bitmaps lie in the bytes. Nothing here is sized by the pixels.
+struct ParsedGroup {
+  ImageGroupShape shape;
+  BmpView colour;
+  std::optional<BmpView> mask;
+};
+
+std::optional<ParsedGroup> Parse(ByteSpan bytes, DecodeError& error) {
   if (bytes.size() <= kContainerHeaderSize) return Fail(error, "too short for an image group");
   if (bytes[0] != 'M' || bytes[1] != 'I' || bytes[2] != 'T' || bytes[3] != 'L')
     return Fail(error, "not an image group");
@@ -88,9 +97,10 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
   const std::uint8_t l = reader.U8();
   if (i != 'I' || l != 'L') return Fail(error, "not an image-list stream");
 
-  ImageList list;
+  ParsedGroup parsed;
+  ImageList& list = parsed.shape.header;
   list.version = reader.U16();
-  const std::uint16_t imageCount = reader.U16();
+  parsed.shape.imageCount = reader.U16();
   list.capacity = reader.U16();
   list.growStep = reader.U16();
   list.tileWidth = reader.U16();
@@ -98,6 +108,7 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
   list.backColour = reader.U32();
   list.flags = reader.U16();
   for (auto& overlay : list.overlays) overlay = reader.I16();
+  const std::uint16_t imageCount = parsed.shape.imageCount;
 
   if (list.version != kImageListVersion) return Fail(error, "unsupported image-list version");
   if (list.capacity < imageCount) return Fail(error, "capacity below image count");
@@ -110,17 +121,17 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
   if (depthCode != 0 && depthCode != colour->bitsPerPixel) return Fail(error, "depth code contradicts colour bitmap");
   if (!TilesFit(*colour, list.tileWidth, list.tileHeight, list.capacity))
     return Fail(error, "colour bitmap smaller than its tiles");
+  parsed.colour = *colour;
 
-  std::optional<BmpView> mask;
   if (list.HasMask()) {
-    mask = ReadBmp(reader, "mask bitmap", error.reason);
-    if (!mask) return std::nullopt;
-    if (mask->bitsPerPixel != 1) return Fail(error, "mask bitmap is not one bit deep");
-    if (!TilesFit(*mask, list.tileWidth, list.tileHeight, list.capacity))
+    parsed.mask = ReadBmp(reader, "mask bitmap", error.reason);
+    if (!parsed.mask) return std::nullopt;
+    if (parsed.mask->bitsPerPixel != 1) return Fail(error, "mask bitmap is not one bit deep");
+    if (!TilesFit(*parsed.mask, list.tileWidth, list.tileHeight, list.capacity))
       return Fail(error, "mask bitmap smaller than its tiles");
   }
 
-  // Everything below is sized by what the bitmaps were just shown to hold.
+  // At most 256 entries, whatever the bitmap.
   list.bitsPerPixel = colour->bitsPerPixel;
   const std::size_t entries = colour->palette.size() / 4;
   list.palette.resize(entries);
@@ -128,9 +139,19 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
     const std::uint8_t* p = colour->palette.data() + 4 * e;
     list.palette[e] = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
   }
-  list.images.resize(imageCount);
-  CutColourTiles(*colour, list);
-  if (mask) CutMaskTiles(*mask, list);
+  return parsed;
+}
+
+std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
+  std::optional<ParsedGroup> parsed = Parse(bytes, error);
+  if (!parsed) return std::nullopt;
+  if (parsed->shape.DecodedPixels() > kMaxDecodedPixels) return Fail(error, kTooLargeReason);
+  // Everything below is sized by what the bitmaps were just shown to hold,
+  // and by the cap just checked.
+  ImageList list = std::move(parsed->shape.header);
+  list.images.resize(parsed->shape.imageCount);
+  CutColourTiles(parsed->colour, list);
+  if (parsed->mask) CutMaskTiles(*parsed->mask, list);
   return list;
 }
 
@@ -300,6 +321,19 @@ std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error) {
     return Fail(error, "out of memory");
   }
 }
+
+std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& error) {
+  try {
+    std::optional<ParsedGroup> parsed = Parse(bytes, error);
+    if (!parsed) return std::nullopt;
+    return std::move(parsed->shape);
+  } catch (const std::bad_alloc&) {
+    error.reason = "out of memory";
+    return std::nullopt;
+  }
+}
+
+bool WithinDecodeLimit(const ImageGroupShape& shape) { return shape.DecodedPixels() <= kMaxDecodedPixels; }
 
 std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
   if (!CanEncode(list)) return std::nullopt;

@@ -57,8 +57,39 @@ struct DecodeError {
   std::string reason;  // a short English phrase, e.g. "mask bitmap cut short"
 };
 
+// The most pixels, summed over its images, that a decode widens: each becomes
+// a 32-bit value and a mask byte, so a group at the limit takes 320 MB once
+// decoded. A full group of 65,535 icons of 32 x 32 (67,107,840 pixels) stays
+// just under it; sixteen 4096 x 4096 tiles (268 million) are refused.
+inline constexpr std::uint64_t kMaxDecodedPixels = 64ull << 20;
+inline constexpr const char* kTooLargeReason = "too large to open: its images hold more than 67,108,864 pixels";
+
+// The largest group file worth reading whole. A group at kMaxDecodedPixels,
+// 32 bits deep with a mask, is about 272 MB; so is a group of 65,535 free
+// 32 x 32 slots. Anything larger cannot be opened, so is not read.
+inline constexpr std::uint64_t kMaxImageGroupFileBytes = 512ull << 20;
+
+// What a group's structure says, read without touching a pixel: every header
+// field (the palette included) in `header`, whose images stay empty.
+struct ImageGroupShape {
+  ImageList header;
+  std::uint16_t imageCount = 0;
+
+  std::uint64_t DecodedPixels() const { return std::uint64_t{imageCount} * header.PixelsPerImage(); }
+};
+
+// Checks everything DecodeImageGroup checks about the bytes, without cutting
+// out or widening any pixel: the cost is the headers' size, whatever the
+// bitmaps hold. Nothing, with the reason, exactly when the bytes are not a
+// complete group; a group over kMaxDecodedPixels is still given.
+std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& error);
+
+// True when a group of this shape is small enough for DecodeImageGroup.
+bool WithinDecodeLimit(const ImageGroupShape& shape);
+
 // Decodes any byte string; fails (never crashes, never allocates beyond what
-// the bytes can hold) on anything that is not a complete group. Complete
+// the bytes can hold) on anything that is not a complete group, and on a group
+// whose images hold more than kMaxDecodedPixels (kTooLargeReason). Complete
 // means version 0x0101, capacity >= imageCount, a known depth code that agrees
 // with the colour bitmap, and bitmaps with room for every slot up to capacity.
 // The BMP file-size fields and any bytes after the last bitmap are ignored.

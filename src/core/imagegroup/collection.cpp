@@ -1,17 +1,21 @@
 #include "core/imagegroup/collection.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/imagegroup/codec.h"
 
 namespace tilvane {
 
 int ImageGroupCount(ByteSpan group) {
-  const auto list = DecodeImageGroup(group);
-  return list ? static_cast<int>(list->images.size()) : 0;
+  // The structure alone tells the count; widening every pixel to count them
+  // would cost several times the group's size.
+  DecodeError ignored;
+  const auto shape = CheckImageGroup(group, ignored);
+  return shape && WithinDecodeLimit(*shape) ? shape->imageCount : 0;
 }
 
-bool ImageGroupRemove(Bytes& group, int index, int count) {
+bool ImageGroupRemove(Bytes& group, int index, int count) try {
   if (group.empty()) return false;
   auto list = DecodeImageGroup(group);
   if (!list) return false;
@@ -26,6 +30,8 @@ bool ImageGroupRemove(Bytes& group, int index, int count) {
   if (!encoded) return false;
   group = std::move(*encoded);
   return true;
+} catch (const std::bad_alloc&) {
+  return false;  // the group is replaced only at the end, so it is unchanged
 }
 
 }  // namespace tilvane

@@ -1,5 +1,6 @@
 #include "core/intake/add_icon.h"
 
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -20,7 +21,7 @@ void EnsureMask(ImageList& list) {
 
 }  // namespace
 
-int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) {
+int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) try {
   if (group.empty()) return -1;
   std::optional<ImageList> list = DecodeImageGroup(group);
   if (!list) return -1;
@@ -41,6 +42,8 @@ int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool sm
   if (!encoded) return -1;
   group = std::move(*encoded);
   return oldCount;
+} catch (const std::bad_alloc&) {
+  return -1;  // the group is replaced only at the end, so it is unchanged
 }
 
 }  // namespace tilvane

@@ -12,7 +12,8 @@ namespace tilvane {
 // first, and one without a mask gains one (its images all opaque). Returns the
 // new image's index, which is the old image count, or -1 with `group`
 // unchanged: no group, a group that does not decode, no such icon, a file that
-// is not an executable or icon file, a full group, a failed encode.
+// is not an executable or icon file, a full group, a failed encode, memory
+// running out.
 int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex = 0, bool smallIcon = false);
 
 }  // namespace tilvane

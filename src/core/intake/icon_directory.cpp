@@ -1,5 +1,6 @@
 #include "core/intake/icon_directory.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/span_reader.h"
@@ -36,10 +37,11 @@ IconDirectoryEntry ReadCommonFields(SpanReader& reader) {
   return entry;
 }
 
+// The number of entries to read: the declared count, cut to the cap.
 std::optional<std::uint16_t> ReadHeaderCount(ByteSpan header) {
   if (!IsIconDirectoryHeader(header)) return std::nullopt;
   SpanReader reader(header, 4);
-  return reader.U16();
+  return static_cast<std::uint16_t>(std::min<std::size_t>(reader.U16(), kMaxIconDirectoryEntries));
 }
 
 }  // namespace
@@ -72,6 +74,7 @@ std::optional<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file
 }
 
 std::optional<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry) {
+  if (entry.byteCount > kMaxIconPictureBytes) return std::nullopt;
   return file.Read(entry.location, entry.byteCount);
 }
 

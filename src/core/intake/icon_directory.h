@@ -22,17 +22,30 @@ struct IconDirectoryEntry {
   std::uint32_t location = 0;
 };
 
+// An icon holds one picture per size and colour depth; one with every common
+// size from 16 to 256 pixels in every depth from 1 to 32 bits has fewer than a
+// hundred. Entries past this many are not looked at, so that a directory
+// declaring 65,535 pictures costs no more than a real one.
+inline constexpr std::size_t kMaxIconDirectoryEntries = 256;
+
+// No icon picture comes near this (a 256 x 256 picture at 32 bits is 256 KB
+// as a DIB); it keeps a forged size from turning into a huge read.
+inline constexpr std::uint32_t kMaxIconPictureBytes = 16u << 20;
+
 // True when the first bytes are an icon directory header (0, 1, count >= 1).
 bool IsIconDirectoryHeader(ByteSpan bytes);
 
-// The directory of an ICO file (16-byte entries holding offsets). Nothing when
-// the header is wrong or the entries run past the end of the file.
+// The directory of an ICO file (16-byte entries holding offsets), at most its
+// first kMaxIconDirectoryEntries. Nothing when the header is wrong or those
+// entries run past the end of the file.
 std::optional<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file);
 
-// The picture of one ICO entry, checked against the file's size.
+// The picture of one ICO entry, checked against the file's size; nothing for
+// an entry of more than kMaxIconPictureBytes.
 std::optional<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry);
 
-// An RT_GROUP_ICON resource (14-byte entries ending in a 16-bit RT_ICON id).
+// An RT_GROUP_ICON resource (14-byte entries ending in a 16-bit RT_ICON id),
+// at most its first kMaxIconDirectoryEntries.
 std::optional<std::vector<IconDirectoryEntry>> ParseGroupIconDirectory(ByteSpan bytes);
 
 // The entry whose size is nearest width x height (least |w - width| +

@@ -6,6 +6,7 @@
 #include "core/intake/icon_image.h"
 #include "core/intake/icon_scale.h"
 #include "core/intake/pe_resources.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 namespace {
@@ -54,7 +55,8 @@ std::optional<IconPixels> ReadIcoIcon(ByteSource& file, const IconRequest& reque
   std::vector<bool> available(entries->size());
   for (std::size_t i = 0; i < entries->size(); ++i) {
     const IconDirectoryEntry& entry = (*entries)[i];
-    available[i] = entry.byteCount != 0 && entry.location <= file.Size() && entry.byteCount <= file.Size() - entry.location;
+    available[i] = entry.byteCount != 0 && entry.byteCount <= kMaxIconPictureBytes &&
+                   RangeFits(entry.location, entry.byteCount, file.Size());
   }
   std::optional<std::size_t> chosen = ChooseAvailable(*entries, available, request);
   if (!chosen) return std::nullopt;

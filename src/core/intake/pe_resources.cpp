@@ -38,7 +38,7 @@ std::optional<PeResources> PeResources::Open(ByteSource& file) {
   std::uint16_t sectionCount = reader.U16();
   reader.Skip(12);  // time stamp, symbol table pointer and count
   std::uint16_t optionalHeaderSize = reader.U16();
-  if (!reader.Ok()) return std::nullopt;
+  if (!reader.Ok() || sectionCount > kMaxPeSections) return std::nullopt;
 
   const std::uint64_t optionalHeaderOffset = std::uint64_t{peOffset} + 4 + kCoffHeaderSize;
   std::optional<Bytes> optional = file.Read(optionalHeaderOffset, optionalHeaderSize);
@@ -74,6 +74,7 @@ std::optional<PeResources> PeResources::Open(ByteSource& file) {
 }
 
 std::optional<std::uint64_t> PeResources::FileOffsetOf(std::uint32_t rva, std::uint32_t size) const {
+  // At most kMaxPeSections, so this walk costs a bounded amount per read.
   for (const PeSection& section : sections_) {
     if (rva < section.virtualAddress) continue;
     std::uint64_t into = std::uint64_t{rva} - section.virtualAddress;
@@ -90,18 +91,46 @@ std::optional<Bytes> PeResources::ReadRva(std::uint32_t rva, std::uint32_t size)
   return file_->Read(*offset, size);
 }
 
-std::optional<std::vector<PeResources::DirectoryEntry>> PeResources::ReadDirectory(std::uint32_t offsetInTree) {
-  std::optional<std::uint64_t> rva = CheckedAdd(rootRva_, offsetInTree);
-  if (!rva || *rva > 0xFFFFFFFFu) return std::nullopt;
-  std::optional<Bytes> header = ReadRva(static_cast<std::uint32_t>(*rva), kDirectoryHeaderSize);
+std::optional<std::uint32_t> PeResources::TreeRva(std::uint32_t offsetInTree) const {
+  const std::uint64_t rva = std::uint64_t{rootRva_} + offsetInTree;
+  if (rva > 0xFFFFFFFFu) return std::nullopt;
+  return static_cast<std::uint32_t>(rva);
+}
+
+std::optional<std::uint32_t> PeResources::DirectorySize(std::uint32_t offsetInTree) {
+  std::optional<std::uint32_t> rva = TreeRva(offsetInTree);
+  if (!rva) return std::nullopt;
+  std::optional<Bytes> header = ReadRva(*rva, kDirectoryHeaderSize);
   if (!header) return std::nullopt;
   SpanReader reader(*header, 12);
-  std::uint32_t count = std::uint32_t{reader.U16()} + reader.U16();  // named entries, then id entries
-  std::uint64_t entriesRva = *rva + kDirectoryHeaderSize;
+  return std::uint32_t{reader.U16()} + reader.U16();  // named entries, then id entries
+}
+
+std::optional<PeResources::DirectoryEntry> PeResources::ReadDirectoryEntry(std::uint32_t offsetInTree,
+                                                                           std::uint32_t index) {
+  std::optional<std::uint32_t> rva = TreeRva(offsetInTree);
+  if (!rva) return std::nullopt;
+  const std::uint64_t at = std::uint64_t{*rva} + kDirectoryHeaderSize + std::uint64_t{index} * kDirectoryEntrySize;
+  if (at > 0xFFFFFFFFu) return std::nullopt;
+  std::optional<Bytes> bytes = ReadRva(static_cast<std::uint32_t>(at), kDirectoryEntrySize);
+  if (!bytes) return std::nullopt;
+  SpanReader reader(*bytes);
+  DirectoryEntry entry;
+  entry.nameOrId = reader.U32();
+  entry.offset = reader.U32();
+  return entry;
+}
+
+std::optional<std::vector<PeResources::DirectoryEntry>> PeResources::ReadDirectory(std::uint32_t offsetInTree) {
+  std::optional<std::uint32_t> count = DirectorySize(offsetInTree);
+  if (!count) return std::nullopt;
+  // At most 131,070 entries of 8 bytes by the header's two 16-bit counts, and
+  // each is read once, so a whole directory costs at most 1 MB of reading.
+  const std::uint64_t entriesRva = std::uint64_t{*TreeRva(offsetInTree)} + kDirectoryHeaderSize;
   if (entriesRva > 0xFFFFFFFFu) return std::nullopt;
-  std::optional<Bytes> table = ReadRva(static_cast<std::uint32_t>(entriesRva), count * kDirectoryEntrySize);
+  std::optional<Bytes> table = ReadRva(static_cast<std::uint32_t>(entriesRva), *count * kDirectoryEntrySize);
   if (!table) return std::nullopt;
-  std::vector<DirectoryEntry> entries(count);
+  std::vector<DirectoryEntry> entries(*count);
   SpanReader entryReader(*table);
   for (DirectoryEntry& entry : entries) {
     entry.nameOrId = entryReader.U32();
@@ -111,22 +140,46 @@ std::optional<std::vector<PeResources::DirectoryEntry>> PeResources::ReadDirecto
 }
 
 std::optional<PeResources::DirectoryEntry> PeResources::FindType(std::uint16_t type) {
-  std::optional<std::vector<DirectoryEntry>> types = ReadDirectory(0);
-  if (!types) return std::nullopt;
-  for (const DirectoryEntry& entry : *types) {
+  if (!root_) root_ = ReadDirectory(0);
+  if (!*root_) return std::nullopt;
+  for (const DirectoryEntry& entry : **root_) {
     if (!entry.IsNamed() && entry.nameOrId == type && entry.IsDirectory()) return entry;
   }
   return std::nullopt;
 }
 
+const PeResources::IdIndex* PeResources::NamesById(std::uint16_t type) {
+  auto known = namesById_.find(type);
+  if (known != namesById_.end()) return known->second ? &*known->second : nullptr;
+  std::optional<IdIndex>& index = namesById_[type];
+  std::optional<DirectoryEntry> typeEntry = FindType(type);
+  if (!typeEntry) return nullptr;
+  std::optional<std::vector<DirectoryEntry>> names = ReadDirectory(typeEntry->Target());
+  if (!names) return nullptr;
+  // The first entry per id wins, as a walk in directory order would find it.
+  index.emplace();
+  for (const DirectoryEntry& entry : *names) {
+    if (!entry.IsNamed()) index->emplace_back(entry.nameOrId, entry);
+  }
+  std::stable_sort(index->begin(), index->end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  index->erase(
+      std::unique(index->begin(), index->end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+      index->end());
+  return &*index;
+}
+
 std::optional<PeResources::DataEntry> PeResources::FirstLanguageData(const DirectoryEntry& nameEntry) {
   if (!nameEntry.IsDirectory()) return std::nullopt;
-  std::optional<std::vector<DirectoryEntry>> languages = ReadDirectory(nameEntry.Target());
+  // Only the header and the first entry: a language directory may declare
+  // 131,070 entries, of which nothing but the first is ever used.
+  std::optional<std::uint32_t> count = DirectorySize(nameEntry.Target());
+  if (!count || *count == 0) return std::nullopt;
+  std::optional<DirectoryEntry> first = ReadDirectoryEntry(nameEntry.Target(), 0);
   // The tree has three levels; a fourth directory below a language is damage.
-  if (!languages || languages->empty() || languages->front().IsDirectory()) return std::nullopt;
-  std::optional<std::uint64_t> rva = CheckedAdd(rootRva_, languages->front().Target());
-  if (!rva || *rva > 0xFFFFFFFFu) return std::nullopt;
-  std::optional<Bytes> leaf = ReadRva(static_cast<std::uint32_t>(*rva), kDataEntrySize);
+  if (!first || first->IsDirectory()) return std::nullopt;
+  std::optional<std::uint32_t> rva = TreeRva(first->Target());
+  if (!rva) return std::nullopt;
+  std::optional<Bytes> leaf = ReadRva(*rva, kDataEntrySize);
   if (!leaf) return std::nullopt;
   SpanReader reader(*leaf);
   DataEntry data;
@@ -136,14 +189,12 @@ std::optional<PeResources::DataEntry> PeResources::FirstLanguageData(const Direc
 }
 
 std::optional<PeResources::DataEntry> PeResources::FindById(std::uint16_t type, std::uint16_t id) {
-  std::optional<DirectoryEntry> typeEntry = FindType(type);
-  if (!typeEntry) return std::nullopt;
-  std::optional<std::vector<DirectoryEntry>> names = ReadDirectory(typeEntry->Target());
+  const IdIndex* names = NamesById(type);
   if (!names) return std::nullopt;
-  for (const DirectoryEntry& entry : *names) {
-    if (!entry.IsNamed() && entry.nameOrId == id) return FirstLanguageData(entry);
-  }
-  return std::nullopt;
+  auto it = std::lower_bound(names->begin(), names->end(), std::uint32_t{id},
+                             [](const auto& entry, std::uint32_t wanted) { return entry.first < wanted; });
+  if (it == names->end() || it->first != id) return std::nullopt;
+  return FirstLanguageData(it->second);
 }
 
 std::optional<Bytes> PeResources::ReadData(const DataEntry& data) {
@@ -154,9 +205,12 @@ std::optional<Bytes> PeResources::ReadData(const DataEntry& data) {
 std::optional<Bytes> PeResources::ReadByIndex(std::uint16_t type, std::size_t index) {
   std::optional<DirectoryEntry> typeEntry = FindType(type);
   if (!typeEntry) return std::nullopt;
-  std::optional<std::vector<DirectoryEntry>> names = ReadDirectory(typeEntry->Target());
-  if (!names || index >= names->size()) return std::nullopt;
-  std::optional<DataEntry> data = FirstLanguageData((*names)[index]);
+  // The header and the one entry asked for, not the whole list of names.
+  std::optional<std::uint32_t> count = DirectorySize(typeEntry->Target());
+  if (!count || index >= *count) return std::nullopt;
+  std::optional<DirectoryEntry> name = ReadDirectoryEntry(typeEntry->Target(), static_cast<std::uint32_t>(index));
+  if (!name) return std::nullopt;
+  std::optional<DataEntry> data = FirstLanguageData(*name);
   if (!data) return std::nullopt;
   return ReadData(*data);
 }
@@ -175,23 +229,15 @@ bool PeResources::DataPresent(const DataEntry& data) const {
 
 std::vector<bool> PeResources::HaveIds(std::uint16_t type, std::span<const std::uint16_t> ids) {
   std::vector<bool> present(ids.size(), false);
-  std::optional<DirectoryEntry> typeEntry = FindType(type);
-  if (!typeEntry) return present;
-  std::optional<std::vector<DirectoryEntry>> names = ReadDirectory(typeEntry->Target());
-  if (!names) return present;
-  // First entry per id, looked up by binary search: a forged group of 65,535
-  // pictures must not rescan a directory of as many names for each of them.
-  std::vector<std::pair<std::uint32_t, std::size_t>> byId;
-  for (std::size_t i = 0; i < names->size(); ++i) {
-    if (!(*names)[i].IsNamed()) byId.emplace_back((*names)[i].nameOrId, i);
-  }
-  std::stable_sort(byId.begin(), byId.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // A group may list one id thousands of times; each is looked up once.
+  std::map<std::uint16_t, bool> known;
   for (std::size_t k = 0; k < ids.size(); ++k) {
-    auto it = std::lower_bound(byId.begin(), byId.end(), std::uint32_t{ids[k]},
-                               [](const auto& entry, std::uint32_t id) { return entry.first < id; });
-    if (it == byId.end() || it->first != ids[k]) continue;
-    std::optional<DataEntry> data = FirstLanguageData((*names)[it->second]);
-    present[k] = data && DataPresent(*data);
+    auto [it, inserted] = known.try_emplace(ids[k], false);
+    if (inserted) {
+      std::optional<DataEntry> data = FindById(type, ids[k]);
+      it->second = data && DataPresent(*data);
+    }
+    present[k] = it->second;
   }
   return present;
 }

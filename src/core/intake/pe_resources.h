@@ -1,9 +1,14 @@
 // The resource tree of a PE32 or PE32+ executable or library, read through a
 // ByteSource: only the headers, the section table, the directory nodes on the
-// way and the one resource asked for are fetched from the file.
+// way and the one resource asked for are fetched from the file. A directory
+// is read whole only where every entry is needed (the root, and the pictures'
+// names when a group is checked); elsewhere its header and the one entry used.
+// Whatever the file declares, the work stays linear in the bytes read: each
+// node is read at most once per object, and each picture id looked up once.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -15,6 +20,9 @@ namespace tilvane {
 
 inline constexpr std::uint16_t kResourceTypeIcon = 3;
 inline constexpr std::uint16_t kResourceTypeGroupIcon = 14;
+// The Windows loader refuses images with more sections than this, so no
+// executable that runs has more; a forged table of 65,535 is not walked.
+inline constexpr std::uint16_t kMaxPeSections = 96;
 
 // True when the bytes start with the "MZ" of an executable's DOS header.
 bool IsMzHeader(ByteSpan bytes);
@@ -29,7 +37,8 @@ struct PeSection {
 class PeResources {
  public:
   // Reads the headers of `file` (which must outlive the result). Nothing when it
-  // is not a PE image (an NE or LE executable included) or has no resources.
+  // is not a PE image (an NE or LE executable included), has no resources or
+  // declares more sections than a loader accepts (kMaxPeSections).
   static std::optional<PeResources> Open(ByteSource& file);
 
   // Resource number `index` of `type`, counted in directory order (named
@@ -38,7 +47,8 @@ class PeResources {
   // The resource of `type` with numeric id `id`, in its first language.
   std::optional<Bytes> ReadById(std::uint16_t type, std::uint16_t id);
   // For each of `ids`, whether a resource of `type` with that id exists whole
-  // in the file, without reading its data; the type's directory is read once.
+  // in the file, without reading its data; the type's directory is read once
+  // and each distinct id looked up once, however often it is listed.
   std::vector<bool> HaveIds(std::uint16_t type, std::span<const std::uint16_t> ids);
 
   bool Is64Bit() const { return is64Bit_; }
@@ -59,10 +69,18 @@ class PeResources {
   PeResources(ByteSource& file, std::vector<PeSection> sections, std::uint32_t rootRva, bool is64Bit)
       : file_(&file), sections_(std::move(sections)), rootRva_(rootRva), is64Bit_(is64Bit) {}
 
+  // The first entry of each id among a type's names, sorted by id.
+  using IdIndex = std::vector<std::pair<std::uint32_t, DirectoryEntry>>;
+
   std::optional<std::uint64_t> FileOffsetOf(std::uint32_t rva, std::uint32_t size) const;
   std::optional<Bytes> ReadRva(std::uint32_t rva, std::uint32_t size);
+  std::optional<std::uint32_t> TreeRva(std::uint32_t offsetInTree) const;
+  // Entry count of the directory at `offsetInTree`; nothing when unreadable.
+  std::optional<std::uint32_t> DirectorySize(std::uint32_t offsetInTree);
+  std::optional<DirectoryEntry> ReadDirectoryEntry(std::uint32_t offsetInTree, std::uint32_t index);
   std::optional<std::vector<DirectoryEntry>> ReadDirectory(std::uint32_t offsetInTree);
   std::optional<DirectoryEntry> FindType(std::uint16_t type);
+  const IdIndex* NamesById(std::uint16_t type);
   std::optional<DataEntry> FirstLanguageData(const DirectoryEntry& nameEntry);
   std::optional<DataEntry> FindById(std::uint16_t type, std::uint16_t id);
   bool DataPresent(const DataEntry& data) const;
@@ -72,6 +90,9 @@ class PeResources {
   std::vector<PeSection> sections_;
   std::uint32_t rootRva_ = 0;
   bool is64Bit_ = false;
+  // Read once each, on first use.
+  std::optional<std::optional<std::vector<DirectoryEntry>>> root_;
+  std::map<std::uint16_t, std::optional<IdIndex>> namesById_;
 };
 
 }  // namespace tilvane
