@@ -6,8 +6,8 @@
 #include <new>
 
 #include "core/imagegroup/bmp_layout.h"
-#include "core/span_reader.h"
 #include "core/imagegroup/pixel_rows.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 
@@ -48,31 +48,35 @@ std::nullopt_t Fail(DecodeError& error, const char* reason) {
   return std::nullopt;
 }
 
+void CutColourTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint32_t* pixels) {
+  const std::size_t x0 = (i % kTilesPerRow) * tw;
+  for (std::size_t y = 0; y < th; ++y) {
+    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+    pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels + y * tw);
+  }
+}
+
+void CutMaskTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint8_t* mask) {
+  const std::size_t x0 = (i % kTilesPerRow) * tw;
+  for (std::size_t y = 0; y < th; ++y) {
+    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+    pixel_rows::UnpackBits(row, x0, tw, mask + y * tw);
+  }
+}
+
 void CutColourTiles(const BmpView& bmp, ImageList& list) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
   for (std::size_t i = 0; i < list.images.size(); ++i) {
     auto& pixels = list.images[i].pixels;
-    pixels.resize(tw * th);
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-      pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels.data() + y * tw);
-    }
+    pixels.resize(list.PixelsPerImage());
+    CutColourTile(bmp, list.tileWidth, list.tileHeight, i, pixels.data());
   }
 }
 
 void CutMaskTiles(const BmpView& bmp, ImageList& list) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
   for (std::size_t i = 0; i < list.images.size(); ++i) {
     auto& mask = list.images[i].mask;
-    mask.resize(tw * th);
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-      pixel_rows::UnpackBits(row, x0, tw, mask.data() + y * tw);
-    }
+    mask.resize(list.PixelsPerImage());
+    CutMaskTile(bmp, list.tileWidth, list.tileHeight, i, mask.data());
   }
 }
 
@@ -353,6 +357,42 @@ std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+}
+
+struct ImageGroupReader::Parts {
+  ParsedGroup parsed;
+};
+
+ImageGroupReader::ImageGroupReader(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+ImageGroupReader::~ImageGroupReader() = default;
+ImageGroupReader::ImageGroupReader(ImageGroupReader&&) noexcept = default;
+ImageGroupReader& ImageGroupReader::operator=(ImageGroupReader&&) noexcept = default;
+
+std::optional<ImageGroupReader> ImageGroupReader::Open(ByteSpan bytes) {
+  DecodeError ignored;
+  try {
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    return ImageGroupReader(std::make_unique<Parts>(Parts{std::move(*parsed)}));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+const ImageList& ImageGroupReader::header() const { return parts_->parsed.shape.header; }
+std::size_t ImageGroupReader::size() const { return parts_->parsed.shape.imageCount; }
+
+Image ImageGroupReader::ImageAt(std::size_t index) const {
+  const ParsedGroup& parsed = parts_->parsed;
+  const ImageList& list = parsed.shape.header;
+  Image image;
+  image.pixels.resize(list.PixelsPerImage());
+  CutColourTile(parsed.colour, list.tileWidth, list.tileHeight, index, image.pixels.data());
+  if (parsed.mask) {
+    image.mask.resize(list.PixelsPerImage());
+    CutMaskTile(*parsed.mask, list.tileWidth, list.tileHeight, index, image.mask.data());
+  }
+  return image;
 }
 
 }  // namespace tilvane

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,32 @@ std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& erro
 
 // True when a group of this shape is small enough for DecodeImageGroup.
 bool WithinDecodeLimit(const ImageGroupShape& shape);
+
+// A group read one image at a time: the structure is checked once, when it is
+// opened, and an image's pixels are widened only when it is asked for. It
+// points into the bytes it was opened on, which must outlive it and stay
+// unchanged.
+class ImageGroupReader {
+ public:
+  // Nothing when the bytes are not a complete group or hold more than
+  // kMaxDecodedPixels, exactly when DecodeImageGroup fails.
+  static std::optional<ImageGroupReader> Open(ByteSpan bytes);
+
+  // Every field of the group apart from its images, which stay empty.
+  const ImageList& header() const;
+  std::size_t size() const;
+  // Image `index` (below size()) as DecodeImageGroup gives it.
+  Image ImageAt(std::size_t index) const;
+
+  ~ImageGroupReader();
+  ImageGroupReader(ImageGroupReader&&) noexcept;
+  ImageGroupReader& operator=(ImageGroupReader&&) noexcept;
+
+ private:
+  struct Parts;
+  explicit ImageGroupReader(std::unique_ptr<Parts> parts);
+  std::unique_ptr<Parts> parts_;
+};
 
 // Decodes any byte string; fails (never crashes, never allocates beyond what
 // the bytes can hold) on anything that is not a complete group, and on a group
