@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "qiltool/qiltool_fixture.h"
+#include "support/large_group.h"
 
 namespace tilvane::testing {
 namespace {
@@ -45,6 +48,34 @@ TEST_F(QiltoolInspect, InfoReadsTheKeyColourAndNamesInAnyEncoding) {
   ToolResult json = Run({"info", name, "--json"});
   EXPECT_EQ(json.out.rfind("{\"file\": \"key\xEF\xBF\xBD\xEF\xBF\xBD\\\"q.qil\"", 0), 0u) << json.out;
   EXPECT_NE(json.out.find("\"keyColour\": \"FF0000\""), std::string::npos);
+}
+
+TEST_F(QiltoolInspect, InfoDescribesAGroupTooLargeToOpenAndCheckRefusesIt) {
+  // 17 one-bit tiles of 2048 x 2048: sound headers, more pixels than a decode takes.
+  const std::string path = Write("large.qil", LargeOneBitGroup(17, 2048, false));
+  ToolResult info = Run({"info", path});
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("  images        17\n  capacity      17\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("  tile size     2048x2048\n  colour depth  1 bits (display default)\n"), std::string::npos);
+  EXPECT_EQ(info.err, "qiltool: " + path + ": too large to open: its images hold more than 67,108,864 pixels\n");
+  ToolResult check = Run({"check", path});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.err.find("too large to open"), std::string::npos) << check.err;
+}
+
+TEST_F(QiltoolInspect, FilesLargerThanAnyGroupAreNotRead) {
+  // A sparse 600 MB file: refused from its size, before anything is allocated.
+  const std::string path = Write("huge.qil", DefaultImageGroup());
+  {
+    std::ofstream grow(path, std::ios::binary | std::ios::in | std::ios::out);
+    grow.seekp((600ll << 20) - 1);
+    grow.put('x');
+  }
+  for (const char* command : {"info", "check"}) {
+    ToolResult result = Run({command, path});
+    EXPECT_EQ(result.status, 1) << command;
+    EXPECT_EQ(result.err, "qiltool: " + path + ": too large (over 512 MiB)\n") << command;
+  }
 }
 
 TEST_F(QiltoolInspect, CheckNamesWhatIsWrongWithEachBrokenFile) {
