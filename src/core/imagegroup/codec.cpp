@@ -1,7 +1,6 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
-#include <bit>
 #include <limits>
 #include <new>
 
@@ -232,63 +231,33 @@ void AppendStreamHeader(Bytes& out, const ImageList& list) {
   for (std::int16_t overlay : list.overlays) AppendU16(out, static_cast<std::uint16_t>(overlay));
 }
 
-// Appends the pixel rows of a tiled bitmap bottom row first, each assembled in
-// a small zeroed buffer so that the output is written once, front to back.
-// `putRow(buffer, image, x0, y)` writes row y of an image at pixel x0; its
-// results are ORed together and returned.
+// Appends the zeroed pixel rows of a tiled bitmap in one step and fills in
+// the used tiles where they lie, so that no row is built elsewhere and
+// copied. `putRow(row, image, x0, y)` writes row y of an image at pixel x0
+// into a zeroed row; its results are ORed together and returned.
 template <typename PutRow>
 unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height, std::size_t stride, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
   const std::size_t count = list.images.size();
-  Bytes row(stride);
   unsigned any = 0;
   // Zero-width tiles give rows of no bytes, however many rows are declared.
   if (stride == 0) return any;
-  for (std::size_t stored = 0; stored < height; ++stored) {
-    const std::size_t fromTop = height - 1 - stored;
-    const std::size_t first = (fromTop / th) * kTilesPerRow;
-    if (first >= count) {
-      out.insert(out.end(), stride, 0);  // a row of free slots only
-      continue;
-    }
-    std::fill(row.begin(), row.end(), 0);
-    for (std::size_t i = first; i < std::min(count, first + kTilesPerRow); ++i)
-      any |= putRow(row.data(), list.images[i], (i % kTilesPerRow) * tw, fromTop % th);
-    out.insert(out.end(), row.begin(), row.end());
+  const std::size_t start = out.size();
+  out.resize(start + stride * height);
+  std::uint8_t* const rows = out.data() + start;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    const Image& image = list.images[i];
+    for (std::size_t y = 0; y < th; ++y) any |= putRow(rows + StoredRow(height, th, i, y) * stride, image, x0, y);
   }
   return any;
-}
-
-// The common case of 32-bit pixels on a little-endian machine: every tile row
-// is already laid out as stored, and 32-bit rows never need padding.
-void AppendTileRows32(Bytes& out, const ImageList& list, std::uint32_t height) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
-  const std::size_t count = list.images.size();
-  if (tw == 0) return;  // no bytes, however many rows are declared
-  for (std::size_t stored = 0; stored < height; ++stored) {
-    const std::size_t fromTop = height - 1 - stored;
-    const std::size_t first = (fromTop / th) * kTilesPerRow;
-    for (std::size_t i = first; i < first + kTilesPerRow; ++i) {
-      if (i < count) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(list.images[i].pixels.data() + (fromTop % th) * tw);
-        out.insert(out.end(), bytes, bytes + 4 * tw);
-      } else {
-        out.insert(out.end(), 4 * tw, 0);
-      }
-    }
-  }
 }
 
 void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
   const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
   AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
   for (std::uint32_t entry : list.palette) AppendU32(out, entry);
-  if (list.bitsPerPixel == 32 && std::endian::native == std::endian::little) {
-    AppendTileRows32(out, list, size.height);
-    return;
-  }
   const std::size_t tw = list.tileWidth;
   const unsigned bits = list.bitsPerPixel;
   AppendTileRows(out, list, size.height, size.colourStride,
