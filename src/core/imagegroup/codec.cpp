@@ -1,6 +1,7 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -212,7 +213,7 @@ std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
   return size;
 }
 
-void AppendStreamHeader(Bytes& out, const ImageList& list) {
+void AppendStreamHeader(Bytes& out, const ImageList& list, std::size_t imageCount) {
   out.push_back('M');
   out.push_back('I');
   out.push_back('T');
@@ -221,7 +222,7 @@ void AppendStreamHeader(Bytes& out, const ImageList& list) {
   out.push_back('I');
   out.push_back('L');
   AppendU16(out, kImageListVersion);
-  AppendU16(out, static_cast<std::uint16_t>(list.images.size()));
+  AppendU16(out, static_cast<std::uint16_t>(imageCount));
   AppendU16(out, list.capacity);
   AppendU16(out, list.growStep);
   AppendU16(out, list.tileWidth);
@@ -280,6 +281,30 @@ bool AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size)
   return any <= 1;
 }
 
+// Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
+// copied as bytes from tile source(j) of `from`. Every tile row must start
+// and end on a byte, which `bits` x tileWidth being a multiple of 8 ensures.
+template <typename Source>
+void AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, std::uint32_t height,
+                      std::size_t stride, unsigned bits, std::size_t count, Source source) {
+  const std::size_t tw = header.tileWidth;
+  const std::size_t th = header.tileHeight;
+  if (stride == 0) return;
+  const std::size_t start = out.size();
+  out.resize(start + stride * height);
+  std::uint8_t* const rows = out.data() + start;
+  const std::size_t rowBytes = tw * bits / 8;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::size_t i = source(j);
+    const std::size_t to = (j % kTilesPerRow) * rowBytes;
+    const std::size_t at = (i % kTilesPerRow) * rowBytes;
+    for (std::size_t y = 0; y < th; ++y) {
+      std::memcpy(rows + StoredRow(height, th, j, y) * stride + to,
+                  from.pixels.data() + StoredRow(from.height, th, i, y) * from.stride + at, rowBytes);
+    }
+  }
+}
+
 }  // namespace
 
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes) {
@@ -319,7 +344,7 @@ std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
   try {
     Bytes out;
     out.reserve(total);
-    AppendStreamHeader(out, list);
+    AppendStreamHeader(out, list, list.images.size());
     AppendColourBitmap(out, list, *size);
     if (list.HasMask() && !AppendMaskBitmap(out, list, *size)) return std::nullopt;
     return out;
@@ -362,6 +387,51 @@ Image ImageGroupReader::ImageAt(std::size_t index) const {
     CutMaskTile(*parsed.mask, list.tileWidth, list.tileHeight, index, image.mask.data());
   }
   return image;
+}
+
+std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count) {
+  try {
+    DecodeError ignored;
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    const ImageList& header = parsed->shape.header;
+    const std::size_t images = parsed->shape.imageCount;
+    const std::size_t tw = header.tileWidth;
+    if ((tw * header.bitsPerPixel) % 8 != 0 || (parsed->mask && tw % 8 != 0)) {
+      // Tiles that share bytes with their neighbours are moved pixel by pixel.
+      auto list = Decode(bytes, ignored);
+      if (!list) return std::nullopt;
+      auto& all = list->images;
+      if (first < all.size()) {
+        const std::size_t end = first + std::min(count, all.size() - first);
+        all.erase(all.begin() + static_cast<std::ptrdiff_t>(first), all.begin() + static_cast<std::ptrdiff_t>(end));
+      }
+      return EncodeImageGroup(*list);
+    }
+    const std::size_t removed = first < images ? std::min(count, images - first) : 0;
+    const std::size_t kept = images - removed;
+    const auto source = [first, removed](std::size_t j) { return j < first ? j : j + removed; };
+    const auto size = SizeBitmaps(header);
+    if (!size) return std::nullopt;
+    Bytes out;
+    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * (kBmpHeadersSize + 4 * header.palette.size()) +
+                size->colourBytes + size->maskBytes + 4 * kMaskPaletteEntries);
+    AppendStreamHeader(out, header, kept);
+    const std::uint32_t entries = static_cast<std::uint32_t>(header.palette.size());
+    AppendBmpHeaders(out, size->width, size->height, header.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
+    for (std::uint32_t entry : header.palette) AppendU32(out, entry);
+    AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, header.bitsPerPixel, kept, source);
+    if (parsed->mask) {
+      AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries,
+                       kBmpHeadersSize + 4 * kMaskPaletteEntries);
+      AppendU32(out, 0x00000000);
+      AppendU32(out, 0x00FFFFFF);
+      AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, kept, source);
+    }
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace tilvane

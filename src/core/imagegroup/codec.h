@@ -124,6 +124,12 @@ std::optional<ImageList> DecodeImageGroup(ByteSpan bytes);
 // The same, telling why it failed.
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
 
+// The group with images first, first + 1, ... first + count - 1 removed as
+// far as they exist, exactly as decoding, erasing them and encoding again
+// would give it (capacity kept), but with the tiles moved as bytes: no pixel
+// is widened. Nothing when the group does not decode or memory runs out.
+std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
+
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
 // images or slots, a bitmap too large for the format).
