@@ -1,5 +1,5 @@
-// Removing images by moving tiles as bytes gives exactly what decoding,
-// erasing and encoding again gives.
+// Removing and appending images by moving tiles as bytes gives exactly what
+// decoding, changing the list and encoding again gives.
 #include <gtest/gtest.h>
 
 #include "core/imagegroup/codec.h"
@@ -63,6 +63,48 @@ TEST(RemoveImagesFromGroup, WritesTheNormalFormAndRefusesWhatDoesNotDecode) {
   EXPECT_EQ(DecodeImageGroup(*removed)->images.size(), 2u);
   EXPECT_FALSE(RemoveImagesFromGroup(Bytes(4, 0), 0, 1).has_value());
   EXPECT_FALSE(RemoveImagesFromGroup(ByteSpan(group).first(100), 0, 1).has_value());
+}
+
+Image ImageOfShape(const GroupShape& shape, std::uint32_t seed) {
+  GroupShape one = shape;
+  one.images = 1;
+  one.capacity = 1;
+  return MakeList(one, seed).images[0];
+}
+
+TEST(AppendImageToGroup, MatchesTheWholeListWhetherOrNotTheGroupGrows) {
+  std::uint32_t seed = 100;
+  for (std::uint16_t bits : {32, 24, 8}) {
+    for (std::uint16_t width : {32, 8, 3}) {
+      for (bool mask : {true, false}) {
+        // Full (the bitmaps grow by the step, moving every tile row), with a
+        // slot to spare, and empty.
+        for (auto [images, capacity] : {std::pair<int, std::uint16_t>{8, 8}, {5, 8}, {0, 0}, {7, 7}}) {
+          GroupShape shape{width, 2, bits, mask, images, capacity, false};
+          ImageList list = MakeList(shape, ++seed);
+          list.growStep = 3;
+          const Bytes group = *EncodeImageGroup(list);
+          const Image image = ImageOfShape(shape, ++seed);
+          auto appended = AppendImageToGroup(group, image);
+          ASSERT_TRUE(appended.has_value()) << ShapeName(shape);
+          ASSERT_TRUE(AppendImage(list, image));
+          EXPECT_EQ(*appended, *EncodeImageGroup(list)) << ShapeName(shape);
+        }
+      }
+    }
+  }
+}
+
+TEST(AppendImageToGroup, RefusesImagesThatDoNotFitAndGroupsThatDoNotDecode) {
+  const GroupShape shape{.tileWidth = 8, .tileHeight = 2, .images = 2};
+  const Bytes group = *EncodeImageGroup(MakeList(shape));
+  Image image = ImageOfShape(shape, 3);
+  image.mask[5] = 2;
+  EXPECT_FALSE(AppendImageToGroup(group, image).has_value());
+  image = ImageOfShape(shape, 3);
+  image.pixels.pop_back();
+  EXPECT_FALSE(AppendImageToGroup(group, image).has_value());
+  EXPECT_FALSE(AppendImageToGroup(Bytes(4, 0), ImageOfShape(shape, 3)).has_value());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -282,17 +283,18 @@ bool AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size)
 }
 
 // Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
-// copied as bytes from tile source(j) of `from`. Every tile row must start
+// copied as bytes from tile source(j) of `from`, and returns where the rows
+// start. Every tile row must start
 // and end on a byte, which `bits` x tileWidth being a multiple of 8 ensures.
 template <typename Source>
-void AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, std::uint32_t height,
-                      std::size_t stride, unsigned bits, std::size_t count, Source source) {
+std::uint8_t* AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, std::uint32_t height,
+                               std::size_t stride, unsigned bits, std::size_t count, Source source) {
   const std::size_t tw = header.tileWidth;
   const std::size_t th = header.tileHeight;
-  if (stride == 0) return;
   const std::size_t start = out.size();
   out.resize(start + stride * height);
   std::uint8_t* const rows = out.data() + start;
+  if (stride == 0) return rows;
   const std::size_t rowBytes = tw * bits / 8;
   for (std::size_t j = 0; j < count; ++j) {
     const std::size_t i = source(j);
@@ -303,6 +305,7 @@ void AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, 
                   from.pixels.data() + StoredRow(from.height, th, i, y) * from.stride + at, rowBytes);
     }
   }
+  return rows;
 }
 
 }  // namespace
@@ -428,6 +431,56 @@ std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, st
       AppendU32(out, 0x00FFFFFF);
       AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, kept, source);
     }
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
+  try {
+    DecodeError ignored;
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    ImageList header = parsed->shape.header;
+    const std::size_t images = parsed->shape.imageCount;
+    const std::size_t tw = header.tileWidth;
+    const std::size_t th = header.tileHeight;
+    const bool bytesMove = header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == 32 && header.HasMask() &&
+                           tw % 8 == 0 && std::endian::native == std::endian::little;
+    if (!bytesMove) {
+      auto list = Decode(bytes, ignored);
+      if (!list || !AppendImage(*list, image)) return std::nullopt;
+      return EncodeImageGroup(*list);
+    }
+    const std::size_t pixels = header.PixelsPerImage();
+    if (image.pixels.size() != pixels || image.mask.size() != pixels) return std::nullopt;
+    const auto capacity = CapacityForOneMore(images, header.capacity, header.growStep);
+    if (!capacity) return std::nullopt;
+    header.capacity = *capacity;
+    const auto size = SizeBitmaps(header);
+    if (!size) return std::nullopt;
+    const auto same = [](std::size_t j) { return j; };
+    Bytes out;
+    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * kBmpHeadersSize + 4 * kMaskPaletteEntries +
+                size->colourBytes + size->maskBytes);
+    AppendStreamHeader(out, header, images + 1);
+    AppendBmpHeaders(out, size->width, size->height, 32, 0, kBmpHeadersSize);
+    const std::size_t x0 = (images % kTilesPerRow) * tw;
+    std::uint8_t* rows =
+        AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, 32, images, same);
+    for (std::size_t y = 0; y < th; ++y)
+      pixel_rows::WriteRow(rows + StoredRow(size->height, th, images, y) * size->colourStride, 32, x0, tw,
+                           image.pixels.data() + y * tw);
+    AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
+    AppendU32(out, 0x00000000);
+    AppendU32(out, 0x00FFFFFF);
+    rows = AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, images, same);
+    std::uint8_t any = 0;
+    for (std::size_t y = 0; y < th; ++y)
+      any |= pixel_rows::PackBits(rows + StoredRow(size->height, th, images, y) * size->maskStride, x0, tw,
+                                  image.mask.data() + y * tw);
+    if (any > 1) return std::nullopt;  // a mask entry other than 0 or 1
     return out;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

@@ -130,6 +130,12 @@ std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
 // is widened. Nothing when the group does not decode or memory runs out.
 std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
 
+// The group with `image` appended after its last image, exactly as decoding,
+// AppendImage and encoding again would give it; in a 32-bit group with a
+// mask the existing tiles are moved as bytes, not widened. Nothing when the
+// group does not decode, is full, or the image does not fit it.
+std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
+
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
 // images or slots, a bitmap too large for the format).
@@ -151,5 +157,8 @@ void ConvertToDepth32(ImageList& list);
 // Appends an image, growing capacity by growStep (at least 1) when full.
 // False when the group is at its 65,535-image limit.
 bool AppendImage(ImageList& list, Image image);
+// The capacity a group of `images` images needs for one more under
+// AppendImage's rule; nothing at the 65,535-image limit.
+std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep);
 
 }  // namespace tilvane
