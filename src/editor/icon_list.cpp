@@ -3,13 +3,9 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
-#include "core/imagegroup/codec.h"
-
 namespace tilvane {
 
 namespace {
-
-constexpr int kImageIndexRole = Qt::UserRole + 1;
 
 QColor ColourOf(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
@@ -41,9 +37,78 @@ QImage RenderImage(const ImageList& list, const Image& image) {
 
 }  // namespace
 
-IconList::IconList(QWidget* parent) : QListWidget(parent) {
+int IconListModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  return listed_ ? static_cast<int>(items_.size()) : numbered_;
+}
+
+QVariant IconListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const int row = index.row();
+  switch (role) {
+    case Qt::DisplayRole: return listed_ ? items_[static_cast<std::size_t>(row)].caption : QString::number(row);
+    case Qt::DecorationRole: {
+      QImage image = Rendered(ImageOf(row));
+      return image.isNull() ? QVariant() : QVariant(image);
+    }
+    case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignHCenter | Qt::AlignTop));
+    default: return {};
+  }
+}
+
+void IconListModel::SetGroup(const Bytes& bytes) {
+  rendered_.clear();
+  group_ = ImageGroupReader::Open(bytes);
+  if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
+}
+
+void IconListModel::ResetNumbered(int count) {
+  beginResetModel();
+  items_.clear();
+  listed_ = false;
+  numbered_ = count;
+  endResetModel();
+}
+
+int IconListModel::Insert(int position, const Text& caption, int imageIndex) {
+  const int rows = rowCount();
+  const int row = (position < 0 || position > rows) ? rows : position;
+  QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  beginInsertRows(QModelIndex(), row, row);
+  if (!listed_ && row == rows && imageIndex == rows && text == QString::number(rows)) {
+    ++numbered_;
+  } else {
+    if (!listed_) {
+      items_.reserve(static_cast<std::size_t>(numbered_) + 1);
+      for (int k = 0; k < numbered_; ++k) items_.push_back({QString::number(k), k});
+      listed_ = true;
+    }
+    items_.insert(items_.begin() + row, Item{std::move(text), imageIndex});
+  }
+  endInsertRows();
+  return row;
+}
+
+int IconListModel::ImageOf(int row) const {
+  if (row < 0 || row >= rowCount()) return -1;
+  return listed_ ? items_[static_cast<std::size_t>(row)].image : row;
+}
+
+QImage IconListModel::Rendered(int imageIndex) const {
+  if (!group_ || imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= group_->size()) return {};
+  auto found = rendered_.find(imageIndex);
+  if (found != rendered_.end()) return found->second;
+  QImage rendered = RenderImage(group_->header(), group_->ImageAt(static_cast<std::size_t>(imageIndex)));
+  if (rendered.width() > largest_.width() || rendered.height() > largest_.height())
+    rendered = rendered.scaled(largest_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  return rendered_.emplace(imageIndex, std::move(rendered)).first->second;
+}
+
+IconList::IconList(QWidget* parent) : QListView(parent), model_(new IconListModel(this)) {
+  setModel(model_);
   setViewMode(QListView::IconMode);
   setIconSize(QSize(32, 32));
+  model_->SetLargest(iconSize());
   setGridSize(QSize(76, 62));
   setSpacing(0);
   setWordWrap(true);
@@ -52,7 +117,6 @@ IconList::IconList(QWidget* parent) : QListWidget(parent) {
   setLayoutMode(QListView::Batched);
   setBatchSize(500);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setSortingEnabled(false);
   setFrameShape(QFrame::Box);
   setLineWidth(1);
   // Icon mode turns on moving items by drag and drop; this list only takes drops from outside.
@@ -68,51 +132,26 @@ IconList::IconList(QWidget* parent) : QListWidget(parent) {
   setPalette(p);
 }
 
-void IconList::setImageGroup(const Bytes& bytes) {
-  imageGroup_ = bytes;
-  images_.clear();
-  if (auto list = DecodeImageGroup(imageGroup_)) {
-    images_.reserve(list->images.size());
-    // Each image is kept at most as large as the list draws it, and its decoded
-    // pixels go as soon as it is drawn: a group of large tiles then costs what
-    // it shows, not four bytes more per pixel for as long as it is shown.
-    for (auto& image : list->images) {
-      QImage rendered = RenderImage(*list, image);
-      if (rendered.width() > iconSize().width() || rendered.height() > iconSize().height())
-        rendered = rendered.scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-      images_.push_back(std::move(rendered));
-      image = Image();
-    }
-  }
-  for (int row = 0; row < count(); ++row) {
-    QListWidgetItem* it = item(row);
-    it->setData(Qt::DecorationRole, imageAt(it->data(kImageIndexRole).toInt()));
-  }
+void IconList::setImageGroup(const Bytes& bytes) { setImageGroup(Bytes(bytes)); }
+
+void IconList::setImageGroup(Bytes&& bytes) {
+  imageGroup_ = std::move(bytes);
+  model_->SetGroup(imageGroup_);
 }
 
-QImage IconList::imageAt(int imageIndex) const {
-  if (imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= images_.size()) return {};
-  return images_[static_cast<std::size_t>(imageIndex)];
-}
+int IconList::imageCount() const { return model_->ImageCount(); }
 
-int IconList::imageOf(int row) const {
-  QListWidgetItem* it = item(row);
-  return it ? it->data(kImageIndexRole).toInt() : -1;
-}
+QImage IconList::imageAt(int imageIndex) const { return model_->Rendered(imageIndex); }
+
+int IconList::imageOf(int row) const { return model_->ImageOf(row); }
 
 int IconList::insertItem(int position, const Text& caption, int imageIndex) {
-  if (imageIndex < -1) imageIndex = -1;
-  int row = (position < 0 || position > count()) ? count() : position;
-  auto* it = new QListWidgetItem(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-  it->setData(kImageIndexRole, imageIndex);
-  it->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  QImage image = imageAt(imageIndex);
-  if (!image.isNull()) it->setData(Qt::DecorationRole, image);
-  QListWidget::insertItem(row, it);
-  return row;
+  return model_->Insert(position, caption, imageIndex < -1 ? -1 : imageIndex);
 }
 
-void IconList::clearItems() { clear(); }
+void IconList::setNumberedItems(int count) { model_->ResetNumbered(count); }
+
+void IconList::clearItems() { model_->Clear(); }
 
 int IconList::selectedIndex() const {
   int first = -1;
@@ -123,11 +162,11 @@ int IconList::selectedIndex() const {
 }
 
 void IconList::setSelectedIndex(int index) {
-  if (index < 0 || index >= count()) {
+  if (index < 0 || index >= itemCount()) {
     clearSelection();
     return;
   }
-  setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+  selectionModel()->setCurrentIndex(model_->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
 void IconList::setBackgroundColour(std::uint32_t colour) {
@@ -142,7 +181,7 @@ void IconList::setBackgroundColour(std::uint32_t colour) {
 // the new current item at once would still read the old selection. Keys and
 // setSelectedIndex select first, so they are reported straight away.
 void IconList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  QListWidget::currentChanged(current, previous);
+  QListView::currentChanged(current, previous);
   if (!current.isValid()) return;
   if (inMouseEvent_) {
     currentChangedHeldBack_ = true;
@@ -165,15 +204,15 @@ void IconList::WithCurrentChangeHeldBack(BaseHandler handler) {
 }
 
 void IconList::mousePressEvent(QMouseEvent* event) {
-  WithCurrentChangeHeldBack([&] { QListWidget::mousePressEvent(event); });
+  WithCurrentChangeHeldBack([&] { QListView::mousePressEvent(event); });
 }
 
 void IconList::mouseMoveEvent(QMouseEvent* event) {
-  WithCurrentChangeHeldBack([&] { QListWidget::mouseMoveEvent(event); });
+  WithCurrentChangeHeldBack([&] { QListView::mouseMoveEvent(event); });
 }
 
 void IconList::mouseDoubleClickEvent(QMouseEvent* event) {
-  WithCurrentChangeHeldBack([&] { QListWidget::mouseDoubleClickEvent(event); });
+  WithCurrentChangeHeldBack([&] { QListView::mouseDoubleClickEvent(event); });
   if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
 }
 

@@ -2,16 +2,61 @@
 // images of the group last given to its imageGroup property.
 #pragma once
 
+#include <QAbstractListModel>
 #include <QImage>
-#include <QListWidget>
+#include <QListView>
 #include <functional>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
+#include "core/imagegroup/codec.h"
 #include "core/text.h"
 
 namespace tilvane {
 
-class IconList : public QListWidget {
+// The items of the icon list and the images they show. Items are held as a
+// count while they are the usual ones (item k captioned "k", showing image
+// k), so that filling the list costs the same for ten items or ten thousand;
+// any other insertion turns them into a list of their own. Each image is
+// rendered when a view first asks for it and kept until the group changes.
+class IconListModel : public QAbstractListModel {
+ public:
+  explicit IconListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  // Keeps `bytes` (which must stay unchanged until the next call) as the
+  // group the images come from; items are left as they are.
+  void SetGroup(const Bytes& bytes);
+  // Replaces every item by `count` usual items, in one reset.
+  void ResetNumbered(int count);
+  int Insert(int position, const Text& caption, int imageIndex);
+  void Clear() { ResetNumbered(0); }
+  int ImageOf(int row) const;
+  int ImageCount() const { return group_ ? static_cast<int>(group_->size()) : 0; }
+
+  // Image `imageIndex` as the list draws it, null when the group has none.
+  // At most `largest` in size: larger images are scaled down to it.
+  QImage Rendered(int imageIndex) const;
+  void SetLargest(QSize largest) { largest_ = largest; }
+
+ private:
+  struct Item {
+    QString caption;
+    int image = -1;
+  };
+
+  std::optional<ImageGroupReader> group_;
+  QSize largest_{32, 32};
+  int numbered_ = 0;         // used while items_ is empty
+  std::vector<Item> items_;  // the items, once any is unusual
+  bool listed_ = false;      // whether items_ holds the items
+  mutable std::unordered_map<int, QImage> rendered_;
+};
+
+class IconList : public QListView {
  public:
   explicit IconList(QWidget* parent = nullptr);
 
@@ -19,14 +64,25 @@ class IconList : public QListWidget {
   // no icons at all. Images larger than the icon size are kept scaled down to
   // it. Items are left as they are.
   void setImageGroup(const Bytes& bytes);
+  void setImageGroup(Bytes&& bytes);
   const Bytes& imageGroup() const { return imageGroup_; }
+  // The number of images in imageGroup, 0 when it does not decode.
+  int imageCount() const;
 
-  int itemCount() const { return count(); }
+  int itemCount() const { return model_->rowCount(); }
   // Inserts one item at `position` (negative: at the end) and returns its
   // index; an image index below -1 is taken as -1 (no image).
   int insertItem(int position = -1, const Text& caption = {}, int imageIndex = -1);
+  // Removes every item and puts `count` items in their place, item k
+  // captioned ToText(k) and showing image k: what `count` calls of
+  // insertItem(-1, ToText(k), k) give, in one step.
+  void setNumberedItems(int count);
   // Removes every item; imageGroup is not changed.
   void clearItems();
+
+  // Items stay in the order they were inserted: item k is image k. There is
+  // no sorting to turn on.
+  bool isSortingEnabled() const { return false; }
 
   // The first selected item, -1 when none; a value below -1 clears it.
   int selectedIndex() const;
@@ -63,7 +119,7 @@ class IconList : public QListWidget {
   bool inMouseEvent_ = false;
   bool currentChangedHeldBack_ = false;
   Bytes imageGroup_;
-  std::vector<QImage> images_;
+  IconListModel* model_ = nullptr;
   std::uint32_t background_ = 0;
 };
 

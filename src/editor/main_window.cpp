@@ -30,7 +30,7 @@ void BuildFileMenu(Editor& editor) {
   c.文件 = new QMenu(QStringLiteral("文件"), c.window);
   c.文件->setObjectName(QStringLiteral("文件"));
   QAction** targets[] = {&c.打开图片组, &c.保存图片组, &c.图组另存为, nullptr, &c.添加图片,
-                       &c.删除图片,   &c.导出图片,   &c.关闭音乐,   nullptr, &c.退出};
+                         &c.删除图片,   &c.导出图片,   &c.关闭音乐,   nullptr, &c.退出};
   std::size_t i = 0;
   for (const MenuItemLayout& item : kFileMenuLayout) {
     QAction** target = targets[i++];
@@ -89,6 +89,24 @@ bool LoadExportDialog(Editor& editor) {
   return true;
 }
 
+namespace {
+
+// Once the event loop runs: at once when the window is hidden (nothing to wait
+// for), else after its first frame.
+void ReleaseMusicAfterFirstFrame(Editor& editor) {
+  MainWindow* window = editor.main.window;
+  MidiPlayer* music = editor.services.music;
+  QTimer::singleShot(0, window, [window, music] {
+    if (window->isVisible() && !window->firstFrameDrawn()) {
+      window->onFirstFrame = [music] { music->ReleaseOutput(); };
+    } else {
+      music->ReleaseOutput();
+    }
+  });
+}
+
+}  // namespace
+
 void OnMainCreated(Editor& editor) {
   MainControls& c = editor.main;
   QWidget* listWindow = c.图标列表框->viewport();
@@ -98,7 +116,14 @@ void OnMainCreated(Editor& editor) {
   c.按钮3->setEnabled(false);
   c.按钮4->setEnabled(false);
   c.按钮5->setEnabled(false);
-  if (editor.services.music) editor.services.music->PlayMidi(-1, std::nullopt, {BackgroundTune()});
+  if (MidiPlayer* music = editor.services.music) {
+    // The synthesizer and its soundfont load on the player's thread; loading
+    // them while the window draws its first frame would slow that frame on a
+    // busy machine, so the tune plays from now on but loads only after it.
+    music->HoldOutput();
+    ReleaseMusicAfterFirstFrame(editor);
+    music->PlayMidi(-1, std::nullopt, {BackgroundTune()});
+  }
 }
 
 void OnMainResized(Editor& editor) {

@@ -4,17 +4,14 @@
 
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
-#include "core/imagegroup/collection.h"
 #include "editor/icon_list.h"
 
 namespace tilvane {
 
 void RebuildItems(Editor& editor) {
   IconList& list = *editor.main.图标列表框;
-  int n = ImageGroupCount(list.imageGroup());
-  list.setUpdatesEnabled(false);
-  for (int k = 0; k < n; ++k) list.insertItem(-1, ToText(k), k);
-  list.setUpdatesEnabled(true);
+  // The list read the group's structure when it was given it: one count, one reset.
+  list.setNumberedItems(list.imageCount());
 }
 
 void RefreshIconList(Editor& editor) {
@@ -25,7 +22,11 @@ void RefreshIconList(Editor& editor) {
   Bytes readBack = written ? ReadFileBytes(temp, kMaxImageGroupFileBytes) : Bytes();
   // A failed write or read-back would otherwise show an older group than the
   // document holds, and a later delete would remove a different image.
-  list.setImageGroup(readBack == editor.document.imageGroupBytes ? readBack : editor.document.imageGroupBytes);
+  if (readBack == editor.document.imageGroupBytes) {
+    list.setImageGroup(std::move(readBack));
+  } else {
+    list.setImageGroup(editor.document.imageGroupBytes);
+  }
   RebuildItems(editor);
   SetMainCaption(editor, TitleModified(editor.document.currentPath));
   editor.main.按钮4->setEnabled(true);

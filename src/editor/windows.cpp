@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 #include "editor/icon_list.h"
 #include "editor/widgets.h"
@@ -53,8 +54,10 @@ QSize OuterSize(const QWidget* window) { return window->size() + FrameExtra(wind
 
 void SetOuterSize(QWidget* window, int width, int height) {
   QSize inner = QSize(width, height) - FrameExtra(window);
-  if (window->maximumSize() == window->minimumSize()) window->setFixedSize(inner);
-  else window->resize(inner);
+  if (window->maximumSize() == window->minimumSize())
+    window->setFixedSize(inner);
+  else
+    window->resize(inner);
 }
 
 void CentreOnScreen(QWidget* window) {
@@ -68,8 +71,10 @@ void CentreOnScreen(QWidget* window) {
 void BuildWindow(QWidget* window, const WindowLayout& layout) {
   window->setWindowTitle(QString::fromUtf8(layout.caption));
   window->move(layout.left, layout.top);
-  if (layout.sizable) window->resize(layout.width, layout.height);
-  else window->setFixedSize(layout.width, layout.height);
+  if (layout.sizable)
+    window->resize(layout.width, layout.height);
+  else
+    window->setFixedSize(layout.width, layout.height);
   if (layout.hasBackground) {
     QPalette p = window->palette();
     Colour c = layout.background;
@@ -99,6 +104,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   if (onResized) onResized();
 }
 
+void MainWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  // Queued, so that it runs once this frame is on screen.
+  QTimer::singleShot(0, this, [this] {
+    if (onFirstFrame) onFirstFrame();
+  });
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // The frame is known only once the window is shown: make the outer size the layout's.
@@ -109,8 +124,9 @@ void MainWindow::showEvent(QShowEvent* event) {
   }
 }
 
-ExportDialog::ExportDialog(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                                                               Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint) {
+ExportDialog::ExportDialog(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
+                         Qt::CustomizeWindowHint) {
   BuildWindow(this, kExportDialogLayout);
 }
 

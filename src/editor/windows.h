@@ -17,14 +17,19 @@ class MainWindow : public QWidget {
   std::function<void()> onResized;
   // Runs once, when the window has closed for good.
   std::function<void()> onDestroyed;
+  // Runs once, from the event loop, after the window's first frame is drawn.
+  std::function<void()> onFirstFrame;
+  bool firstFrameDrawn() const { return painted_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool destroyed_ = false;
+  bool painted_ = false;
   bool sized_ = false;
 };
 

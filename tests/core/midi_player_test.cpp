@@ -155,6 +155,34 @@ TEST_F(MidiPlayerTest, AFailedStartCountsAsAFailedPass) {
   player.StopMusic();
 }
 
+TEST_F(MidiPlayerTest, AHeldPlaybackMakesItsOutputOnlyOnceReleased) {
+  player.HoldOutput();
+  player.PlayMidi(-1, std::nullopt, {tune});
+  EXPECT_EQ(player.State(), PlayerState::Playing);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(device.Counts().openAttempts, 0);
+  player.ReleaseOutput();
+  ASSERT_TRUE(DriveUntil([&] { return !device.Played().empty(); }));
+  EXPECT_EQ(device.Counts().opens, 1);
+  player.StopMusic();
+}
+
+TEST_F(MidiPlayerTest, AStopWhileHeldEndsAtOnceWithoutAnOutput) {
+  player.HoldOutput();
+  player.PlayMidi(-1, std::nullopt, {tune});
+  std::this_thread::sleep_for(20ms);
+  auto before = std::chrono::steady_clock::now();
+  player.StopMusic();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);  // not a wait for a release
+  EXPECT_EQ(player.State(), PlayerState::Idle);
+  EXPECT_EQ(device.Counts().openAttempts, 0);
+  // Released later, a new playback plays as usual.
+  player.ReleaseOutput();
+  player.PlayMidi(1, std::nullopt, {tune});
+  ASSERT_TRUE(DriveUntil([&] { return player.State() == PlayerState::Idle; }));
+  EXPECT_EQ(device.Counts().opens, 1);
+}
+
 TEST(MidiPlayerWithoutOutput, GoesIdleByItselfWhenNoOutputCanBeMade) {
   MidiPlayer player([] { return std::unique_ptr<StreamOutput>(); });
   player.PlayMidi(-1, std::nullopt, {QuarterNotes(2)});

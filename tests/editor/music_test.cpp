@@ -2,11 +2,14 @@
 // good by 关闭音乐(&M), and stopped when the program ends.
 #include <QAction>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 #include "core/music/player.h"
 #include "core/music/virtual_output.h"
 #include "editor/main_window.h"
 #include "editor/support/harness.h"
+#include "editor/windows.h"
 
 using namespace tilvane;
 using tilvane::testing::Harness;
@@ -47,6 +50,23 @@ class MusicTest : public QObject {
     QCOMPARE(device.Counts().stops, 1);
   }
 
+  // The synthesizer loads after the first frame, not while it is drawn.
+  void tuneLoadsOnlyOnceTheWindowHasDrawnItsFirstFrame() {
+    VirtualMidiDevice device;
+    MidiPlayer player([&device] { return device.MakeOutput(); });
+    Harness h(&player);
+    MainWindow* window = h.editor().main.window;
+    window->show();
+    QCOMPARE(player.State(), PlayerState::Playing);
+    // The event loop has not run yet, so the frame is not on screen.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QCOMPARE(device.Counts().openAttempts, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(PlaysSomething(device));
+    QVERIFY(window->firstFrameDrawn());
+    QCOMPARE(device.Counts().opens, 1);
+  }
+
   void endingTheProgramStopsTheTune() {
     VirtualMidiDevice device;
     MidiPlayer player([&device] { return device.MakeOutput(); });
@@ -71,7 +91,7 @@ class MusicTest : public QObject {
     QElapsedTimer timer;
     timer.start();
     h.editor().main.关闭音乐->trigger();
-    QVERIFY(timer.elapsed() < 5000);  // the back-off is a minute long
+    QVERIFY(timer.elapsed() < 5000);            // the back-off is a minute long
     QCOMPARE(device.Counts().openAttempts, 1);  // tried once, then backed off
   }
 };

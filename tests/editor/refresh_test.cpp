@@ -13,6 +13,7 @@
 #include "editor/icon_list.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
+#include "editor/windows.h"
 #include "support/large_group.h"
 
 using namespace tilvane;
@@ -45,7 +46,7 @@ class RefreshTest : public QObject {
     QCOMPARE(list.insertItem(-5, "1", 1), 1);
     QCOMPARE(list.insertItem(0, "x", -7), 0);
     QCOMPARE(list.imageOf(0), -1);
-    QVERIFY(list.item(0)->data(Qt::DecorationRole).isNull());
+    QVERIFY(list.model()->index(0, 0).data(Qt::DecorationRole).isNull());
     QCOMPARE(list.imageOf(2), 1);
     list.setSelectedIndex(1);
     QCOMPARE(list.selectedIndex(), 1);
@@ -54,6 +55,45 @@ class RefreshTest : public QObject {
     list.clearItems();
     QCOMPARE(list.itemCount(), 0);
     QCOMPARE(list.imageGroup(), MakeGroup(2));  // clearing items keeps the group
+  }
+
+  // The usual items are held as a count; any other insertion must still
+  // give exactly the items a list of its own would hold.
+  void numberedItemsAreTheItemsInsertingEachWouldMake() {
+    Harness h;
+    IconList& list = *h.editor().main.图标列表框;
+    list.setImageGroup(MakeGroup(4));
+    list.setNumberedItems(3);
+    QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
+    QCOMPARE(list.insertItem(-1, "3", 3), 3);
+    QCOMPARE(list.insertItem(1, "x", 0), 1);
+    QCOMPARE(list.insertItem(-1, "9", 2), 5);
+    QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "x", "1", "2", "3", "9"}));
+    QCOMPARE((std::vector<int>{list.imageOf(0), list.imageOf(1), list.imageOf(2), list.imageOf(5), list.imageOf(6)}),
+             (std::vector<int>{0, 0, 1, 2, -1}));
+    list.setNumberedItems(2);
+    QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1"}));
+    QCOMPARE(list.imageOf(1), 1);
+  }
+
+  // Images are drawn when first shown and kept; a new group must not show them.
+  void aNewGroupRedrawsTheItemsAlreadyShown() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(3));
+    IconList& list = *h.editor().main.图标列表框;
+    h.editor().main.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.editor().main.window));
+    auto shownColour = [&](int row) {
+      QImage image = qvariant_cast<QImage>(list.model()->index(row, 0).data(Qt::DecorationRole));
+      return image.pixelColor(5, 5).rgb() & 0xFFFFFF;
+    };
+    QCOMPARE(shownColour(1), ImageColour(1));
+    Bytes fewer = MakeGroup(3);
+    QVERIFY(ImageGroupRemove(fewer, 0));
+    list.setImageGroup(fewer);
+    QCOMPARE(shownColour(1), ImageColour(2));
+    QVERIFY(list.model()->index(2, 0).data(Qt::DecorationRole).isNull());  // no image 2 any more
+    QCOMPARE(list.imageCount(), 2);
   }
 
   void iconsAreDrawnThroughTheirMask() {

@@ -18,11 +18,13 @@ std::uint32_t ToRgb(Colour colour) {
 }  // namespace
 
 Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) try {
-  const auto list = DecodeImageGroup(group);
-  if (!list || index < 0 || static_cast<std::size_t>(index) >= list->images.size()) return {};
-  const Image& image = list->images[static_cast<std::size_t>(index)];
-  const std::uint32_t width = list->tileWidth;
-  const std::uint32_t height = list->tileHeight;
+  // Only the one image is cut out: a preview follows every click.
+  const auto reader = ImageGroupReader::Open(group);
+  if (!reader || index < 0 || static_cast<std::size_t>(index) >= reader->size()) return {};
+  const ImageList& list = reader->header();
+  const Image image = reader->ImageAt(static_cast<std::size_t>(index));
+  const std::uint32_t width = list.tileWidth;
+  const std::uint32_t height = list.tileHeight;
   const std::size_t stride = BmpRowStride(width, 24);
   const std::size_t pixelBytes = stride * height;
   const std::uint32_t fill = ToRgb(background) & 0x00FFFFFF;
@@ -38,8 +40,8 @@ Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) try {
     std::uint8_t* row = out.data() + kBmpHeadersSize + (height - 1 - y) * stride;
     for (std::uint32_t x = 0; x < width; ++x) {
       const std::size_t i = std::size_t{y} * width + x;
-      std::uint32_t rgb = PixelRgb(*list, image, i);
-      if (list->HasMask() && image.mask[i] != 0) rgb |= fill;
+      std::uint32_t rgb = PixelRgb(list, image, i);
+      if (list.HasMask() && image.mask[i] != 0) rgb |= fill;
       row[3 * x] = static_cast<std::uint8_t>(rgb);
       row[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
       row[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);

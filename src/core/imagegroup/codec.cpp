@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 #include <new>
 
 #include "core/imagegroup/bmp_layout.h"
-#include "core/span_reader.h"
 #include "core/imagegroup/pixel_rows.h"
+#include "core/span_reader.h"
 
 namespace tilvane {
 
@@ -48,31 +49,35 @@ std::nullopt_t Fail(DecodeError& error, const char* reason) {
   return std::nullopt;
 }
 
+void CutColourTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint32_t* pixels) {
+  const std::size_t x0 = (i % kTilesPerRow) * tw;
+  for (std::size_t y = 0; y < th; ++y) {
+    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+    pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels + y * tw);
+  }
+}
+
+void CutMaskTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint8_t* mask) {
+  const std::size_t x0 = (i % kTilesPerRow) * tw;
+  for (std::size_t y = 0; y < th; ++y) {
+    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
+    pixel_rows::UnpackBits(row, x0, tw, mask + y * tw);
+  }
+}
+
 void CutColourTiles(const BmpView& bmp, ImageList& list) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
   for (std::size_t i = 0; i < list.images.size(); ++i) {
     auto& pixels = list.images[i].pixels;
-    pixels.resize(tw * th);
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-      pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels.data() + y * tw);
-    }
+    pixels.resize(list.PixelsPerImage());
+    CutColourTile(bmp, list.tileWidth, list.tileHeight, i, pixels.data());
   }
 }
 
 void CutMaskTiles(const BmpView& bmp, ImageList& list) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
   for (std::size_t i = 0; i < list.images.size(); ++i) {
     auto& mask = list.images[i].mask;
-    mask.resize(tw * th);
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    for (std::size_t y = 0; y < th; ++y) {
-      const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-      pixel_rows::UnpackBits(row, x0, tw, mask.data() + y * tw);
-    }
+    mask.resize(list.PixelsPerImage());
+    CutMaskTile(bmp, list.tileWidth, list.tileHeight, i, mask.data());
   }
 }
 
@@ -209,7 +214,7 @@ std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
   return size;
 }
 
-void AppendStreamHeader(Bytes& out, const ImageList& list) {
+void AppendStreamHeader(Bytes& out, const ImageList& list, std::size_t imageCount) {
   out.push_back('M');
   out.push_back('I');
   out.push_back('T');
@@ -218,7 +223,7 @@ void AppendStreamHeader(Bytes& out, const ImageList& list) {
   out.push_back('I');
   out.push_back('L');
   AppendU16(out, kImageListVersion);
-  AppendU16(out, static_cast<std::uint16_t>(list.images.size()));
+  AppendU16(out, static_cast<std::uint16_t>(imageCount));
   AppendU16(out, list.capacity);
   AppendU16(out, list.growStep);
   AppendU16(out, list.tileWidth);
@@ -228,63 +233,33 @@ void AppendStreamHeader(Bytes& out, const ImageList& list) {
   for (std::int16_t overlay : list.overlays) AppendU16(out, static_cast<std::uint16_t>(overlay));
 }
 
-// Appends the pixel rows of a tiled bitmap bottom row first, each assembled in
-// a small zeroed buffer so that the output is written once, front to back.
-// `putRow(buffer, image, x0, y)` writes row y of an image at pixel x0; its
-// results are ORed together and returned.
+// Appends the zeroed pixel rows of a tiled bitmap in one step and fills in
+// the used tiles where they lie, so that no row is built elsewhere and
+// copied. `putRow(row, image, x0, y)` writes row y of an image at pixel x0
+// into a zeroed row; its results are ORed together and returned.
 template <typename PutRow>
 unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height, std::size_t stride, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
   const std::size_t count = list.images.size();
-  Bytes row(stride);
   unsigned any = 0;
   // Zero-width tiles give rows of no bytes, however many rows are declared.
   if (stride == 0) return any;
-  for (std::size_t stored = 0; stored < height; ++stored) {
-    const std::size_t fromTop = height - 1 - stored;
-    const std::size_t first = (fromTop / th) * kTilesPerRow;
-    if (first >= count) {
-      out.insert(out.end(), stride, 0);  // a row of free slots only
-      continue;
-    }
-    std::fill(row.begin(), row.end(), 0);
-    for (std::size_t i = first; i < std::min(count, first + kTilesPerRow); ++i)
-      any |= putRow(row.data(), list.images[i], (i % kTilesPerRow) * tw, fromTop % th);
-    out.insert(out.end(), row.begin(), row.end());
+  const std::size_t start = out.size();
+  out.resize(start + stride * height);
+  std::uint8_t* const rows = out.data() + start;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t x0 = (i % kTilesPerRow) * tw;
+    const Image& image = list.images[i];
+    for (std::size_t y = 0; y < th; ++y) any |= putRow(rows + StoredRow(height, th, i, y) * stride, image, x0, y);
   }
   return any;
-}
-
-// The common case of 32-bit pixels on a little-endian machine: every tile row
-// is already laid out as stored, and 32-bit rows never need padding.
-void AppendTileRows32(Bytes& out, const ImageList& list, std::uint32_t height) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
-  const std::size_t count = list.images.size();
-  if (tw == 0) return;  // no bytes, however many rows are declared
-  for (std::size_t stored = 0; stored < height; ++stored) {
-    const std::size_t fromTop = height - 1 - stored;
-    const std::size_t first = (fromTop / th) * kTilesPerRow;
-    for (std::size_t i = first; i < first + kTilesPerRow; ++i) {
-      if (i < count) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(list.images[i].pixels.data() + (fromTop % th) * tw);
-        out.insert(out.end(), bytes, bytes + 4 * tw);
-      } else {
-        out.insert(out.end(), 4 * tw, 0);
-      }
-    }
-  }
 }
 
 void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
   const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
   AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
   for (std::uint32_t entry : list.palette) AppendU32(out, entry);
-  if (list.bitsPerPixel == 32 && std::endian::native == std::endian::little) {
-    AppendTileRows32(out, list, size.height);
-    return;
-  }
   const std::size_t tw = list.tileWidth;
   const unsigned bits = list.bitsPerPixel;
   AppendTileRows(out, list, size.height, size.colourStride,
@@ -305,6 +280,32 @@ bool AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size)
                                         return unsigned{pixel_rows::PackBits(row, x0, tw, image.mask.data() + y * tw)};
                                       });
   return any <= 1;
+}
+
+// Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
+// copied as bytes from tile source(j) of `from`, and returns where the rows
+// start. Every tile row must start
+// and end on a byte, which `bits` x tileWidth being a multiple of 8 ensures.
+template <typename Source>
+std::uint8_t* AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, std::uint32_t height,
+                               std::size_t stride, unsigned bits, std::size_t count, Source source) {
+  const std::size_t tw = header.tileWidth;
+  const std::size_t th = header.tileHeight;
+  const std::size_t start = out.size();
+  out.resize(start + stride * height);
+  std::uint8_t* const rows = out.data() + start;
+  if (stride == 0) return rows;
+  const std::size_t rowBytes = tw * bits / 8;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::size_t i = source(j);
+    const std::size_t to = (j % kTilesPerRow) * rowBytes;
+    const std::size_t at = (i % kTilesPerRow) * rowBytes;
+    for (std::size_t y = 0; y < th; ++y) {
+      std::memcpy(rows + StoredRow(height, th, j, y) * stride + to,
+                  from.pixels.data() + StoredRow(from.height, th, i, y) * from.stride + at, rowBytes);
+    }
+  }
+  return rows;
 }
 
 }  // namespace
@@ -346,9 +347,140 @@ std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
   try {
     Bytes out;
     out.reserve(total);
-    AppendStreamHeader(out, list);
+    AppendStreamHeader(out, list, list.images.size());
     AppendColourBitmap(out, list, *size);
     if (list.HasMask() && !AppendMaskBitmap(out, list, *size)) return std::nullopt;
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+struct ImageGroupReader::Parts {
+  ParsedGroup parsed;
+};
+
+ImageGroupReader::ImageGroupReader(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+ImageGroupReader::~ImageGroupReader() = default;
+ImageGroupReader::ImageGroupReader(ImageGroupReader&&) noexcept = default;
+ImageGroupReader& ImageGroupReader::operator=(ImageGroupReader&&) noexcept = default;
+
+std::optional<ImageGroupReader> ImageGroupReader::Open(ByteSpan bytes) {
+  DecodeError ignored;
+  try {
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    return ImageGroupReader(std::make_unique<Parts>(Parts{std::move(*parsed)}));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+const ImageList& ImageGroupReader::header() const { return parts_->parsed.shape.header; }
+std::size_t ImageGroupReader::size() const { return parts_->parsed.shape.imageCount; }
+
+Image ImageGroupReader::ImageAt(std::size_t index) const {
+  const ParsedGroup& parsed = parts_->parsed;
+  const ImageList& list = parsed.shape.header;
+  Image image;
+  image.pixels.resize(list.PixelsPerImage());
+  CutColourTile(parsed.colour, list.tileWidth, list.tileHeight, index, image.pixels.data());
+  if (parsed.mask) {
+    image.mask.resize(list.PixelsPerImage());
+    CutMaskTile(*parsed.mask, list.tileWidth, list.tileHeight, index, image.mask.data());
+  }
+  return image;
+}
+
+std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count) {
+  try {
+    DecodeError ignored;
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    const ImageList& header = parsed->shape.header;
+    const std::size_t images = parsed->shape.imageCount;
+    const std::size_t tw = header.tileWidth;
+    if ((tw * header.bitsPerPixel) % 8 != 0 || (parsed->mask && tw % 8 != 0)) {
+      // Tiles that share bytes with their neighbours are moved pixel by pixel.
+      auto list = Decode(bytes, ignored);
+      if (!list) return std::nullopt;
+      auto& all = list->images;
+      if (first < all.size()) {
+        const std::size_t end = first + std::min(count, all.size() - first);
+        all.erase(all.begin() + static_cast<std::ptrdiff_t>(first), all.begin() + static_cast<std::ptrdiff_t>(end));
+      }
+      return EncodeImageGroup(*list);
+    }
+    const std::size_t removed = first < images ? std::min(count, images - first) : 0;
+    const std::size_t kept = images - removed;
+    const auto source = [first, removed](std::size_t j) { return j < first ? j : j + removed; };
+    const auto size = SizeBitmaps(header);
+    if (!size) return std::nullopt;
+    Bytes out;
+    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * (kBmpHeadersSize + 4 * header.palette.size()) +
+                size->colourBytes + size->maskBytes + 4 * kMaskPaletteEntries);
+    AppendStreamHeader(out, header, kept);
+    const std::uint32_t entries = static_cast<std::uint32_t>(header.palette.size());
+    AppendBmpHeaders(out, size->width, size->height, header.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
+    for (std::uint32_t entry : header.palette) AppendU32(out, entry);
+    AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, header.bitsPerPixel, kept, source);
+    if (parsed->mask) {
+      AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries,
+                       kBmpHeadersSize + 4 * kMaskPaletteEntries);
+      AppendU32(out, 0x00000000);
+      AppendU32(out, 0x00FFFFFF);
+      AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, kept, source);
+    }
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
+  try {
+    DecodeError ignored;
+    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
+    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+    ImageList header = parsed->shape.header;
+    const std::size_t images = parsed->shape.imageCount;
+    const std::size_t tw = header.tileWidth;
+    const std::size_t th = header.tileHeight;
+    const bool bytesMove = header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == 32 && header.HasMask() &&
+                           tw % 8 == 0 && std::endian::native == std::endian::little;
+    if (!bytesMove) {
+      auto list = Decode(bytes, ignored);
+      if (!list || !AppendImage(*list, image)) return std::nullopt;
+      return EncodeImageGroup(*list);
+    }
+    const std::size_t pixels = header.PixelsPerImage();
+    if (image.pixels.size() != pixels || image.mask.size() != pixels) return std::nullopt;
+    const auto capacity = CapacityForOneMore(images, header.capacity, header.growStep);
+    if (!capacity) return std::nullopt;
+    header.capacity = *capacity;
+    const auto size = SizeBitmaps(header);
+    if (!size) return std::nullopt;
+    const auto same = [](std::size_t j) { return j; };
+    Bytes out;
+    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * kBmpHeadersSize + 4 * kMaskPaletteEntries +
+                size->colourBytes + size->maskBytes);
+    AppendStreamHeader(out, header, images + 1);
+    AppendBmpHeaders(out, size->width, size->height, 32, 0, kBmpHeadersSize);
+    const std::size_t x0 = (images % kTilesPerRow) * tw;
+    std::uint8_t* rows =
+        AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, 32, images, same);
+    for (std::size_t y = 0; y < th; ++y)
+      pixel_rows::WriteRow(rows + StoredRow(size->height, th, images, y) * size->colourStride, 32, x0, tw,
+                           image.pixels.data() + y * tw);
+    AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
+    AppendU32(out, 0x00000000);
+    AppendU32(out, 0x00FFFFFF);
+    rows = AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, images, same);
+    std::uint8_t any = 0;
+    for (std::size_t y = 0; y < th; ++y)
+      any |= pixel_rows::PackBits(rows + StoredRow(size->height, th, images, y) * size->maskStride, x0, tw,
+                                  image.mask.data() + y * tw);
+    if (any > 1) return std::nullopt;  // a mask entry other than 0 or 1
     return out;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,32 @@ std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& erro
 // True when a group of this shape is small enough for DecodeImageGroup.
 bool WithinDecodeLimit(const ImageGroupShape& shape);
 
+// A group read one image at a time: the structure is checked once, when it is
+// opened, and an image's pixels are widened only when it is asked for. It
+// points into the bytes it was opened on, which must outlive it and stay
+// unchanged.
+class ImageGroupReader {
+ public:
+  // Nothing when the bytes are not a complete group or hold more than
+  // kMaxDecodedPixels, exactly when DecodeImageGroup fails.
+  static std::optional<ImageGroupReader> Open(ByteSpan bytes);
+
+  // Every field of the group apart from its images, which stay empty.
+  const ImageList& header() const;
+  std::size_t size() const;
+  // Image `index` (below size()) as DecodeImageGroup gives it.
+  Image ImageAt(std::size_t index) const;
+
+  ~ImageGroupReader();
+  ImageGroupReader(ImageGroupReader&&) noexcept;
+  ImageGroupReader& operator=(ImageGroupReader&&) noexcept;
+
+ private:
+  struct Parts;
+  explicit ImageGroupReader(std::unique_ptr<Parts> parts);
+  std::unique_ptr<Parts> parts_;
+};
+
 // Decodes any byte string; fails (never crashes, never allocates beyond what
 // the bytes can hold) on anything that is not a complete group, and on a group
 // whose images hold more than kMaxDecodedPixels (kTooLargeReason). Complete
@@ -96,6 +123,18 @@ bool WithinDecodeLimit(const ImageGroupShape& shape);
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes);
 // The same, telling why it failed.
 std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
+
+// The group with images first, first + 1, ... first + count - 1 removed as
+// far as they exist, exactly as decoding, erasing them and encoding again
+// would give it (capacity kept), but with the tiles moved as bytes: no pixel
+// is widened. Nothing when the group does not decode or memory runs out.
+std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
+
+// The group with `image` appended after its last image, exactly as decoding,
+// AppendImage and encoding again would give it; in a 32-bit group with a
+// mask the existing tiles are moved as bytes, not widened. Nothing when the
+// group does not decode, is full, or the image does not fit it.
+std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
@@ -118,5 +157,8 @@ void ConvertToDepth32(ImageList& list);
 // Appends an image, growing capacity by growStep (at least 1) when full.
 // False when the group is at its 65,535-image limit.
 bool AppendImage(ImageList& list, Image image);
+// The capacity a group of `images` images needs for one more under
+// AppendImage's rule; nothing at the 65,535-image limit.
+std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep);
 
 }  // namespace tilvane

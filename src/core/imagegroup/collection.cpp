@@ -1,7 +1,6 @@
 #include "core/imagegroup/collection.h"
 
-#include <algorithm>
-#include <new>
+#include <limits>
 
 #include "core/imagegroup/codec.h"
 
@@ -15,23 +14,16 @@ int ImageGroupCount(ByteSpan group) {
   return shape && WithinDecodeLimit(*shape) ? shape->imageCount : 0;
 }
 
-bool ImageGroupRemove(Bytes& group, int index, int count) try {
+bool ImageGroupRemove(Bytes& group, int index, int count) {
   if (group.empty()) return false;
-  auto list = DecodeImageGroup(group);
-  if (!list) return false;
-  // Removing one image at a time at the same index until it runs past the end
-  // is the same as removing the range, done here in one pass.
-  auto& images = list->images;
-  if (index >= 0 && count > 0 && static_cast<std::size_t>(index) < images.size()) {
-    const std::size_t end = std::min(images.size(), static_cast<std::size_t>(index) + static_cast<std::size_t>(count));
-    images.erase(images.begin() + index, images.begin() + static_cast<std::ptrdiff_t>(end));
-  }
-  auto encoded = EncodeImageGroup(*list);
-  if (!encoded) return false;
-  group = std::move(*encoded);
+  // A negative index or count removes nothing; the group is still written
+  // back in its normal form.
+  const std::size_t first = index < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(index);
+  const std::size_t howMany = count > 0 ? static_cast<std::size_t>(count) : 0;
+  auto removed = RemoveImagesFromGroup(group, first, howMany);
+  if (!removed) return false;  // the group is replaced only here, so it is unchanged
+  group = std::move(*removed);
   return true;
-} catch (const std::bad_alloc&) {
-  return false;  // the group is replaced only at the end, so it is unchanged
 }
 
 }  // namespace tilvane

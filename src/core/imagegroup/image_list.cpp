@@ -35,13 +35,18 @@ void ConvertToDepth32(ImageList& list) {
   list.palette.clear();
 }
 
+std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep) {
+  if (images >= kMaxImages) return std::nullopt;
+  if (images < capacity) return capacity;
+  const std::size_t step = std::max<std::size_t>(growStep, 1);
+  const std::size_t grown = std::max(images + 1, std::size_t{capacity} + step);
+  return static_cast<std::uint16_t>(std::min(grown, kMaxImages));
+}
+
 bool AppendImage(ImageList& list, Image image) {
-  if (list.images.size() >= kMaxImages) return false;
-  if (list.images.size() >= list.capacity) {
-    const std::size_t step = std::max<std::size_t>(list.growStep, 1);
-    const std::size_t grown = std::max(list.images.size() + 1, std::size_t{list.capacity} + step);
-    list.capacity = static_cast<std::uint16_t>(std::min(grown, kMaxImages));
-  }
+  const auto capacity = CapacityForOneMore(list.images.size(), list.capacity, list.growStep);
+  if (!capacity) return false;
+  list.capacity = *capacity;
   list.images.push_back(std::move(image));
   return true;
 }

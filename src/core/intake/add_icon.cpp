@@ -23,18 +23,30 @@ void EnsureMask(ImageList& list) {
 
 int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) try {
   if (group.empty()) return -1;
-  std::optional<ImageList> list = DecodeImageGroup(group);
-  if (!list) return -1;
+  // The structure tells the cell size; pixels are widened only when the
+  // group's depth or mask has to change.
+  DecodeError ignored;
+  std::optional<ImageGroupShape> shape = CheckImageGroup(group, ignored);
+  if (!shape || !WithinDecodeLimit(*shape)) return -1;
+  const ImageList& header = shape->header;
 
   IconRequest request;
   request.iconIndex = iconIndex;
-  request.cellWidth = list->tileWidth;
-  request.cellHeight = list->tileHeight;
+  request.cellWidth = header.tileWidth;
+  request.cellHeight = header.tileHeight;
   request.smallIcon = smallIcon;
   std::optional<IconPixels> icon = ReadFileIcon(filePath, request);
   if (!icon) return -1;
 
-  const int oldCount = static_cast<int>(list->images.size());
+  const int oldCount = shape->imageCount;
+  if (header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == 0x20 && header.HasMask()) {
+    std::optional<Bytes> appended = AppendImageToGroup(group, ToGroupImage(*icon));
+    if (!appended) return -1;
+    group = std::move(*appended);
+    return oldCount;
+  }
+  std::optional<ImageList> list = DecodeImageGroup(group);
+  if (!list) return -1;
   if (list->bitsPerPixel != 32 || (list->flags & kDepthCodeBits) != 0x20) ConvertToDepth32(*list);
   EnsureMask(*list);
   if (!AppendImage(*list, ToGroupImage(*icon))) return -1;

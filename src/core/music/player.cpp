@@ -61,6 +61,13 @@ void MidiPlayer::StopMusic() {
   JoinAndReset();
 }
 
+void MidiPlayer::HoldOutput() { outputHeld_.store(true); }
+
+void MidiPlayer::ReleaseOutput() {
+  outputHeld_.store(false);
+  wake_.Interrupt();
+}
+
 void MidiPlayer::JoinAndReset() {
   if (thread_.joinable()) thread_.join();
   tunes_.clear();
@@ -76,7 +83,11 @@ bool MidiPlayer::WaitOrStop(std::chrono::milliseconds duration) {
 }
 
 void MidiPlayer::Run() {
-  if (std::unique_ptr<StreamOutput> output = makeOutput_ ? makeOutput_() : nullptr) {
+  while (outputHeld_.load() && !StopRequested()) {
+    wake_.WaitForStop(kPassWaitSlice, [&] { return !outputHeld_.load() || StopRequested(); });
+  }
+  // A playback stopped while held never makes its output.
+  if (std::unique_ptr<StreamOutput> output = !StopRequested() && makeOutput_ ? makeOutput_() : nullptr) {
     MidiStreamPlayer stream(*output);
     std::chrono::milliseconds retryDelay = kFirstRetryDelay;
     std::size_t next = 0;

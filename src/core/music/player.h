@@ -48,6 +48,14 @@ class MidiPlayer {
   void StopMusic();
   PlayerState State() const;
 
+  // While held, a playback started by PlayMidi counts as playing but does not
+  // yet make its output: opening a synthesizer and loading its soundfont
+  // takes more processor time than anything else at start-up, so a program
+  // holds it back until its window is on screen. A stop ends a held playback
+  // at once.
+  void HoldOutput();
+  void ReleaseOutput();
+
  private:
   void Run();
   // Waits up to `duration` or until a stop is requested; true when stopped.
@@ -58,6 +66,7 @@ class MidiPlayer {
   StreamOutputFactory makeOutput_;
   std::mutex control_;  // serialises PlayMidi and StopMusic
   std::atomic<PlayerState> state_{PlayerState::Idle};
+  std::atomic<bool> outputHeld_{false};
   std::thread thread_;
   WakeEvent wake_;  // pass ended (from the output) or stop requested
   // Written before the thread starts and after it has been joined, read by

@@ -1,8 +1,7 @@
 #include "editor/support/harness.h"
 
-#include <QListWidget>
-#include <fstream>
 #include <sys/stat.h>
+#include <fstream>
 
 #include "support/ordinary_user.h"
 
@@ -32,8 +31,10 @@ Harness::Harness(MidiPlayer* music) {
 
 Harness::~Harness() {
   editor_.reset();
-  if (hadTmpdir_) qputenv("TMPDIR", oldTmpdir_);
-  else qunsetenv("TMPDIR");
+  if (hadTmpdir_)
+    qputenv("TMPDIR", oldTmpdir_);
+  else
+    qunsetenv("TMPDIR");
   // Every test answers for every box and dialog it saw, whether or not it
   // checked them itself: one nobody expected, or an answer never asked for,
   // fails it here. A test that failed already keeps its first reason.
@@ -81,7 +82,8 @@ void Harness::StartEditedGroup(const Bytes& group) {
 std::vector<Text> Harness::ItemCaptions() const {
   std::vector<Text> captions;
   const IconList& list = *editor_->main.图标列表框;
-  for (int i = 0; i < list.count(); ++i) captions.push_back(TextOf(list.item(i)->text()));
+  for (int i = 0; i < list.itemCount(); ++i)
+    captions.push_back(TextOf(list.model()->index(i, 0).data(Qt::DisplayRole).toString()));
   return captions;
 }
 
