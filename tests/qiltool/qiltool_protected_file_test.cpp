@@ -46,10 +46,7 @@ class QiltoolProtectedFile : public QiltoolTest {
 
 TEST_F(QiltoolProtectedFile, AddFailsWithThreeAndLeavesTheGroupByteForByte) {
   ToolResult result;
-  {
-    OrdinaryUser user;
-    result = Run({"add", group_, File("multi.ico")});
-  }
+  result = RunQiltool({"add", group_, File("multi.ico")}, File(""), RunAs::OrdinaryUser);
   EXPECT_EQ(result.status, 3) << result.err;
   EXPECT_EQ(result.err, "qiltool: " + group_ + ": cannot write: " + std::strerror(EACCES) + "\n");
   ExpectUnchanged();
@@ -61,10 +58,7 @@ TEST_F(QiltoolProtectedFile, EveryCommandWritingTheGroupRefuses) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"new", group_}, {"remove", group_, "0"}, {"move", group_, "0", "1"}, {"merge", group_, group_, group_}}) {
     ToolResult result;
-    {
-      OrdinaryUser user;
-      result = Run(args);
-    }
+    result = RunQiltool(args, File(""), RunAs::OrdinaryUser);
     EXPECT_EQ(result.status, 3) << args[0] << ": " << result.err;
     EXPECT_NE(result.err.find("cannot write: " + std::string(std::strerror(EACCES))), std::string::npos) << result.err;
     ExpectUnchanged();
@@ -74,10 +68,7 @@ TEST_F(QiltoolProtectedFile, EveryCommandWritingTheGroupRefuses) {
 TEST_F(QiltoolProtectedFile, AWritableGroupOfTheUsersOwnIsReplacedKeepingItsMode) {
   ASSERT_EQ(::chmod(group_.c_str(), 0640), 0);
   ToolResult result;
-  {
-    OrdinaryUser user;
-    result = Run({"add", group_, File("multi.ico")});
-  }
+  result = RunQiltool({"add", group_, File("multi.ico")}, File(""), RunAs::OrdinaryUser);
   EXPECT_EQ(result.status, 0) << result.err;
   struct stat now {};
   ASSERT_EQ(::stat(group_.c_str(), &now), 0);

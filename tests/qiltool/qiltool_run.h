@@ -83,7 +83,7 @@ inline HANDLE OutputFile(const std::string& path) {
 // there); standard output and error go to files in it, so that neither can
 // fill a pipe and stall the program.
 inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::string& scratch,
-                             RunAs runAs = RunAs::ThisUser) {
+                             [[maybe_unused]] RunAs runAs = RunAs::ThisUser) {
   const std::string outPath = scratch + "/.stdout";
   const std::string errPath = scratch + "/.stderr";
   std::vector<std::string> words = {QILTOOL_PATH};
