@@ -43,23 +43,7 @@ status=0
 "$editor" a.qil b.qil >/dev/null 2>"$work/usage.err" || status=$?
 [ "$status" = 2 ] || fail "two files gave status $status"
 
-wait_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  fail "no window named $1"
-}
-wait_title() {
-  for _ in $(seq 100); do
-    [ "$(xdotool getwindowname "$main" 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "title is '$(xdotool getwindowname "$main")', expected '$1'"
-}
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
+. "$(dirname "$0")/../support/x_windows.sh"
 temp_group() { find "$work/tmp" -name '临时图片组.tmp'; }
 
 # A group of three pictures, the first the red-blue pattern.

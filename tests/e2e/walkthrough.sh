@@ -34,24 +34,7 @@ fail() {
 start_private_display "$work" || fail "no private Xvfb"
 pids+=("$XVFB_PID")
 
-# The id of the first window whose name matches, waiting up to 10 s.
-wait_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  fail "no window named $1"
-}
-wait_title() {
-  for _ in $(seq 100); do
-    [ "$(xdotool getwindowname "$main" 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "title is '$(xdotool getwindowname "$main")', expected '$1'"
-}
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
+. "$(dirname "$0")/../support/x_windows.sh"
 # Types a full path into the focused file dialog and confirms it.
 answer_dialog() {
   local dialog

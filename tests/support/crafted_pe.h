@@ -3,6 +3,8 @@
 // the intake tests, the intake benchmark and the fuzz seeds.
 #pragma once
 
+#include "support/little_endian.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -20,14 +22,8 @@ struct CraftedPeShape {
 };
 
 namespace crafted_detail {
-inline void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
+using little_endian::Put16;
+using little_endian::Put32;
 inline void Set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }

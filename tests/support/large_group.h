@@ -3,20 +3,16 @@
 // tiles with a mask make a 64 MB group of 268 million pixels.
 #pragma once
 
+#include "support/little_endian.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace tilvane::testing {
 
 namespace large_group_detail {
-inline void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
+using little_endian::Put16;
+using little_endian::Put32;
 // A one-bit bottom-up BMP of width x height whose rows alternate 0x55 and 0xAA.
 inline void PutBitmap(std::vector<std::uint8_t>& out, std::uint32_t width, std::uint32_t height) {
   const std::uint32_t stride = (width + 31) / 32 * 4;
