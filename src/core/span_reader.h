@@ -19,12 +19,6 @@ inline std::optional<std::uint64_t> CheckedAdd(std::uint64_t a, std::uint64_t b)
   return a + b;
 }
 
-// a * b, or nothing when the product does not fit in 64 bits.
-inline std::optional<std::uint64_t> CheckedMul(std::uint64_t a, std::uint64_t b) {
-  if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a) return std::nullopt;
-  return a * b;
-}
-
 // True when [offset, offset + size) lies inside a buffer of `total` bytes.
 inline bool RangeFits(std::uint64_t offset, std::uint64_t size, std::uint64_t total) {
   return offset <= total && size <= total - offset;

@@ -42,7 +42,6 @@ struct StreamBuffer {
   std::size_t used = 0;
   std::uint64_t startTime = 0;  // stream time in ticks when its first event was appended
   bool overLimit = false;       // one event already went past the 60 ms span
-  bool prepared = false;        // handed to an output at least once in this pass
 
   std::size_t EventCount() const { return used / kStreamEventSize; }
   // Event `index` (below EventCount()).

@@ -57,11 +57,7 @@ bool MidiStreamPlayer::Load(ByteSpan tune, WakeEvent* passEnded) {
     spanLimit_ = (division_ & 0x8000) ? SmpteSpanLimit(division_) : 0;
     pending_.reset();
     ranOut_ = false;
-    for (StreamBuffer& buffer : buffers_) {
-      buffer.Clear();
-      buffer.prepared = false;
-    }
-    current_ = 0;
+    for (StreamBuffer& buffer : buffers_) buffer.Clear();
     doneCount_ = 2;  // nothing is out yet
     outputState_ = OutputState::Running;
     playing_ = false;
@@ -91,7 +87,6 @@ bool MidiStreamPlayer::Prime() {
       ok = result == FillResult::RanOut && i > 0;
       break;
     }
-    buffer.prepared = true;
     if (!output_.Queue(i, buffer)) {
       ok = false;
       break;
@@ -102,7 +97,6 @@ bool MidiStreamPlayer::Prime() {
   // Buffers that never went out count as already back, so that the end of the
   // pass (and a stop) does not wait for them.
   doneCount_ = 2 - queued;
-  current_ = 0;
   return ok;
 }
 
@@ -135,16 +129,11 @@ void MidiStreamPlayer::StopOutput() {
     output_.Reset();
   }
   std::unique_lock lock(mutex_);
-  if (needStop &&
-      !buffersBack_.wait_for(lock, kBuffersBackTimeout, [&] { return outputState_ == OutputState::Closed; })) {
-    outputState_ = OutputState::Closed;
-  }
+  // Buffers still out after the timeout are given up for lost.
+  if (needStop) buffersBack_.wait_for(lock, kBuffersBackTimeout, [&] { return outputState_ == OutputState::Closed; });
   outputState_ = OutputState::Running;
   doneCount_ = 2;
-  for (StreamBuffer& buffer : buffers_) {
-    buffer.Clear();
-    buffer.prepared = false;
-  }
+  for (StreamBuffer& buffer : buffers_) buffer.Clear();
   merger_.reset();
   pending_.reset();
 }
@@ -171,7 +160,6 @@ void MidiStreamPlayer::OnBufferDone(int id) {
     } else if (output_.Queue(id, buffer)) {
       // A read error still plays what came before it; the next fill then finds
       // the tune over, so a broken tune ends its pass instead of hanging.
-      current_ = 1 - id;
       --doneCount_;
     } else {
       outputState_ = OutputState::Ending;

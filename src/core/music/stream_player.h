@@ -75,7 +75,6 @@ class MidiStreamPlayer : private StreamOutputListener {
   std::optional<SmfEvent> pending_;
   bool ranOut_ = false;
   StreamBuffer buffers_[2];
-  int current_ = 0;
   int doneCount_ = 2;  // buffers not out with the output
   OutputState outputState_ = OutputState::Running;
   bool playing_ = false;
