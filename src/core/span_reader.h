@@ -1,4 +1,5 @@
-// Bounds-checked little-endian reading of untrusted bytes, with seeking and
+// Bounds-checked reading of untrusted bytes (little-endian, and big-endian
+// for the formats that store numbers that way), with seeking and
 // overflow-checked offset arithmetic, for every reader of files. A read past the end
 // never touches memory outside the span: it yields 0 and makes the reader
 // fail for good, so a caller reads a whole structure and checks Ok() once.
@@ -40,6 +41,8 @@ class SpanReader {
   std::uint32_t U32() { return static_cast<std::uint32_t>(ReadLittleEndian(4)); }
   std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
   std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+  std::uint16_t U16BigEndian() { return static_cast<std::uint16_t>(ReadBigEndian(2)); }
+  std::uint32_t U32BigEndian() { return static_cast<std::uint32_t>(ReadBigEndian(4)); }
 
   // The next `count` bytes as a sub-span (empty on failure).
   ByteSpan Take(std::size_t count) {
@@ -78,6 +81,14 @@ class SpanReader {
     if (!Reserve(width)) return 0;
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < width; ++i) value |= std::uint64_t{bytes_[position_ + i]} << (8 * i);
+    position_ += width;
+    return value;
+  }
+
+  std::uint64_t ReadBigEndian(std::size_t width) {
+    if (!Reserve(width)) return 0;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | bytes_[position_ + i];
     position_ += width;
     return value;
   }

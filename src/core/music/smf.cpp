@@ -1,56 +1,36 @@
 #include "core/music/smf.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "core/span_reader.h"
 
 namespace tilvane {
 
 namespace {
 
-// Reads forward through a span and refuses to step past its end.
-class SpanCursor {
- public:
-  SpanCursor(ByteSpan bytes, std::size_t position) : bytes_(bytes), position_(position) {}
-
-  std::size_t Position() const { return position_; }
-  std::size_t Left() const { return bytes_.size() - position_; }
-
-  std::optional<std::uint8_t> Byte() {
-    if (Left() < 1) return std::nullopt;
-    return bytes_[position_++];
+// A variable-length quantity. The file format allows at most four bytes
+// (28 bits); a longer one is treated as broken rather than overflowing.
+std::optional<std::uint32_t> ReadVariableLength(SpanReader& in) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    std::uint8_t b = in.U8();
+    if (!in.Ok()) return std::nullopt;
+    value = (value << 7) | (b & 0x7F);
+    if ((b & 0x80) == 0) return value;
   }
+  return std::nullopt;
+}
 
-  std::optional<ByteSpan> Take(std::size_t count) {
-    if (Left() < count) return std::nullopt;
-    ByteSpan taken = bytes_.subspan(position_, count);
-    position_ += count;
-    return taken;
-  }
-
-  std::optional<std::uint32_t> BigEndian(std::size_t width) {
-    auto bytes = Take(width);
-    if (!bytes) return std::nullopt;
-    std::uint32_t value = 0;
-    for (std::uint8_t b : *bytes) value = (value << 8) | b;
-    return value;
-  }
-
-  // A variable-length quantity. The file format allows at most four bytes
-  // (28 bits); a longer one is treated as broken rather than overflowing.
-  std::optional<std::uint32_t> VariableLength() {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-      auto b = Byte();
-      if (!b) return std::nullopt;
-      value = (value << 7) | (*b & 0x7F);
-      if ((*b & 0x80) == 0) return value;
-    }
-    return std::nullopt;
-  }
-
- private:
-  ByteSpan bytes_;
-  std::size_t position_;
-};
+// The payload of a meta or system-exclusive event: its length as a
+// variable-length quantity, then that many bytes.
+std::optional<ByteSpan> ReadPayload(SpanReader& in) {
+  std::optional<std::uint32_t> length = ReadVariableLength(in);
+  if (!length) return std::nullopt;
+  ByteSpan payload = in.Take(*length);
+  if (!in.Ok()) return std::nullopt;
+  return payload;
+}
 
 bool Fail(std::string* reason, const char* why) {
   if (reason) *reason = why;
@@ -71,8 +51,8 @@ bool TrackCursor::Begin(ByteSpan chunkData) {
   runningStatus_ = 0;
   ended_ = data_.empty();
   if (ended_) return true;
-  SpanCursor in(data_, 0);
-  auto delta = in.VariableLength();
+  SpanReader in(data_);
+  std::optional<std::uint32_t> delta = ReadVariableLength(in);
   if (!delta) {
     ended_ = true;
     return false;
@@ -86,13 +66,13 @@ bool TrackCursor::ReadEvent(SmfEvent& event) {
   if (ended_) return false;
   // Any failure below leaves the cursor ended, so a broken track is never read twice.
   ended_ = true;
-  SpanCursor in(data_, position_);
+  SpanReader in(data_, position_);
   event = SmfEvent{};
   event.time = nextTime_;
 
-  auto first = in.Byte();
-  if (!first) return false;
-  std::uint8_t status = *first;
+  const std::uint8_t first = in.U8();
+  if (!in.Ok()) return false;
+  std::uint8_t status = first;
   bool haveFirstData = false;
   if (status < 0x80) {
     if (runningStatus_ == 0) return false;
@@ -106,35 +86,20 @@ bool TrackCursor::ReadEvent(SmfEvent& event) {
   if (status < 0xF0) {
     runningStatus_ = status;
     event.kind = SmfEventKind::Channel;
-    if (haveFirstData) {
-      event.data1 = *first;
-    } else {
-      auto d1 = in.Byte();
-      if (!d1) return false;
-      event.data1 = *d1;
-    }
-    if (ChannelDataBytes(status) == 2) {
-      auto d2 = in.Byte();
-      if (!d2) return false;
-      event.data2 = *d2;
-    }
+    event.data1 = haveFirstData ? first : in.U8();
+    if (ChannelDataBytes(status) == 2) event.data2 = in.U8();
+    if (!in.Ok()) return false;
     // Data bytes have no high bit; one that has is a status byte out of place.
     if ((event.data1 | event.data2) & 0x80) return false;
   } else if (status == 0xF0 || status == 0xF7) {
     event.kind = SmfEventKind::SysEx;
-    auto length = in.VariableLength();
-    if (!length) return false;
-    auto payload = in.Take(*length);
+    std::optional<ByteSpan> payload = ReadPayload(in);
     if (!payload) return false;
     event.data = *payload;
   } else if (status == 0xFF) {
     event.kind = SmfEventKind::Meta;
-    auto type = in.Byte();
-    if (!type) return false;
-    event.metaType = *type;
-    auto length = in.VariableLength();
-    if (!length) return false;
-    auto payload = in.Take(*length);
+    event.metaType = in.U8();
+    std::optional<ByteSpan> payload = ReadPayload(in);  // fails too when the type byte was missing
     if (!payload) return false;
     event.data = *payload;
     endOfTrack = event.metaType == kMetaEndOfTrack;
@@ -143,7 +108,7 @@ bool TrackCursor::ReadEvent(SmfEvent& event) {
   }
 
   if (!endOfTrack) {
-    auto delta = in.VariableLength();
+    std::optional<std::uint32_t> delta = ReadVariableLength(in);
     if (!delta) return false;
     nextTime_ += *delta;
     ended_ = false;
@@ -153,36 +118,33 @@ bool TrackCursor::ReadEvent(SmfEvent& event) {
 }
 
 std::optional<SmfFile> ReadSmf(ByteSpan tune, std::string* reason) {
-  SpanCursor in(tune, 0);
   if (tune.size() <= 4) return Fail(reason, "file too short"), std::nullopt;
-  auto magic = in.Take(4);
-  if (!std::equal(magic->begin(), magic->end(), "MThd")) return Fail(reason, "no MThd header"), std::nullopt;
-  auto headerLength = in.BigEndian(4);
-  if (!headerLength || *headerLength != 6) return Fail(reason, "header length is not 6"), std::nullopt;
-  auto format = in.BigEndian(2);
-  auto trackCount = in.BigEndian(2);
-  auto division = in.BigEndian(2);
-  if (!division) return Fail(reason, "header cut short"), std::nullopt;
-
+  SpanReader in(tune);
+  ByteSpan magic = in.Take(4);
+  if (!std::equal(magic.begin(), magic.end(), "MThd")) return Fail(reason, "no MThd header"), std::nullopt;
+  // A length cut short reads as 0.
+  if (in.U32BigEndian() != 6) return Fail(reason, "header length is not 6"), std::nullopt;
   SmfFile file;
-  file.header.format = static_cast<std::uint16_t>(*format);
-  file.header.trackCount = static_cast<std::uint16_t>(*trackCount);
-  file.header.division = static_cast<std::uint16_t>(*division);
+  file.header.format = in.U16BigEndian();
+  file.header.trackCount = in.U16BigEndian();
+  file.header.division = in.U16BigEndian();
+  if (!in.Ok()) return Fail(reason, "header cut short"), std::nullopt;
+
   // Each chunk needs at least its 8-byte head, so this bounds the reservation
   // by the bytes actually present.
-  file.tracks.reserve(std::min<std::size_t>(file.header.trackCount, in.Left() / 8));
+  file.tracks.reserve(std::min<std::size_t>(file.header.trackCount, in.Remaining() / 8));
   for (std::uint32_t i = 0; i < file.header.trackCount; ++i) {
-    auto chunkType = in.Take(4);
-    if (!chunkType) return Fail(reason, "fewer track chunks than announced"), std::nullopt;
-    if (!std::equal(chunkType->begin(), chunkType->end(), "MTrk")) {
+    ByteSpan chunkType = in.Take(4);
+    if (!in.Ok()) return Fail(reason, "fewer track chunks than announced"), std::nullopt;
+    if (!std::equal(chunkType.begin(), chunkType.end(), "MTrk")) {
       return Fail(reason, "chunk other than MTrk"), std::nullopt;
     }
-    auto length = in.BigEndian(4);
-    if (!length) return Fail(reason, "track chunk head cut short"), std::nullopt;
-    auto data = in.Take(*length);
-    if (!data) return Fail(reason, "track chunk runs past the end of the file"), std::nullopt;
+    std::uint32_t length = in.U32BigEndian();
+    if (!in.Ok()) return Fail(reason, "track chunk head cut short"), std::nullopt;
+    ByteSpan data = in.Take(length);
+    if (!in.Ok()) return Fail(reason, "track chunk runs past the end of the file"), std::nullopt;
     TrackCursor cursor;
-    if (!cursor.Begin(*data)) return Fail(reason, "first delta time cut short"), std::nullopt;
+    if (!cursor.Begin(data)) return Fail(reason, "first delta time cut short"), std::nullopt;
     file.tracks.push_back(cursor);
   }
   return file;
