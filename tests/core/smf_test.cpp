@@ -49,9 +49,9 @@ TEST(SmfRead, RejectsEachBrokenHeaderAndChunk) {
       {"first delta of five bytes", RawSmf(1, 480, TrackChunk({0x81, 0x81, 0x81, 0x81, 0x00}))},
   };
   for (const auto& [name, bytes] : cases) {
-    std::string reason;
-    EXPECT_FALSE(ReadSmf(bytes, &reason).has_value()) << name;
-    EXPECT_FALSE(reason.empty()) << name;
+    ErrorOr<SmfFile> smf = ReadSmf(bytes);
+    ASSERT_FALSE(smf.ok()) << name;
+    EXPECT_STRNE(smf.reason(), "") << name;
   }
 }
 

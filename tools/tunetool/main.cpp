@@ -27,9 +27,9 @@ bool ReadTune(const char* path, tilvane::Bytes& tune) {
     std::fprintf(stderr, "tunetool: cannot read %s\n", path);
     return false;
   }
-  std::string reason;
-  if (!tilvane::ReadSmf(tune, &reason)) {
-    std::fprintf(stderr, "tunetool: %s: %s\n", path, reason.c_str());
+  tilvane::ErrorOr<tilvane::SmfFile> smf = tilvane::ReadSmf(tune);
+  if (!smf) {
+    std::fprintf(stderr, "tunetool: %s: %s\n", path, smf.reason());
     return false;
   }
   return true;

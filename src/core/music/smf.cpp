@@ -32,11 +32,6 @@ std::optional<ByteSpan> ReadPayload(SpanReader& in) {
   return payload;
 }
 
-bool Fail(std::string* reason, const char* why) {
-  if (reason) *reason = why;
-  return false;
-}
-
 int ChannelDataBytes(std::uint8_t status) {
   std::uint8_t kind = status & 0xF0;
   return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
@@ -117,36 +112,46 @@ bool TrackCursor::ReadEvent(SmfEvent& event) {
   return true;
 }
 
-std::optional<SmfFile> ReadSmf(ByteSpan tune, std::string* reason) {
-  if (tune.size() <= 4) return Fail(reason, "file too short"), std::nullopt;
-  SpanReader in(tune);
-  ByteSpan magic = in.Take(4);
-  if (!std::equal(magic.begin(), magic.end(), "MThd")) return Fail(reason, "no MThd header"), std::nullopt;
-  // A length cut short reads as 0.
-  if (in.U32BigEndian() != 6) return Fail(reason, "header length is not 6"), std::nullopt;
-  SmfFile file;
-  file.header.format = in.U16BigEndian();
-  file.header.trackCount = in.U16BigEndian();
-  file.header.division = in.U16BigEndian();
-  if (!in.Ok()) return Fail(reason, "header cut short"), std::nullopt;
+namespace {
 
+ErrorOr<SmfHeader> ReadHeader(SpanReader& in) {
+  ByteSpan magic = in.Take(4);
+  if (!in.Ok() || !std::equal(magic.begin(), magic.end(), "MThd")) return Failure{"no MThd header"};
+  // A length cut short reads as 0.
+  if (in.U32BigEndian() != 6) return Failure{"header length is not 6"};
+  SmfHeader header;
+  header.format = in.U16BigEndian();
+  header.trackCount = in.U16BigEndian();
+  header.division = in.U16BigEndian();
+  if (!in.Ok()) return Failure{"header cut short"};
+  return header;
+}
+
+// One "MTrk" chunk, its cursor placed on the first event.
+ErrorOr<TrackCursor> ReadTrackChunk(SpanReader& in) {
+  ByteSpan chunkType = in.Take(4);
+  if (!in.Ok()) return Failure{"fewer track chunks than announced"};
+  if (!std::equal(chunkType.begin(), chunkType.end(), "MTrk")) return Failure{"chunk other than MTrk"};
+  std::uint32_t length = in.U32BigEndian();
+  if (!in.Ok()) return Failure{"track chunk head cut short"};
+  ByteSpan data = in.Take(length);
+  if (!in.Ok()) return Failure{"track chunk runs past the end of the file"};
+  TrackCursor cursor;
+  if (!cursor.Begin(data)) return Failure{"first delta time cut short"};
+  return cursor;
+}
+
+}  // namespace
+
+ErrorOr<SmfFile> ReadSmf(ByteSpan tune) {
+  if (tune.size() <= 4) return Failure{"file too short"};
+  SpanReader in(tune);
+  SmfFile file;
+  file.header = TRY(ReadHeader(in));
   // Each chunk needs at least its 8-byte head, so this bounds the reservation
   // by the bytes actually present.
   file.tracks.reserve(std::min<std::size_t>(file.header.trackCount, in.Remaining() / 8));
-  for (std::uint32_t i = 0; i < file.header.trackCount; ++i) {
-    ByteSpan chunkType = in.Take(4);
-    if (!in.Ok()) return Fail(reason, "fewer track chunks than announced"), std::nullopt;
-    if (!std::equal(chunkType.begin(), chunkType.end(), "MTrk")) {
-      return Fail(reason, "chunk other than MTrk"), std::nullopt;
-    }
-    std::uint32_t length = in.U32BigEndian();
-    if (!in.Ok()) return Fail(reason, "track chunk head cut short"), std::nullopt;
-    ByteSpan data = in.Take(length);
-    if (!in.Ok()) return Fail(reason, "track chunk runs past the end of the file"), std::nullopt;
-    TrackCursor cursor;
-    if (!cursor.Begin(data)) return Fail(reason, "first delta time cut short"), std::nullopt;
-    file.tracks.push_back(cursor);
-  }
+  for (std::uint32_t i = 0; i < file.header.trackCount; ++i) file.tracks.push_back(TRY(ReadTrackChunk(in)));
   return file;
 }
 

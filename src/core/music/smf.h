@@ -6,10 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "core/error_or.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -71,11 +70,11 @@ struct SmfFile {
 };
 
 // The header and every track chunk, each cursor placed on its first event.
-// Fails (with a short English reason) on a file of 4 bytes or less, a missing
-// "MThd", a header length other than 6, fewer track chunks than announced, a
-// chunk other than "MTrk", a chunk running past the end of the bytes, or a
-// first delta cut short. Bytes after the last announced chunk are ignored.
-std::optional<SmfFile> ReadSmf(ByteSpan tune, std::string* reason = nullptr);
+// Fails on a file of 4 bytes or less, a missing "MThd", a header length other
+// than 6, fewer track chunks than announced, a chunk other than "MTrk", a
+// chunk running past the end of the bytes, or a first delta cut short. Bytes
+// after the last announced chunk are ignored.
+ErrorOr<SmfFile> ReadSmf(ByteSpan tune);
 
 // Hands out the events of all tracks in time order; on equal times the track
 // that comes first in the file goes first.

@@ -44,7 +44,7 @@ std::uint64_t MidiStreamPlayer::PassTicks() const {
 
 bool MidiStreamPlayer::Load(ByteSpan tune, WakeEvent* passEnded) {
   StopOutput();
-  std::optional<SmfFile> file = ReadSmf(tune);
+  ErrorOr<SmfFile> file = ReadSmf(tune);
   if (!file || !IsUsableDivision(file->header.division)) return false;
   if (output_.IsOpen() && output_.ShouldReopen()) output_.Close();
 
