@@ -29,11 +29,7 @@ bool StreamBuffer::Append(const StreamEvent& event) {
   return true;
 }
 
-void StreamBuffer::Clear() {
-  used = 0;
-  startTime = 0;
-  overLimit = false;
-}
+void StreamBuffer::Clear() { used = 0; }
 
 bool IsUsableDivision(std::uint16_t division) {
   if (division & 0x8000) {

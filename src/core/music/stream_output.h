@@ -40,8 +40,6 @@ struct StreamEvent {
 struct StreamBuffer {
   std::array<std::uint8_t, kStreamBufferSize> bytes{};
   std::size_t used = 0;
-  std::uint64_t startTime = 0;  // stream time in ticks when its first event was appended
-  bool overLimit = false;       // one event already went past the 60 ms span
 
   std::size_t EventCount() const { return used / kStreamEventSize; }
   // Event `index` (below EventCount()).

@@ -1,8 +1,7 @@
 #include "core/music/stream_player.h"
 
-#include <algorithm>
 #include <chrono>
-#include <limits>
+#include <utility>
 
 namespace tilvane {
 
@@ -11,12 +10,6 @@ namespace {
 // How long Stop waits for the output to hand both buffers back before it
 // treats them as lost.
 constexpr std::chrono::milliseconds kBuffersBackTimeout{2000};
-
-// Ticks in 60 ms of music for a timecode division, where the tempo plays no part.
-std::uint64_t SmpteSpanLimit(std::uint16_t division) {
-  int framesPerSecond = -static_cast<std::int8_t>(division >> 8);
-  return static_cast<std::uint64_t>(framesPerSecond) * (division & 0xFF) * 60 / 1000;
-}
 
 }  // namespace
 
@@ -39,32 +32,27 @@ OutputState MidiStreamPlayer::State() const {
 
 std::uint64_t MidiStreamPlayer::PassTicks() const {
   std::lock_guard lock(mutex_);
-  return streamTime_;
+  return passTicks_;
 }
 
 bool MidiStreamPlayer::Load(ByteSpan tune, WakeEvent* passEnded) {
   StopOutput();
   ErrorOr<SmfFile> file = ReadSmf(tune);
   if (!file || !IsUsableDivision(file->header.division)) return false;
+  const std::uint16_t division = file->header.division;
   if (output_.IsOpen() && output_.ShouldReopen()) output_.Close();
 
   {
     std::lock_guard lock(mutex_);
-    division_ = file->header.division;
-    merger_.emplace(std::move(file->tracks));
-    streamTime_ = 0;
-    tempo_ = 0;
-    spanLimit_ = (division_ & 0x8000) ? SmpteSpanLimit(division_) : 0;
-    pending_.reset();
-    ranOut_ = false;
-    for (StreamBuffer& buffer : buffers_) buffer.Clear();
+    filler_.emplace(std::move(*file));
+    passTicks_ = 0;
     doneCount_ = 2;  // nothing is out yet
     outputState_ = OutputState::Running;
     playing_ = false;
     passEnded_ = passEnded;
   }
 
-  if (!output_.Open(division_, this)) return false;
+  if (!output_.Open(division, this)) return false;
   bool primed;
   {
     std::lock_guard lock(mutex_);
@@ -75,19 +63,30 @@ bool MidiStreamPlayer::Load(ByteSpan tune, WakeEvent* passEnded) {
   return primed;
 }
 
+FillResult MidiStreamPlayer::Fill(StreamBuffer& buffer) {
+  if (!filler_) {
+    buffer.Clear();
+    return FillResult::RanOut;
+  }
+  FillResult result = filler_->Fill(buffer);
+  passTicks_ = filler_->StreamTime();
+  return result;
+}
+
 bool MidiStreamPlayer::Prime() {
   int queued = 0;
   bool ok = true;
-  for (int i = 0; i < 2; ++i) {
-    StreamBuffer& buffer = buffers_[i];
-    buffer.Clear();
+  for (int id = 0; id < 2; ++id) {
+    // The output takes the events in while it queues them: the buffer itself
+    // is not needed after that.
+    StreamBuffer buffer;
     FillResult result = Fill(buffer);
     if (result == FillResult::ReadError || result == FillResult::RanOut) {
       // A tune broken this early, or one with nothing at all to play, does not load.
-      ok = result == FillResult::RanOut && i > 0;
+      ok = result == FillResult::RanOut && id > 0;
       break;
     }
-    if (!output_.Queue(i, buffer)) {
+    if (!output_.Queue(id, buffer)) {
       ok = false;
       break;
     }
@@ -133,9 +132,7 @@ void MidiStreamPlayer::StopOutput() {
   if (needStop) buffersBack_.wait_for(lock, kBuffersBackTimeout, [&] { return outputState_ == OutputState::Closed; });
   outputState_ = OutputState::Running;
   doneCount_ = 2;
-  for (StreamBuffer& buffer : buffers_) buffer.Clear();
-  merger_.reset();
-  pending_.reset();
+  filler_.reset();  // its tracks point into a tune that may go away now
 }
 
 void MidiStreamPlayer::Close() {
@@ -150,16 +147,13 @@ void MidiStreamPlayer::OnBufferDone(int id) {
   if (outputState_ == OutputState::Closed || id < 0 || id > 1) return;
   ++doneCount_;
   if (outputState_ == OutputState::Running && playing_) {
-    // Buffers come back in the order they went out, so the one handed back is
-    // the one that is free to refill.
-    StreamBuffer& buffer = buffers_[id];
-    buffer.Clear();
-    FillResult result = Fill(buffer);
-    if (result == FillResult::RanOut || buffer.used == 0) {
-      outputState_ = OutputState::Ending;
-    } else if (output_.Queue(id, buffer)) {
-      // A read error still plays what came before it; the next fill then finds
-      // the tune over, so a broken tune ends its pass instead of hanging.
+    // Buffers come back in the order they went out, so the one handed back
+    // goes out again with the next events. A read error still plays what came
+    // before it; the next fill then finds the tune over, so a broken tune ends
+    // its pass instead of hanging.
+    StreamBuffer buffer;
+    Fill(buffer);
+    if (buffer.used > 0 && output_.Queue(id, buffer)) {
       --doneCount_;
     } else {
       outputState_ = OutputState::Ending;
@@ -178,72 +172,6 @@ void MidiStreamPlayer::OnBufferDone(int id) {
 void MidiStreamPlayer::OnClosed() {
   std::lock_guard lock(mutex_);
   if (passEnded_) passEnded_->Set();
-}
-
-FillResult MidiStreamPlayer::Fill(StreamBuffer& buffer) {
-  if (ranOut_ || !merger_) return FillResult::RanOut;
-  if (pending_) {
-    // The buffer is empty, so the pending event always fits.
-    Convert(*pending_, buffer);
-    pending_.reset();
-  }
-  for (;;) {
-    SmfEvent event;
-    std::size_t track = 0;
-    TrackMerger::Step step = merger_->Next(event, track);
-    if (step == TrackMerger::Step::End) {
-      ranOut_ = true;
-      return buffer.used > 0 ? FillResult::LastFill : FillResult::RanOut;
-    }
-    if (step == TrackMerger::Step::Error) {
-      ranOut_ = true;
-      return FillResult::ReadError;
-    }
-    if (event.IsEndOfTrack()) continue;
-    if (Convert(event, buffer) == Converted::Full) {
-      pending_ = event;
-      return FillResult::Filled;
-    }
-  }
-}
-
-MidiStreamPlayer::Converted MidiStreamPlayer::Convert(const SmfEvent& event, StreamBuffer& buffer) {
-  if (buffer.used == 0) buffer.startTime = streamTime_;
-  if (streamTime_ - buffer.startTime > spanLimit_) {
-    // One event may go past the span, so that a buffer always moves on even
-    // when single events lie further apart than 60 ms.
-    if (!buffer.overLimit) {
-      buffer.overLimit = true;
-    } else {
-      buffer.overLimit = false;
-      return Converted::Full;
-    }
-  }
-
-  std::uint32_t word;
-  std::uint32_t tempo = 0;
-  if (event.kind == SmfEventKind::Channel) {
-    word = event.status | std::uint32_t{event.data1} << 8 | std::uint32_t{event.data2} << 16;
-  } else if (event.kind == SmfEventKind::Meta && event.metaType == kMetaTempo && event.data.size() == 3) {
-    tempo = std::uint32_t{event.data[0]} << 16 | std::uint32_t{event.data[1]} << 8 | event.data[2];
-    // A tempo of zero would stop time (and divide by zero below); it is dropped.
-    if (tempo == 0) return Converted::Dropped;
-    word = kTempoEventFlag | tempo;
-  } else {
-    return Converted::Dropped;
-  }
-
-  std::uint64_t gap = event.time - streamTime_;
-  StreamEvent out;
-  out.delta = static_cast<std::uint32_t>(std::min<std::uint64_t>(gap, std::numeric_limits<std::uint32_t>::max()));
-  out.event = word;
-  if (!buffer.Append(out)) return Converted::Full;
-  streamTime_ = event.time;
-  if (tempo != 0) {
-    tempo_ = tempo;
-    if (!(division_ & 0x8000)) spanLimit_ = std::uint64_t{division_} * 60000 / tempo_;
-  }
-  return Converted::Appended;
 }
 
 }  // namespace tilvane

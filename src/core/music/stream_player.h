@@ -1,7 +1,7 @@
 // MidiStreamPlayer plays one pass of one tune: it reads the file in place,
-// merges its tracks, converts the events into stream events and keeps two
-// 1,024-byte buffers in flight on a StreamOutput, refilling each one as the
-// output hands it back. Every failure is silent; the results say what happened.
+// lets a StreamFiller turn it into stream buffers and keeps two 1,024-byte
+// buffers in flight on a StreamOutput, refilling each one as the output hands
+// it back. Every failure is silent; the results say what happened.
 #pragma once
 
 #include <condition_variable>
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <optional>
 
-#include "core/music/smf.h"
+#include "core/music/stream_filler.h"
 #include "core/music/stream_output.h"
 #include "core/music/wake_event.h"
 #include "core/text.h"
@@ -17,14 +17,6 @@
 namespace tilvane {
 
 enum class OutputState { Running, Stopping, Ending, Closed };
-
-// What one Fill did to a buffer.
-enum class FillResult {
-  Filled,     // the buffer holds events and the tune goes on
-  LastFill,   // the buffer holds the tune's last events
-  RanOut,     // nothing written: the tune had already ended
-  ReadError,  // the tune is broken at this point; the buffer keeps what came before
-};
 
 class MidiStreamPlayer : private StreamOutputListener {
  public:
@@ -56,27 +48,21 @@ class MidiStreamPlayer : private StreamOutputListener {
   void OnBufferDone(int id) override;
   void OnClosed() override;
 
+  // The next buffer of the pass, and how far the pass has got.
   FillResult Fill(StreamBuffer& buffer);
-  enum class Converted { Appended, Dropped, Full };
-  Converted Convert(const SmfEvent& event, StreamBuffer& buffer);
-  // Queues the primed buffers; false on a read error or when there is nothing to play.
+  // Fills and queues the first buffers of the pass; false on a read error or
+  // when there is nothing to play.
   bool Prime();
 
   StreamOutput& output_;
 
   mutable std::mutex mutex_;  // guards everything below
   std::condition_variable buffersBack_;
-  bool loaded_ = false;
-  std::uint16_t division_ = 0;
-  std::optional<TrackMerger> merger_;
-  std::uint64_t streamTime_ = 0;
-  std::uint32_t tempo_ = 0;
-  std::uint64_t spanLimit_ = 0;
-  std::optional<SmfEvent> pending_;
-  bool ranOut_ = false;
-  StreamBuffer buffers_[2];
+  std::optional<StreamFiller> filler_;  // the pass loaded; none once stopped
+  std::uint64_t passTicks_ = 0;
   int doneCount_ = 2;  // buffers not out with the output
   OutputState outputState_ = OutputState::Running;
+  bool loaded_ = false;
   bool playing_ = false;
   WakeEvent* passEnded_ = nullptr;
 };
