@@ -9,6 +9,7 @@
 #include "core/music/background_tune.h"
 #include "core/music/fluidsynth_output.h"
 #include "core/music/player.h"
+#include "core/music/stream_filler.h"
 #include "core/music/stream_player.h"
 #include "core/music/virtual_output.h"
 #include "core/music/wake_event.h"
@@ -83,6 +84,30 @@ void BM_StreamCpuPerMusicMinute(benchmark::State& state) {
   state.counters["cpu_ms_per_music_minute"] = cpu * 1000 / (musicSeconds / 60);
 }
 BENCHMARK(BM_StreamCpuPerMusicMinute)->Unit(benchmark::kMillisecond);
+
+// The filler's share of that: reading, merging and converting one pass of the
+// tune into buffers, with no output and no lock.
+void BM_FillOnePass(benchmark::State& state) {
+  std::size_t buffers = 0;
+  for (auto _ : state) {
+    tilvane::ErrorOr<tilvane::SmfFile> file = tilvane::ReadSmf(BackgroundTune());
+    if (!file) {
+      state.SkipWithError(file.reason());
+      return;
+    }
+    tilvane::StreamFiller filler(std::move(*file));
+    tilvane::StreamBuffer buffer;
+    tilvane::FillResult result;
+    do {
+      result = filler.Fill(buffer);
+      ++buffers;
+    } while (result == tilvane::FillResult::Filled);
+    benchmark::DoNotOptimize(buffer.used);
+  }
+  state.counters["buffers_per_pass"] =
+      benchmark::Counter(static_cast<double>(buffers), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_FillOnePass)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
