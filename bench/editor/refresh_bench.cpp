@@ -19,7 +19,7 @@ namespace {
 
 tilvane::Bytes GroupOf(int count) {
   tilvane::ImageList list = *tilvane::DecodeImageGroup(tilvane::DefaultImageGroup());
-  list.images.clear();
+  list.ClearImages();
   for (int k = 0; k < count; ++k) {
     tilvane::Image image;
     image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));

@@ -14,22 +14,44 @@ Text Reason(int error) { return ErrorText(error); }
 
 }  // namespace
 
-Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes) try {
-  if (path.empty()) return {};
-  std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path);
-  if (!file || file->Size() > maxBytes) return {};
+Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes) {
   Bytes bytes;
-  bytes.reserve(static_cast<std::size_t>(file->Size()));
+  ReadFileBytesInto(path, maxBytes, bytes);
+  return bytes;
+}
+
+void ReadFileBytesInto(const Text& path, std::uint64_t maxBytes, Bytes& into) try {
+  std::optional<platform::ReadableFile> file;
+  if (!path.empty()) file = platform::ReadableFile::Open(path);
+  if (!file || file->Size() > maxBytes) {
+    into.clear();
+    return;
+  }
+  // Straight into place up to the size the file had when opened (the old
+  // bytes are read over, not cleared first) ...
+  into.resize(static_cast<std::size_t>(file->Size()));
+  std::size_t got = 0;
+  while (got < into.size()) {
+    const std::int64_t n = file->Read(std::span(into).subspan(got));
+    if (n <= 0) {
+      into.resize(got);  // a read that stops early keeps what was read
+      return;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  // ... and then whatever it has grown by since.
   std::uint8_t chunk[65536];
   for (;;) {
-    std::int64_t n = file->Read(chunk);
-    if (n <= 0) break;  // a read that stops early keeps what was read
-    if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) return {};  // it grew past the limit
-    bytes.insert(bytes.end(), chunk, chunk + n);
+    const std::int64_t n = file->Read(chunk);
+    if (n <= 0) return;
+    if (static_cast<std::uint64_t>(n) > maxBytes - into.size()) {  // it grew past the limit
+      into.clear();
+      return;
+    }
+    into.insert(into.end(), chunk, chunk + n);
   }
-  return bytes;
 } catch (const std::bad_alloc&) {
-  return {};
+  into.clear();
 }
 
 bool WriteFileBytes(const Text& path, ByteSpan bytes) {

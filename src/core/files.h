@@ -16,9 +16,13 @@ inline constexpr std::uint64_t kDefaultMaxFileBytes = 1ull << 30;
 // a file larger than `maxBytes` (checked before anything is allocated, and
 // again while reading, for a file that grows) or memory running out.
 Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes = kDefaultMaxFileBytes);
+// The same into `into`, whose storage is reused: reading a file of the size
+// it held before allocates nothing. `into` ends empty where ReadFileBytes
+// gives empty bytes.
+void ReadFileBytesInto(const Text& path, std::uint64_t maxBytes, Bytes& into);
 
-// Creates or truncates `path` and writes `bytes`; false for an empty path or any
-// failure (a partly written file may remain). Never follows a symbolic link at
+// Creates `path` or writes over it and cuts it to `bytes`; false for an empty
+// path or any failure (a partly written file may remain). Never follows a symbolic link at
 // `path`: a link there is a failure.
 bool WriteFileBytes(const Text& path, ByteSpan bytes);
 

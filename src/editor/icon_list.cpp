@@ -27,7 +27,7 @@ QImage RenderImage(const ImageList& list, const Image& image) {
     auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < list.tileWidth; ++x, ++i) {
       bool transparent = list.HasMask() && image.mask[i] != 0;
-      std::uint32_t rgb = PixelRgb(list, image, i);
+      std::uint32_t rgb = PixelRgb(list, image.pixels[i]);
       std::uint32_t alpha = transparent ? 0 : (carriesAlpha ? image.pixels[i] >> 24 : 0xFF);
       row[x] = (alpha << 24) | rgb;
     }
@@ -137,6 +137,13 @@ void IconList::setImageGroup(const Bytes& bytes) { setImageGroup(Bytes(bytes)); 
 void IconList::setImageGroup(Bytes&& bytes) {
   imageGroup_ = std::move(bytes);
   model_->SetGroup(imageGroup_);
+}
+
+Bytes IconList::takeImageGroup() {
+  Bytes taken = std::move(imageGroup_);
+  imageGroup_.clear();
+  model_->SetGroup(imageGroup_);
+  return taken;
 }
 
 int IconList::imageCount() const { return model_->ImageCount(); }

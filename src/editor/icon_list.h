@@ -66,6 +66,9 @@ class IconList : public QListView {
   void setImageGroup(const Bytes& bytes);
   void setImageGroup(Bytes&& bytes);
   const Bytes& imageGroup() const { return imageGroup_; }
+  // Hands the group's bytes back (their storage to be reused) and shows no
+  // images until the next setImageGroup.
+  Bytes takeImageGroup();
   // The number of images in imageGroup, 0 when it does not decode.
   int imageCount() const;
 

@@ -19,7 +19,14 @@ void RefreshIconList(Editor& editor) {
   const Text temp = TempImageGroupPath();
   bool written = WriteFileBytes(temp, editor.document.imageGroupBytes);
   list.clearItems();
-  Bytes readBack = written ? ReadFileBytes(temp, kMaxImageGroupFileBytes) : Bytes();
+  // The list's last copy of the group is read over, so that a group of about
+  // the same size is read back without new memory.
+  Bytes readBack = list.takeImageGroup();
+  if (written) {
+    ReadFileBytesInto(temp, kMaxImageGroupFileBytes, readBack);
+  } else {
+    readBack.clear();
+  }
   // A failed write or read-back would otherwise show an older group than the
   // document holds, and a later delete would remove a different image.
   if (readBack == editor.document.imageGroupBytes) {

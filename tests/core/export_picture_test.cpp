@@ -28,7 +28,7 @@ Bytes OneImageGroup(int w, int h, Colours colours, Transparent transparent, bool
     image.pixels.push_back(colours(i));
     if (mask) image.mask.push_back(transparent(i) ? 1 : 0);
   }
-  list.images.push_back(image);
+  list.PushImage(image);
   return *EncodeImageGroup(list);
 }
 
@@ -117,7 +117,7 @@ TEST(ImageGroupPicture, RendersOtherDepthsThroughTheirColours) {
   const Bytes group = *EncodeImageGroup(list);
   const Bytes bmp = ImageGroupPicture(group, 2, 0);  // black fill: the stored colours only
   for (int i = 0; i < 6; ++i) {
-    const std::uint32_t rgb = PixelRgb(list, list.images[2], i);
+    const std::uint32_t rgb = PixelRgb(list, list.PixelsOf(2)[i]);
     EXPECT_EQ(PixelAt(bmp, i % 3, i / 3), (std::array<int, 3>{int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int(rgb >> 16)}))
         << i;
   }

@@ -68,6 +68,27 @@ TEST_F(FilesTest, WriteTruncatesAndReadReturnsEveryByte) {
   EXPECT_EQ(ReadFileBytes(PathOf("f")), small);
 }
 
+// Reading into a buffer that held something else, longer or shorter, leaves
+// exactly the file's bytes; a file that cannot be read leaves nothing.
+TEST_F(FilesTest, ReadIntoAnOldBufferGivesExactlyTheFile) {
+  Bytes big(70000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 13 + 1);
+  ASSERT_TRUE(WriteFileBytes(PathOf("big"), big));
+  ASSERT_TRUE(WriteFileBytes(PathOf("small"), Bytes{9, 8, 7}));
+  Bytes buffer(100000, 0xEE);
+  ReadFileBytesInto(PathOf("big"), kDefaultMaxFileBytes, buffer);
+  EXPECT_EQ(buffer, big);
+  ReadFileBytesInto(PathOf("small"), kDefaultMaxFileBytes, buffer);
+  EXPECT_EQ(buffer, (Bytes{9, 8, 7}));
+  ReadFileBytesInto(PathOf("big"), kDefaultMaxFileBytes, buffer);
+  EXPECT_EQ(buffer, big);
+  ReadFileBytesInto(PathOf("big"), 1000, buffer);
+  EXPECT_TRUE(buffer.empty());
+  buffer = big;
+  ReadFileBytesInto(PathOf("missing"), kDefaultMaxFileBytes, buffer);
+  EXPECT_TRUE(buffer.empty());
+}
+
 TEST_F(FilesTest, ReadRefusesFilesLargerThanTheCallerCanUse) {
   const Bytes bytes(1000, 7);
   ASSERT_TRUE(WriteFileBytes(PathOf("f"), bytes));

@@ -76,8 +76,7 @@ TEST(ImageGroupBitmaps, OpenInImageMagickWithEveryTileInPlace) {
     ImageList list = MakeList(shape, bits);
     // ImageMagick may take a non-zero fourth byte of 32-bit pixels as alpha.
     if (bits == 32)
-      for (auto& image : list.images)
-        for (auto& pixel : image.pixels) pixel &= 0x00FFFFFF;
+      for (auto& pixel : list.pixels) pixel &= 0x00FFFFFF;
     const Bytes group = *EncodeImageGroup(list);
     const Slices slices = SliceBitmaps(group);
     const Bytes colour = ReadWithImageMagick(slices.colour);
@@ -92,11 +91,11 @@ TEST(ImageGroupBitmaps, OpenInImageMagickWithEveryTileInPlace) {
         const std::size_t inTile = (y % shape.tileHeight) * shape.tileWidth + x % shape.tileWidth;
         const std::size_t at = y * width + x;
         // Free slots hold value 0, which is palette entry 0 at 1, 4 and 8 bits.
-        std::uint32_t rgb = PixelRgb(list, Image{{0}, {}}, 0);
+        std::uint32_t rgb = PixelRgb(list, 0);
         int transparent = 0;
-        if (tile < list.images.size()) {
-          rgb = PixelRgb(list, list.images[tile], inTile);
-          transparent = list.images[tile].mask[inTile];
+        if (tile < list.ImageCount()) {
+          rgb = PixelRgb(list, list.PixelsOf(tile)[inTile]);
+          transparent = list.MaskOf(tile)[inTile];
         }
         EXPECT_EQ(Channel(colour, at, 0), static_cast<int>((rgb >> 16) & 0xFF)) << bits << " bits at " << x << "," << y;
         EXPECT_EQ(Channel(colour, at, 1), static_cast<int>((rgb >> 8) & 0xFF)) << bits << " bits at " << x << "," << y;

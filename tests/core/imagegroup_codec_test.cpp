@@ -106,15 +106,15 @@ TEST(ImageGroupEncode, BitmapHeightFollowsCapacityAndImageFourIsStoredFirst) {
   // The first stored row is the bottom row of tile row 1: image 4 on the
   // left, then the free slots 5 to 7 as zero.
   const std::size_t pixels = kColourBmpAt + 54;
-  const auto& image4 = list.images[4].pixels;
+  const auto& image4 = list.ImageAt(4).pixels;
   for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 4 * x), image4[3 + x]) << x;
   for (int x = 3; x < 12; ++x) EXPECT_EQ(U32At(group, pixels + 4 * x), 0u) << x;
   // Its top row is the second stored row, and image 0's top row is the last.
   for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 48 + 4 * x), image4[x]);
-  for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 3 * 48 + 4 * x), list.images[0].pixels[x]);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(U32At(group, pixels + 3 * 48 + 4 * x), list.PixelsOf(0)[x]);
   // Mask rows: 12 bits, padded to 4 bytes; free slots' bits are zero.
   const std::size_t maskRows = MaskBmpAt(list) + 62;
-  const auto& mask4 = list.images[4].mask;
+  const auto& mask4 = list.ImageAt(4).mask;
   const std::uint8_t expected = static_cast<std::uint8_t>(mask4[3] << 7 | mask4[4] << 6 | mask4[5] << 5);
   EXPECT_EQ(group[maskRows], expected);
   EXPECT_EQ(group[maskRows + 1], 0u);
@@ -151,20 +151,20 @@ TEST(ImageGroupCodec, RoundTripsEveryDepthAndTileShape) {
 
 TEST(ImageGroupCodec, KeepsTheFourthByteOfThirtyTwoBitPixels) {
   ImageList list = MakeList({.tileWidth = 2, .tileHeight = 1, .images = 1});
-  list.images[0].pixels = {0xFF102030, 0x7F405060};
+  list.pixels = {0xFF102030, 0x7F405060};
   const Bytes group = Encode(list);
   EXPECT_EQ(group[kColourBmpAt + 54 + 3], 0xFF);
   EXPECT_EQ(group[kColourBmpAt + 54], 0x30);  // blue first
   auto decoded = DecodeImageGroup(group);
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_EQ(decoded->images[0].pixels, list.images[0].pixels);
+  EXPECT_EQ(decoded->ImageAt(0).pixels, list.ImageAt(0).pixels);
 }
 
 TEST(ImageGroupDecode, EmptyGroupsDecodeWithTheirGeometry) {
   ImageList list = MakeList({.images = 0, .capacity = 6});
   auto decoded = DecodeImageGroup(Encode(list));
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_TRUE(decoded->images.empty());
+  EXPECT_TRUE(decoded->ImageCount() == 0);
   EXPECT_EQ(decoded->capacity, 6);
   EXPECT_EQ(decoded->tileWidth, 32);
 }
@@ -295,27 +295,24 @@ TEST(ImageGroupEncode, RefusesListsThatWouldNotReadBack) {
   };
   EXPECT_TRUE(refuses([](ImageList& l) { l.capacity = 1; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.version = 0x0100; }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.images[1].pixels.pop_back(); }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].mask.clear(); }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].mask[0] = 2; }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.images[0].pixels[3] = 256; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.pixels.pop_back(); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.mask.resize(l.mask.size() - l.PixelsPerImage()); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.MaskOf(0)[0] = 2; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.PixelsOf(0)[3] = 256; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.palette.pop_back(); }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 24; }));  // code still says 8
   EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 7, l.flags = 1; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.flags = 0x0043; }));
-  EXPECT_TRUE(refuses([](ImageList& l) {
-    l.tileWidth = 0;
-    for (auto& image : l.images) image.pixels.clear(), image.mask.clear();
-  }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.tileWidth = 0; }));  // pixels in tiles of no size
   ImageList wide = MakeList({.tileWidth = 16, .tileHeight = 1, .images = 1});
-  wide.images[0].mask[11] = 0x10;  // inside a whole byte of mask bits
+  wide.MaskOf(0)[11] = 0x10;  // inside a whole byte of mask bits
   EXPECT_FALSE(EncodeImageGroup(wide).has_value());
-  wide.images[0].mask[11] = 1;
+  wide.MaskOf(0)[11] = 1;
   EXPECT_TRUE(EncodeImageGroup(wide).has_value());
   ImageList noMask = good;
   noMask.flags = 0x0008;
   EXPECT_FALSE(EncodeImageGroup(noMask).has_value());  // its images still carry masks
-  for (auto& image : noMask.images) image.mask.clear();
+  noMask.mask.clear();
   EXPECT_TRUE(EncodeImageGroup(noMask).has_value());
 }
 
@@ -347,23 +344,22 @@ TEST(ImageListPixels, PixelRgbReadsEveryDepthAsRedGreenBlue) {
   Image image;
   list.bitsPerPixel = 32;
   image.pixels = {0xAA112233};
-  EXPECT_EQ(PixelRgb(list, image, 0), 0x112233u);
+  EXPECT_EQ(PixelRgb(list, image.pixels[0]), 0x112233u);
   list.bitsPerPixel = 24;
   image.pixels = {0x445566};
-  EXPECT_EQ(PixelRgb(list, image, 0), 0x445566u);
+  EXPECT_EQ(PixelRgb(list, image.pixels[0]), 0x445566u);
   list.bitsPerPixel = 16;
   image.pixels = {0x7C00, 0x03E0, 0x001F, 0x8000 | (1 << 10)};
-  EXPECT_EQ(PixelRgb(list, image, 0), 0xFF0000u);
-  EXPECT_EQ(PixelRgb(list, image, 1), 0x00FF00u);
-  EXPECT_EQ(PixelRgb(list, image, 2), 0x0000FFu);
-  EXPECT_EQ(PixelRgb(list, image, 3), 0x080000u);  // top bit unused
+  EXPECT_EQ(PixelRgb(list, image.pixels[0]), 0xFF0000u);
+  EXPECT_EQ(PixelRgb(list, image.pixels[1]), 0x00FF00u);
+  EXPECT_EQ(PixelRgb(list, image.pixels[2]), 0x0000FFu);
+  EXPECT_EQ(PixelRgb(list, image.pixels[3]), 0x080000u);  // top bit unused
   list.bitsPerPixel = 4;
   list.palette.assign(16, 0);
   list.palette[9] = 0x7F123456;
   image.pixels = {9, 17};
-  EXPECT_EQ(PixelRgb(list, image, 0), 0x123456u);
-  EXPECT_EQ(PixelRgb(list, image, 1), 0u);  // no such entry
-  EXPECT_EQ(PixelRgb(list, image, 5), 0u);  // no such pixel
+  EXPECT_EQ(PixelRgb(list, image.pixels[0]), 0x123456u);
+  EXPECT_EQ(PixelRgb(list, image.pixels[1]), 0u);  // no such entry
 }
 
 TEST(ImageListPixels, ConvertToDepth32KeepsColoursAndMasks) {
@@ -375,10 +371,10 @@ TEST(ImageListPixels, ConvertToDepth32KeepsColoursAndMasks) {
     EXPECT_EQ(converted.bitsPerPixel, 32);
     EXPECT_EQ(converted.flags, kFlagMask | 0x20);
     EXPECT_TRUE(converted.palette.empty());
-    for (std::size_t i = 0; i < original.images.size(); ++i) {
-      EXPECT_EQ(converted.images[i].mask, original.images[i].mask);
+    for (std::size_t i = 0; i < original.ImageCount(); ++i) {
+      EXPECT_EQ(converted.ImageAt(i).mask, original.ImageAt(i).mask);
       for (std::size_t p = 0; p < original.PixelsPerImage(); ++p)
-        EXPECT_EQ(converted.images[i].pixels[p], PixelRgb(original, original.images[i], p)) << bits;
+        EXPECT_EQ(converted.PixelsOf(i)[p], PixelRgb(original, original.PixelsOf(i)[p])) << bits;
     }
     auto decoded = DecodeImageGroup(Encode(converted));
     ASSERT_TRUE(decoded.has_value());
@@ -389,7 +385,7 @@ TEST(ImageListPixels, ConvertToDepth32KeepsColoursAndMasks) {
 TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
   ImageList list = MakeList({.tileWidth = 1, .tileHeight = 1, .images = 2, .capacity = 2});
   list.growStep = 4;
-  const Image extra = list.images[0];
+  const Image extra = list.ImageAt(0);
   ASSERT_TRUE(AppendImage(list, extra));
   EXPECT_EQ(list.capacity, 6);
   ASSERT_TRUE(AppendImage(list, extra));
@@ -398,15 +394,16 @@ TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
   list.capacity = 4;
   ASSERT_TRUE(AppendImage(list, extra));
   EXPECT_EQ(list.capacity, 5);
-  EXPECT_EQ(list.images.size(), 5u);
+  EXPECT_EQ(list.ImageCount(), 5u);
 
-  list.images.assign(65534, extra);
+  list.ClearImages();
+  for (int i = 0; i < 65534; ++i) list.PushImage(extra);
   list.capacity = 65534;
   list.growStep = 100;
   ASSERT_TRUE(AppendImage(list, extra));
   EXPECT_EQ(list.capacity, 65535);
   EXPECT_FALSE(AppendImage(list, extra));
-  EXPECT_EQ(list.images.size(), 65535u);
+  EXPECT_EQ(list.ImageCount(), 65535u);
   EXPECT_TRUE(EncodeImageGroup(list).has_value());
 }
 

@@ -40,7 +40,7 @@ TEST(ImageGroupCount, AgreesWithTheDecoderWhereverAGroupIsCut) {
   for (std::size_t length = 0; length <= group.size(); ++length) {
     const ByteSpan cut(group.data(), length);
     const auto decoded = DecodeImageGroup(cut);
-    ASSERT_EQ(ImageGroupCount(cut), decoded ? static_cast<int>(decoded->images.size()) : 0) << length;
+    ASSERT_EQ(ImageGroupCount(cut), decoded ? static_cast<int>(decoded->ImageCount()) : 0) << length;
   }
 }
 
@@ -79,9 +79,9 @@ TEST(ImageGroupRemove, RemovingImageZeroMovesTheOthersForward) {
   const ImageList before = Decoded(group);
   ASSERT_TRUE(ImageGroupRemove(group, 0));
   const ImageList after = Decoded(group);
-  ASSERT_EQ(after.images.size(), 2u);
-  EXPECT_EQ(after.images[0], before.images[1]);
-  EXPECT_EQ(after.images[1], before.images[2]);
+  ASSERT_EQ(after.ImageCount(), 2u);
+  EXPECT_EQ(after.ImageAt(0), before.ImageAt(1));
+  EXPECT_EQ(after.ImageAt(1), before.ImageAt(2));
   EXPECT_EQ(after.capacity, 4);  // capacity is kept
 }
 
@@ -90,14 +90,14 @@ TEST(ImageGroupRemove, CountStopsAtTheEndOfTheGroup) {
   const ImageList before = Decoded(group);
   ASSERT_TRUE(ImageGroupRemove(group, 3, 2));
   const ImageList after = Decoded(group);
-  ASSERT_EQ(after.images.size(), 3u);
-  EXPECT_EQ(after.images[2], before.images[2]);
+  ASSERT_EQ(after.ImageCount(), 3u);
+  EXPECT_EQ(after.ImageAt(2), before.ImageAt(2));
 
   group = GroupOf(6, 8);
   ASSERT_TRUE(ImageGroupRemove(group, 1, 3));
   const ImageList middle = Decoded(group);
-  ASSERT_EQ(middle.images.size(), 3u);
-  EXPECT_EQ(middle.images[1], Decoded(GroupOf(6, 8)).images[4]);
+  ASSERT_EQ(middle.ImageCount(), 3u);
+  EXPECT_EQ(middle.ImageAt(1), Decoded(GroupOf(6, 8)).ImageAt(4));
 }
 
 TEST(ImageGroupRemove, OutOfRangeRemovesNothingButRewritesTheGroup) {
@@ -125,7 +125,7 @@ TEST(ImageGroupRemove, RemovingEveryImageLeavesAValidEmptyGroup) {
   ASSERT_TRUE(ImageGroupRemove(group, 0));
   EXPECT_EQ(group.size(), DefaultImageGroup().size());  // six slots still written
   const ImageList empty = Decoded(group);
-  EXPECT_TRUE(empty.images.empty());
+  EXPECT_TRUE(empty.ImageCount() == 0);
   EXPECT_EQ(empty.capacity, 6);
   EXPECT_EQ(ImageGroupCount(group), 0);
   ASSERT_TRUE(ImageGroupRemove(group, 0));
@@ -133,7 +133,7 @@ TEST(ImageGroupRemove, RemovingEveryImageLeavesAValidEmptyGroup) {
 
   group = GroupOf(5, 8);
   ASSERT_TRUE(ImageGroupRemove(group, 0, 1000));
-  EXPECT_TRUE(Decoded(group).images.empty());
+  EXPECT_TRUE(Decoded(group).ImageCount() == 0);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(DefaultImageGroup, DecodesToOnePlaceholderInSixSlots) {
   const Bytes& group = DefaultImageGroup();
   auto list = DecodeImageGroup(group);
   ASSERT_TRUE(list.has_value());
-  EXPECT_EQ(list->images.size(), 1u);
+  EXPECT_EQ(list->ImageCount(), 1u);
   EXPECT_EQ(list->capacity, 6);
   EXPECT_EQ(list->growStep, 4);
   EXPECT_EQ(list->tileWidth, 32);
@@ -54,7 +54,7 @@ TEST(DefaultImageGroup, DecodesToOnePlaceholderInSixSlots) {
 TEST(DefaultImageGroup, PlaceholderIsMaskedWhiteOutsideAndOpaqueInside) {
   auto list = DecodeImageGroup(DefaultImageGroup());
   ASSERT_TRUE(list.has_value());
-  const Image& image = list->images[0];
+  const Image& image = list->ImageAt(0);
   int transparent = 0;
   for (std::size_t i = 0; i < image.pixels.size(); ++i) {
     EXPECT_EQ(image.pixels[i] >> 24, 0u) << i;

@@ -25,10 +25,10 @@ TEST(ImageGroupReader, EveryImageMatchesTheWholeDecodeAtEveryDepth) {
       ASSERT_TRUE(reader.has_value()) << ShapeName(shape);
       ASSERT_EQ(reader->size(), 5u);
       ImageList header = list;
-      header.images.clear();
+      header.ClearImages();
       EXPECT_EQ(reader->header(), header) << ShapeName(shape);
       // Out of order, as a view asks for what scrolls into sight.
-      for (std::size_t i : {4u, 0u, 2u, 1u, 3u}) EXPECT_EQ(reader->ImageAt(i), list.images[i]) << ShapeName(shape);
+      for (std::size_t i : {4u, 0u, 2u, 1u, 3u}) EXPECT_EQ(reader->ImageAt(i), list.ImageAt(i)) << ShapeName(shape);
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/imagegroup/codec.h"
 
@@ -51,9 +52,16 @@ inline ImageList MakeList(const GroupShape& shape, std::uint32_t seed = 1) {
       image.mask.resize(list.PixelsPerImage());
       for (auto& bit : image.mask) bit = NextRandom(state) & 1;
     }
-    list.images.push_back(std::move(image));
+    list.PushImage(image);
   }
   return list;
+}
+
+// Every image of a list, each on its own.
+inline std::vector<Image> AllImages(const ImageList& list) {
+  std::vector<Image> images;
+  for (std::size_t i = 0; i < list.ImageCount(); ++i) images.push_back(list.ImageAt(i));
+  return images;
 }
 
 inline std::string ShapeName(const GroupShape& s) {

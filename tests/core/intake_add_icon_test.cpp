@@ -16,7 +16,7 @@ using testing::IntakeFixture;
 
 Bytes EmptyDefaultGroup() {
   std::optional<ImageList> list = DecodeImageGroup(DefaultImageGroup());
-  list->images.clear();
+  list->ClearImages();
   return *EncodeImageGroup(*list);
 }
 
@@ -70,10 +70,10 @@ TEST(ImageGroupAddIconTest, ReturnsTheOldCountAndAppendsTheIconWithItsMask) {
   EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("multi.ico")), 2);
   std::optional<ImageList> list = DecodeImageGroup(group);
   ASSERT_TRUE(list);
-  ASSERT_EQ(list->images.size(), 3u);
-  EXPECT_EQ(list->images[0], list->images[1]) << "no duplicate check";
-  EXPECT_EQ(list->images[0], list->images[2]) << "the same picture from the executable and the icon file";
-  const Image& image = list->images[0];
+  ASSERT_EQ(list->ImageCount(), 3u);
+  EXPECT_EQ(list->ImageAt(0), list->ImageAt(1)) << "no duplicate check";
+  EXPECT_EQ(list->ImageAt(0), list->ImageAt(2)) << "the same picture from the executable and the icon file";
+  const Image& image = list->ImageAt(0);
   EXPECT_EQ(image.pixels[0], 0xFFFF0000u);
   EXPECT_EQ(image.pixels[20], 0x8000FF00u);
   EXPECT_EQ(image.mask[31 * 32], 1);
@@ -84,7 +84,7 @@ TEST(ImageGroupAddIconTest, ReturnsTheOldCountAndAppendsTheIconWithItsMask) {
   EXPECT_EQ(ImageGroupAddIcon(standard, IntakeFixture("i48_16.ico"), 0, true), 1) << "after the placeholder";
   std::optional<ImageList> withSmall = DecodeImageGroup(standard);
   ASSERT_TRUE(withSmall);
-  EXPECT_EQ(withSmall->images[1].pixels[0], 0x00FF00u | 0xFF000000u) << "the 16 x 16 green entry";
+  EXPECT_EQ(withSmall->PixelsOf(1)[0], 0x00FF00u | 0xFF000000u) << "the 16 x 16 green entry";
 }
 
 TEST(ImageGroupAddIconTest, GroupsOfOtherDepthsBecomeThirtyTwoBits) {
@@ -97,12 +97,12 @@ TEST(ImageGroupAddIconTest, GroupsOfOtherDepthsBecomeThirtyTwoBits) {
     ASSERT_TRUE(after);
     EXPECT_EQ(after->bitsPerPixel, 32);
     EXPECT_EQ(after->flags & kDepthCodeBits, 0x20);
-    ASSERT_EQ(after->images.size(), 3u);
+    ASSERT_EQ(after->ImageCount(), 3u);
     for (std::size_t i = 0; i < before.PixelsPerImage(); i += 37) {
-      EXPECT_EQ(PixelRgb(*after, after->images[1], i), PixelRgb(before, before.images[1], i));
+      EXPECT_EQ(PixelRgb(*after, after->PixelsOf(1)[i]), PixelRgb(before, before.PixelsOf(1)[i]));
     }
-    EXPECT_EQ(after->images[0].mask, before.images[0].mask);
-    EXPECT_EQ(after->images[2].pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(after->ImageAt(0).mask, before.ImageAt(0).mask);
+    EXPECT_EQ(after->PixelsOf(2)[0], 0xFFFF0000u);
   }
 }
 
@@ -113,9 +113,9 @@ TEST(ImageGroupAddIconTest, GroupWithoutMaskGainsOneWithItsImagesOpaque) {
   std::optional<ImageList> after = DecodeImageGroup(group);
   ASSERT_TRUE(after);
   EXPECT_TRUE(after->HasMask());
-  EXPECT_EQ(after->images[0].mask, std::vector<std::uint8_t>(32 * 32, 0));
-  EXPECT_EQ(after->images[0].pixels, before.images[0].pixels);
-  EXPECT_EQ(after->images[1].mask[31 * 32], 1);
+  EXPECT_EQ(after->ImageAt(0).mask, std::vector<std::uint8_t>(32 * 32, 0));
+  EXPECT_EQ(after->ImageAt(0).pixels, before.ImageAt(0).pixels);
+  EXPECT_EQ(after->MaskOf(1)[31 * 32], 1);
 }
 
 TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
@@ -124,10 +124,10 @@ TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
     ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.dll"), 2), 0);
     std::optional<ImageList> list = DecodeImageGroup(group);
     ASSERT_TRUE(list);
-    ASSERT_EQ(list->images.size(), 1u);
-    EXPECT_EQ(list->images[0].pixels.size(), std::size_t{w} * h);
-    EXPECT_EQ(list->images[0].pixels[0], 0xFFFF0000u) << "the red corner stays red";
-    EXPECT_EQ(list->images[0].mask[std::size_t{w} * (h - 1)], 1) << "the bottom left stays transparent";
+    ASSERT_EQ(list->ImageCount(), 1u);
+    EXPECT_EQ(list->ImageAt(0).pixels.size(), std::size_t{w} * h);
+    EXPECT_EQ(list->PixelsOf(0)[0], 0xFFFF0000u) << "the red corner stays red";
+    EXPECT_EQ(list->MaskOf(0)[std::size_t{w} * (h - 1)], 1) << "the bottom left stays transparent";
   }
 }
 

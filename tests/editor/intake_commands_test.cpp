@@ -71,10 +71,10 @@ Qt::DropAction Drop(Harness& h, const std::vector<Text>& paths, Qt::KeyboardModi
 
 std::uint32_t PixelOf(const Bytes& group, int image, int x, int y, bool* transparent) {
   auto list = DecodeImageGroup(group);
-  const Image& img = list->images.at(static_cast<std::size_t>(image));
+  const Image img = list->ImageAt(static_cast<std::size_t>(image));
   std::size_t i = static_cast<std::size_t>(y) * list->tileWidth + static_cast<std::size_t>(x);
-  *transparent = img.mask[i] != 0;
-  return PixelRgb(*list, img, i);
+  *transparent = img.mask.at(i) != 0;
+  return PixelRgb(*list, img.pixels.at(i));
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ class IntakeCommandsTest : public QObject {
       QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00F0F0FFu);
       auto list = DecodeImageGroup(h.editor().document.imageGroupBytes);
       QVERIFY(list);
-      QCOMPARE(list->images.size(), std::size_t{1});
+      QCOMPARE(list->ImageCount(), std::size_t{1});
       QCOMPARE(int(list->tileWidth), 32);
       QCOMPARE(int(list->bitsPerPixel), 32);
       QVERIFY(list->HasMask());
@@ -144,7 +144,7 @@ class IntakeCommandsTest : public QObject {
     }
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
     auto list = DecodeImageGroup(h.editor().document.imageGroupBytes);
-    QVERIFY(list->images[1] == list->images[2]);
+    QVERIFY(list->ImageAt(1) == list->ImageAt(2));
     VERIFY_PROMPTS(h);
   }
 

@@ -72,13 +72,13 @@ TEST_F(QiltoolEdit, AddFollowsAShortcutAndScalesPngs) {
 
   std::optional<ImageList> list = Decode(path);
   ASSERT_TRUE(list);
-  ASSERT_EQ(list->images.size(), 2u);
+  ASSERT_EQ(list->ImageCount(), 2u);
   Bytes direct = EmptyGroup();
   ASSERT_EQ(ImageGroupAddIcon(direct, target), 0);
-  EXPECT_EQ(list->images[0], DecodeImageGroup(direct)->images[0]);
+  EXPECT_EQ(list->ImageAt(0), DecodeImageGroup(direct)->ImageAt(0));
   std::optional<IconPixels> png = DecodePngIcon(ReadAll(IntakeFixture("pattern256.png")), 32, 32);
   ASSERT_TRUE(png);
-  EXPECT_EQ(list->images[1], ToGroupImage(*png));
+  EXPECT_EQ(list->ImageAt(1), ToGroupImage(*png));
 }
 
 TEST_F(QiltoolEdit, AddLeavesTheGroupAloneWhenAnySourceGivesNoIcon) {
@@ -138,11 +138,11 @@ TEST_F(QiltoolEdit, AddConvertsAGroupOfAnotherDepthAndSaysSo) {
   ASSERT_TRUE(list);
   EXPECT_EQ(list->bitsPerPixel, 32);
   EXPECT_TRUE(list->HasMask());
-  ASSERT_EQ(list->images.size(), 3u);
+  ASSERT_EQ(list->ImageCount(), 3u);
   for (std::size_t i = 0; i < 2; ++i) {
     for (std::size_t p = 0; p < list->PixelsPerImage(); p += 97) {
-      EXPECT_EQ(list->images[i].pixels[p], PixelRgb(eightBit, eightBit.images[i], p));
-      EXPECT_EQ(list->images[i].mask[p], 0);
+      EXPECT_EQ(list->PixelsOf(i)[p], PixelRgb(eightBit, eightBit.PixelsOf(i)[p]));
+      EXPECT_EQ(list->MaskOf(i)[p], 0);
     }
   }
 }
@@ -154,9 +154,9 @@ TEST_F(QiltoolEdit, RemoveCountsEveryIndexBeforeAnyIsRemovedAndKeepsOverlaysOnTh
   EXPECT_EQ(removed.out, path + ": removed 2, 2 left\n");
   std::optional<ImageList> list = Decode(path);
   ASSERT_TRUE(list);
-  ASSERT_EQ(list->images.size(), 2u);
-  EXPECT_EQ(list->images[0], original_.images[1]);
-  EXPECT_EQ(list->images[1], original_.images[3]);
+  ASSERT_EQ(list->ImageCount(), 2u);
+  EXPECT_EQ(list->ImageAt(0), original_.ImageAt(1));
+  EXPECT_EQ(list->ImageAt(1), original_.ImageAt(3));
   EXPECT_EQ(list->capacity, original_.capacity);
   EXPECT_EQ(list->overlays, (std::array<std::int16_t, 4>{1, 0, -1, -1}));
 }
@@ -178,17 +178,17 @@ TEST_F(QiltoolEdit, MoveTakesAnImageToItsNewPlace) {
   ASSERT_EQ(moved.status, 0) << moved.err;
   std::optional<ImageList> list = Decode(path);
   ASSERT_TRUE(list);
-  ASSERT_EQ(list->images.size(), 4u);
-  EXPECT_EQ(list->images[0], original_.images[1]);
-  EXPECT_EQ(list->images[1], original_.images[2]);
-  EXPECT_EQ(list->images[2], original_.images[0]);
-  EXPECT_EQ(list->images[3], original_.images[3]);
+  ASSERT_EQ(list->ImageCount(), 4u);
+  EXPECT_EQ(list->ImageAt(0), original_.ImageAt(1));
+  EXPECT_EQ(list->ImageAt(1), original_.ImageAt(2));
+  EXPECT_EQ(list->ImageAt(2), original_.ImageAt(0));
+  EXPECT_EQ(list->ImageAt(3), original_.ImageAt(3));
   EXPECT_EQ(list->overlays, (std::array<std::int16_t, 4>{3, 0, -1, 2}));
 
   ASSERT_EQ(Run({"move", path, "3", "0"}).status, 0);
   list = Decode(path);
-  EXPECT_EQ(list->images[0], original_.images[3]);
-  EXPECT_EQ(list->images[1], original_.images[1]);
+  EXPECT_EQ(list->ImageAt(0), original_.ImageAt(3));
+  EXPECT_EQ(list->ImageAt(1), original_.ImageAt(1));
 }
 
 }  // namespace

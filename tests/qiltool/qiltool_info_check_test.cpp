@@ -161,7 +161,7 @@ TEST_F(QiltoolInspect, NewMakesTheEditorsEmptyGroup) {
   EXPECT_EQ(ReadAll(path), expected);
   std::optional<ImageList> list = Decode(path);
   ASSERT_TRUE(list);
-  EXPECT_TRUE(list->images.empty());
+  EXPECT_TRUE(list->ImageCount() == 0);
   EXPECT_EQ(list->tileWidth, 32);
   EXPECT_EQ(list->bitsPerPixel, 32);
   EXPECT_TRUE(list->HasMask());

@@ -23,10 +23,10 @@ TEST_F(QiltoolMerge, JoinsGroupsOfOneFormatImageForImage) {
   EXPECT_EQ(merged.out, File("合并 组.qil") + ": 8 images from 3 groups\n");
   std::optional<ImageList> out = Decode(File("合并 组.qil"));
   ASSERT_TRUE(out);
-  std::vector<Image> expected = first.images;
-  expected.insert(expected.end(), second.images.begin(), second.images.end());
-  expected.insert(expected.end(), first.images.begin(), first.images.end());
-  EXPECT_EQ(out->images, expected);
+  std::vector<Image> expected = testing::AllImages(first);
+  for (const Image& image : testing::AllImages(second)) expected.push_back(image);
+  for (const Image& image : testing::AllImages(first)) expected.push_back(image);
+  EXPECT_EQ(testing::AllImages(*out), expected);
   EXPECT_EQ(out->backColour, first.backColour);
   EXPECT_EQ(out->overlays, first.overlays);
   EXPECT_EQ(out->bitsPerPixel, 32);
@@ -42,7 +42,7 @@ ImageList FlatSmallGroup(std::uint32_t rgb) {
   shape.mask = false;
   ImageList list = MakeList(shape);
   list.palette[5] = rgb;
-  list.images[0].pixels.assign(list.PixelsPerImage(), 5);
+  std::fill(list.pixels.begin(), list.pixels.end(), 5);
   return list;
 }
 
@@ -58,9 +58,11 @@ TEST_F(QiltoolMerge, ScalesAndConvertsOtherGroupsAndSaysSo) {
   std::optional<ImageList> result = Decode(out);
   std::optional<ImageList> bigList = Decode(big);
   ASSERT_TRUE(result && bigList);
-  ASSERT_EQ(result->images.size(), bigList->images.size() + 1);
-  EXPECT_TRUE(std::equal(bigList->images.begin(), bigList->images.end(), result->images.begin()));
-  const Image& scaled = result->images.back();
+  ASSERT_EQ(result->ImageCount(), bigList->ImageCount() + 1);
+  const std::vector<Image> resultImages = testing::AllImages(*result);
+  const std::vector<Image> bigImages = testing::AllImages(*bigList);
+  EXPECT_TRUE(std::equal(bigImages.begin(), bigImages.end(), resultImages.begin()));
+  const Image& scaled = resultImages.back();
   ASSERT_EQ(scaled.pixels.size(), 32u * 32u);
   EXPECT_EQ(scaled.pixels, std::vector<std::uint32_t>(32 * 32, 0x00123456));
   EXPECT_EQ(scaled.mask, std::vector<std::uint8_t>(32 * 32, 0));
@@ -77,7 +79,7 @@ TEST_F(QiltoolMerge, KeepsADepthEveryInputShares) {
   EXPECT_EQ(result->bitsPerPixel, 8);
   EXPECT_EQ(result->palette, flat.palette);
   EXPECT_FALSE(result->HasMask());
-  EXPECT_EQ(result->images, std::vector<Image>(2, flat.images[0]));
+  EXPECT_EQ(testing::AllImages(*result), std::vector<Image>(2, flat.ImageAt(0)));
 }
 
 TEST_F(QiltoolMerge, WritesNothingWhenAnInputDoesNotDecode) {
@@ -130,10 +132,10 @@ TEST_F(QiltoolMerge, RefusesToBlowTinyImagesUpIntoHugeCells) {
 
 TEST_F(QiltoolMerge, OutputMayBeOneOfTheInputs) {
   const std::string group = FixtureGroup("g.qil");
-  const std::size_t count = Decode(group)->images.size();
+  const std::size_t count = Decode(group)->ImageCount();
   ToolResult merged = Run({"merge", group, group, group});
   ASSERT_EQ(merged.status, 0) << merged.err;
-  EXPECT_EQ(Decode(group)->images.size(), 2 * count);
+  EXPECT_EQ(Decode(group)->ImageCount(), 2 * count);
 }
 
 }  // namespace

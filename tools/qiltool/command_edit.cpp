@@ -19,8 +19,8 @@ namespace tilvane::qiltool {
 namespace {
 
 Text NoSuchImage(std::size_t index, const ImageList& list) {
-  return "no image " + std::to_string(index) + " (the group holds " + std::to_string(list.images.size()) +
-         (list.images.size() == 1 ? " image)" : " images)");
+  return "no image " + std::to_string(index) + " (the group holds " + std::to_string(list.ImageCount()) +
+         (list.ImageCount() == 1 ? " image)" : " images)");
 }
 
 // An index operand, or nothing after saying on stderr that it is not one.
@@ -76,7 +76,7 @@ int RunAdd(const Arguments& args) {
       failed = true;
       continue;
     }
-    const std::size_t index = list->images.size();
+    const std::size_t index = list->ImageCount();
     if (!AppendImage(*list, ToGroupImage(icon->picture))) {
       Report(source, "the group is full (65,535 images)");
       failed = true;
@@ -105,14 +105,14 @@ int RunRemove(const Arguments& args) {
   std::optional<ImageList> list = LoadGroup(path);
   if (!list) return kExitBadInput;
   for (std::size_t index : indexes) {
-    if (index >= list->images.size()) {
+    if (index >= list->ImageCount()) {
       Report(path, NoSuchImage(index, *list));
       return kExitBadInput;
     }
   }
   RemoveImages(*list, indexes);
   if (!SaveGroup(path, *list)) return kExitWriteFailed;
-  std::cout << path << ": removed " << indexes.size() << ", " << list->images.size() << " left\n";
+  std::cout << path << ": removed " << indexes.size() << ", " << list->ImageCount() << " left\n";
   return kExitOk;
 }
 
@@ -124,7 +124,7 @@ int RunMove(const Arguments& args) {
   std::optional<ImageList> list = LoadGroup(path);
   if (!list) return kExitBadInput;
   for (std::size_t index : {*from, *to}) {
-    if (index >= list->images.size()) {
+    if (index >= list->ImageCount()) {
       Report(path, NoSuchImage(index, *list));
       return kExitBadInput;
     }

@@ -97,9 +97,9 @@ int RunExport(const Arguments& args) {
 
   std::optional<LoadedGroup> group = LoadGroupWithBytes(groupPath);
   if (!group) return kExitBadInput;
-  if (*index >= group->list.images.size()) {
+  if (*index >= group->list.ImageCount()) {
     Report(groupPath, "no image " + std::to_string(*index) + " (the group holds " +
-                          std::to_string(group->list.images.size()) + ")");
+                          std::to_string(group->list.ImageCount()) + ")");
     return kExitBadInput;
   }
   Bytes picture = Picture(group->bytes, group->list, *index, *format, *fill);
@@ -134,7 +134,7 @@ int RunExportAll(const Arguments& args) {
     Report(folder, "cannot make the folder: " + (error ? error.message() : Text("a file of that name is in the way")));
     return kExitWriteFailed;
   }
-  const std::size_t count = group->list.images.size();
+  const std::size_t count = group->list.ImageCount();
   for (std::size_t i = 0; i < count; ++i) {
     const Text path = folder + (folder.back() == '/' ? "" : "/") + NumberedName(i, count, format);
     Bytes picture = Picture(group->bytes, group->list, i, format, *fill);

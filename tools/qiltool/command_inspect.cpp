@@ -48,7 +48,7 @@ int RunCheck(const Arguments& args) {
       allDecode = false;
       continue;
     }
-    std::cout << path << ": ok, " << list->images.size() << (list->images.size() == 1 ? " image" : " images")
+    std::cout << path << ": ok, " << list->ImageCount() << (list->ImageCount() == 1 ? " image" : " images")
               << " of " << list->tileWidth << 'x' << list->tileHeight << " at " << list->bitsPerPixel << " bits"
               << (list->HasMask() ? " with a mask" : " without a mask") << '\n';
   }

@@ -29,7 +29,7 @@ int RunMerge(const Arguments& args) {
 
   ImageList merged = MergeTarget(inputs);
   std::uint64_t total = 0;
-  for (const ImageList& input : inputs) total += input.images.size();
+  for (const ImageList& input : inputs) total += input.ImageCount();
   if (!MergedSizeAcceptable(merged, total)) {
     Report(outPath, "not written: the merged group would hold over 1 GiB of pixels");
     return kExitBadInput;
@@ -38,7 +38,7 @@ int RunMerge(const Arguments& args) {
     const Text& inPath = args.operands[k + 1];
     const ImageList& input = inputs[k];
     const bool needsScaling = input.tileWidth != merged.tileWidth || input.tileHeight != merged.tileHeight;
-    if (needsScaling && !input.images.empty() && !CanScaleInto(merged)) {
+    if (needsScaling && input.ImageCount() != 0 && !CanScaleInto(merged)) {
       Report(inPath, "its images cannot be scaled into " + std::to_string(merged.tileWidth) + "x" +
                          std::to_string(merged.tileHeight) + " cells");
       return kExitBadInput;
@@ -50,15 +50,15 @@ int RunMerge(const Arguments& args) {
       return kExitBadInput;
     }
     for (const Text& note : notes) Report(inPath, note);
-    for (Image& image : *images) {
-      if (!AppendImage(merged, std::move(image))) {
+    for (const Image& image : *images) {
+      if (!AppendImage(merged, image)) {
         Report(outPath, "not written: a group holds at most 65,535 images");
         return kExitBadInput;
       }
     }
   }
   if (!SaveGroup(outPath, merged)) return kExitWriteFailed;
-  std::cout << outPath << ": " << merged.images.size() << " images from " << inputs.size()
+  std::cout << outPath << ": " << merged.ImageCount() << " images from " << inputs.size()
             << (inputs.size() == 1 ? " group\n" : " groups\n");
   return kExitOk;
 }

@@ -28,45 +28,41 @@ bool HexDigit(char c, unsigned& value) {
 
 }  // namespace
 
-void RemoveImages(ImageList& list, const std::set<std::size_t>& indexes) {
-  std::vector<int> newIndex(list.images.size(), -1);
-  std::vector<Image> kept;
-  kept.reserve(list.images.size());
-  for (std::size_t i = 0; i < list.images.size(); ++i) {
-    if (indexes.count(i) != 0) continue;
-    newIndex[i] = static_cast<int>(kept.size());
-    kept.push_back(std::move(list.images[i]));
+// Rebuilds the list's images in the order `order` gives (old indexes, each
+// at most once; those left out are dropped) and its overlays with them.
+void Reorder(ImageList& list, const std::vector<std::size_t>& order) {
+  ImageList reordered = list;
+  reordered.ClearImages();
+  std::vector<int> newIndex(list.ImageCount(), -1);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    newIndex[order[k]] = static_cast<int>(k);
+    reordered.PushImage(list.ImageAt(order[k]));
   }
-  list.images = std::move(kept);
+  list.pixels = std::move(reordered.pixels);
+  list.mask = std::move(reordered.mask);
   RemapOverlays(list, newIndex);
+}
+
+void RemoveImages(ImageList& list, const std::set<std::size_t>& indexes) {
+  std::vector<std::size_t> kept;
+  for (std::size_t i = 0; i < list.ImageCount(); ++i)
+    if (indexes.count(i) == 0) kept.push_back(i);
+  Reorder(list, kept);
 }
 
 void MoveImage(ImageList& list, std::size_t from, std::size_t to) {
-  std::vector<int> order(list.images.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::vector<std::size_t> order(list.ImageCount());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   order.erase(order.begin() + static_cast<std::ptrdiff_t>(from));
-  order.insert(order.begin() + static_cast<std::ptrdiff_t>(to), static_cast<int>(from));
-
-  std::vector<Image> moved;
-  moved.reserve(order.size());
-  std::vector<int> newIndex(order.size(), -1);
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    newIndex[static_cast<std::size_t>(order[k])] = static_cast<int>(k);
-    moved.push_back(std::move(list.images[static_cast<std::size_t>(order[k])]));
-  }
-  list.images = std::move(moved);
-  RemapOverlays(list, newIndex);
+  order.insert(order.begin() + static_cast<std::ptrdiff_t>(to), from);
+  Reorder(list, order);
 }
 
 Text PrepareForIcons(ImageList& list) {
+  const IconReadiness done = ReadyForIcons(list);
   Text changes;
-  if (list.bitsPerPixel != 32 || (list.flags & kDepthCodeBits) != 0x20) {
-    if (list.bitsPerPixel != 32) changes = std::to_string(list.bitsPerPixel) + "-bit colours converted to 32 bits";
-    ConvertToDepth32(list);
-  }
-  if (!list.HasMask()) {
-    list.flags |= kFlagMask;
-    for (Image& image : list.images) image.mask.assign(list.PixelsPerImage(), 0);
+  if (done.oldBits != 32) changes = std::to_string(done.oldBits) + "-bit colours converted to 32 bits";
+  if (done.maskAdded) {
     if (!changes.empty()) changes += ", ";
     changes += "mask added (existing images opaque)";
   }

@@ -25,7 +25,7 @@ Text CellText(const ImageList& list) { return std::to_string(list.tileWidth) + "
 
 ImageList MergeTarget(std::span<const ImageList> inputs) {
   ImageList target = inputs.front();
-  target.images.clear();
+  target.ClearImages();
   bool keepColours = true;
   bool anyMask = false;
   for (const ImageList& input : inputs) {
@@ -35,7 +35,7 @@ ImageList MergeTarget(std::span<const ImageList> inputs) {
   if (!keepColours) {
     target.bitsPerPixel = 32;
     target.palette.clear();
-    target.flags = static_cast<std::uint16_t>((target.flags & ~kDepthCodeBits) | 0x20);
+    target.flags = static_cast<std::uint16_t>((target.flags & ~kDepthCodeBits) | kDepthCode32);
   }
   if (anyMask) target.flags |= kFlagMask;
   return target;
@@ -52,7 +52,7 @@ bool MergedSizeAcceptable(const ImageList& target, std::uint64_t imageCount) {
 }
 
 std::optional<std::vector<Image>> ConvertForTarget(const ImageList& source, const ImageList& target, std::vector<Text>& notes) {
-  if (source.images.empty()) return std::vector<Image>{};
+  if (source.ImageCount() == 0) return std::vector<Image>{};
   ImageList work = source;
   if (!SameColours(work, target)) {
     // Only a 32-bit target ever differs in colours from an input (see MergeTarget).
@@ -62,14 +62,19 @@ std::optional<std::vector<Image>> ConvertForTarget(const ImageList& source, cons
   if (target.HasMask() && !work.HasMask()) {
     notes.push_back("images without a mask made wholly opaque");
     work.flags |= kFlagMask;
-    for (Image& image : work.images) image.mask.assign(work.PixelsPerImage(), 0);
+    work.mask.assign(work.pixels.size(), 0);
   }
-  if (SameCell(work, target)) return std::move(work.images);
+  if (SameCell(work, target)) {
+    std::vector<Image> same;
+    same.reserve(work.ImageCount());
+    for (std::size_t i = 0; i < work.ImageCount(); ++i) same.push_back(work.ImageAt(i));
+    return same;
+  }
 
   notes.push_back(CellText(work) + " images scaled to " + CellText(target));
   std::vector<Image> scaled;
-  scaled.reserve(work.images.size());
-  for (std::size_t i = 0; i < work.images.size(); ++i) {
+  scaled.reserve(work.ImageCount());
+  for (std::size_t i = 0; i < work.ImageCount(); ++i) {
     std::optional<IconPixels> picture = FromGroupImage(work, i);
     if (!picture) return std::nullopt;
     Image image = ToGroupImage(ScaleIcon(*picture, target.tileWidth, target.tileHeight));

@@ -32,12 +32,12 @@ ThumbnailGrid PlanThumbnail(const ImageList& list, int size) {
   const int tileWidth = std::max<int>(1, list.tileWidth);
   const int tileHeight = std::max<int>(1, list.tileHeight);
   const int side = std::max(tileWidth, tileHeight);
-  const std::size_t count = std::max<std::size_t>(list.images.size(), 1);
+  const std::size_t count = std::max<std::size_t>(list.ImageCount(), 1);
   if (side > size) {
     // One image larger than the thumbnail: shrink it to fit.
     grid.cellWidth = std::max(1, tileWidth * size / side);
     grid.cellHeight = std::max(1, tileHeight * size / side);
-    grid.shown = std::min<std::size_t>(list.images.size(), 1);
+    grid.shown = std::min<std::size_t>(list.ImageCount(), 1);
     return grid;
   }
   // The largest whole scale at which a square grid as wide as the thumbnail
@@ -52,13 +52,13 @@ ThumbnailGrid PlanThumbnail(const ImageList& list, int size) {
   grid.rows = static_cast<int>(std::min<std::size_t>((count + columns - 1) / columns, columns));
   grid.cellWidth = tileWidth * scale;
   grid.cellHeight = tileHeight * scale;
-  grid.shown = std::min(list.images.size(), static_cast<std::size_t>(grid.columns) * grid.rows);
+  grid.shown = std::min(list.ImageCount(), static_cast<std::size_t>(grid.columns) * grid.rows);
   return grid;
 }
 
 std::optional<IconPixels> DrawThumbnail(const ImageList& list, const ThumbnailGrid& grid) {
   if (grid.columns < 1 || grid.rows < 1 || grid.cellWidth < 1 || grid.cellHeight < 1) return std::nullopt;
-  if (grid.shown > list.images.size()) return std::nullopt;
+  if (grid.shown > list.ImageCount()) return std::nullopt;
   IconPixels out;
   out.width = grid.columns * grid.cellWidth;
   out.height = grid.rows * grid.cellHeight;
@@ -67,7 +67,7 @@ std::optional<IconPixels> DrawThumbnail(const ImageList& list, const ThumbnailGr
   out.mask.assign(count, 1);
   const int square = std::max(2, std::min(grid.cellWidth, grid.cellHeight) / 8);
   // A group without images still gets its one cell: an empty checkerboard.
-  const std::size_t cells = std::max<std::size_t>(grid.shown, list.images.empty() ? 1 : 0);
+  const std::size_t cells = std::max<std::size_t>(grid.shown, (list.ImageCount() == 0) ? 1 : 0);
   for (std::size_t k = 0; k < cells; ++k) {
     std::optional<IconPixels> image;
     if (k < grid.shown) {

@@ -40,7 +40,7 @@ Bytes ImageGroupPicture(ByteSpan group, int index, Colour background) try {
     std::uint8_t* row = out.data() + kBmpHeadersSize + (height - 1 - y) * stride;
     for (std::uint32_t x = 0; x < width; ++x) {
       const std::size_t i = std::size_t{y} * width + x;
-      std::uint32_t rgb = PixelRgb(list, image, i);
+      std::uint32_t rgb = PixelRgb(list, image.pixels[i]);
       if (list.HasMask() && image.mask[i] != 0) rgb |= fill;
       row[3 * x] = static_cast<std::uint8_t>(rgb);
       row[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);

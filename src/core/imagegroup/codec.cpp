@@ -65,19 +65,16 @@ void CutMaskTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t
   }
 }
 
-void CutColourTiles(const BmpView& bmp, ImageList& list) {
-  for (std::size_t i = 0; i < list.images.size(); ++i) {
-    auto& pixels = list.images[i].pixels;
-    pixels.resize(list.PixelsPerImage());
-    CutColourTile(bmp, list.tileWidth, list.tileHeight, i, pixels.data());
-  }
-}
-
-void CutMaskTiles(const BmpView& bmp, ImageList& list) {
-  for (std::size_t i = 0; i < list.images.size(); ++i) {
-    auto& mask = list.images[i].mask;
-    mask.resize(list.PixelsPerImage());
-    CutMaskTile(bmp, list.tileWidth, list.tileHeight, i, mask.data());
+// Widens every used tile into the list's blocks, image after image.
+void CutTiles(const BmpView& colour, const BmpView* mask, std::size_t count, ImageList& list) {
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  const std::size_t pixels = list.PixelsPerImage();
+  list.pixels.resize(count * pixels);
+  if (mask) list.mask.resize(count * pixels);
+  for (std::size_t i = 0; i < count; ++i) {
+    CutColourTile(colour, tw, th, i, list.pixels.data() + i * pixels);
+    if (mask) CutMaskTile(*mask, tw, th, i, list.mask.data() + i * pixels);
   }
 }
 
@@ -154,9 +151,7 @@ std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
   // Everything below is sized by what the bitmaps were just shown to hold,
   // and by the cap just checked.
   ImageList list = std::move(parsed->shape.header);
-  list.images.resize(parsed->shape.imageCount);
-  CutColourTiles(parsed->colour, list);
-  if (parsed->mask) CutMaskTiles(*parsed->mask, list);
+  CutTiles(parsed->colour, parsed->mask ? &*parsed->mask : nullptr, parsed->shape.imageCount, list);
   return list;
 }
 
@@ -167,24 +162,19 @@ std::uint32_t LargestValue(unsigned bits) { return bits >= 32 ? 0xFFFFFFFFu : (1
 // they are packed.
 bool CanEncode(const ImageList& list) {
   if (list.version != kImageListVersion) return false;
-  if (list.images.size() > list.capacity) return false;
   const unsigned bits = list.bitsPerPixel;
   const unsigned depthCode = list.flags & kDepthCodeBits;
   if (!IsBmpDepth(bits) || !IsKnownDepthCode(depthCode)) return false;
   if (depthCode != 0 && depthCode != bits) return false;
   if (list.palette.size() != (bits <= 8 ? std::size_t{1} << bits : 0)) return false;
-  if (!list.images.empty() && list.PixelsPerImage() == 0) return false;
-
   const std::size_t pixels = list.PixelsPerImage();
-  const std::size_t maskSize = list.HasMask() ? pixels : 0;
-  const std::uint32_t largest = LargestValue(bits);
-  for (const Image& image : list.images) {
-    if (image.pixels.size() != pixels || image.mask.size() != maskSize) return false;
-    if (bits < 32) {
-      std::uint32_t any = 0;
-      for (std::uint32_t value : image.pixels) any |= value;
-      if ((any & ~largest) != 0) return false;
-    }
+  if (pixels == 0 ? !list.pixels.empty() : list.pixels.size() % pixels != 0) return false;
+  if (list.mask.size() != (list.HasMask() ? list.pixels.size() : 0)) return false;
+  if (list.ImageCount() > list.capacity) return false;
+  if (bits < 32) {
+    std::uint32_t any = 0;
+    for (std::uint32_t value : list.pixels) any |= value;
+    if ((any & ~LargestValue(bits)) != 0) return false;
   }
   return true;
 }
@@ -214,6 +204,31 @@ std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
   return size;
 }
 
+// Where EncodeImageGroup puts each part of a group: the headers, then the
+// colour rows, then (with a mask) the mask's headers and rows.
+struct GroupLayout {
+  BitmapSize size;
+  std::size_t colourRowsAt = 0;
+  std::size_t maskHeaderAt = 0;
+  std::size_t maskRowsAt = 0;
+  std::size_t total = 0;
+};
+
+constexpr std::size_t kImageCountAt = kContainerHeaderSize + 4;
+constexpr std::size_t kMaskHeadersSize = kBmpHeadersSize + 4 * kMaskPaletteEntries;
+
+std::optional<GroupLayout> LayoutFor(const ImageList& header) {
+  const auto size = SizeBitmaps(header);
+  if (!size) return std::nullopt;
+  GroupLayout layout;
+  layout.size = *size;
+  layout.colourRowsAt = kContainerHeaderSize + kStreamHeaderSize + kBmpHeadersSize + 4 * header.palette.size();
+  layout.maskHeaderAt = layout.colourRowsAt + size->colourBytes;
+  layout.maskRowsAt = layout.maskHeaderAt + (header.HasMask() ? kMaskHeadersSize : 0);
+  layout.total = layout.maskRowsAt + size->maskBytes;
+  return layout;
+}
+
 void AppendStreamHeader(Bytes& out, const ImageList& list, std::size_t imageCount) {
   out.push_back('M');
   out.push_back('I');
@@ -233,53 +248,220 @@ void AppendStreamHeader(Bytes& out, const ImageList& list, std::size_t imageCoun
   for (std::int16_t overlay : list.overlays) AppendU16(out, static_cast<std::uint16_t>(overlay));
 }
 
-// Appends the zeroed pixel rows of a tiled bitmap in one step and fills in
-// the used tiles where they lie, so that no row is built elsewhere and
-// copied. `putRow(row, image, x0, y)` writes row y of an image at pixel x0
-// into a zeroed row; its results are ORed together and returned.
+// Every byte before the colour rows: the stream header and the colour
+// bitmap's headers and palette.
+void AppendLeadingHeaders(Bytes& out, const ImageList& list, std::size_t imageCount, const BitmapSize& size) {
+  AppendStreamHeader(out, list, imageCount);
+  const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
+  AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
+  for (std::uint32_t entry : list.palette) AppendU32(out, entry);
+}
+
+void AppendMaskHeaders(Bytes& out, const BitmapSize& size) {
+  AppendBmpHeaders(out, size.width, size.height, 1, kMaskPaletteEntries, kMaskHeadersSize);
+  AppendU32(out, 0x00000000);  // entry 0: black, opaque
+  AppendU32(out, 0x00FFFFFF);  // entry 1: white, transparent
+}
+
+// Appends the zeroed pixel rows of a tiled bitmap in one step and fills each
+// row from the tiles it crosses, in the order the rows are stored, so the
+// output is written front to back. `putRow(row, image, x0, y)` writes row y
+// of an image at pixel x0 into a zeroed row; its results are ORed together
+// and returned.
 template <typename PutRow>
 unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height, std::size_t stride, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
-  const std::size_t count = list.images.size();
+  const std::size_t count = list.ImageCount();
   unsigned any = 0;
   // Zero-width tiles give rows of no bytes, however many rows are declared.
   if (stride == 0) return any;
   const std::size_t start = out.size();
   out.resize(start + stride * height);
-  std::uint8_t* const rows = out.data() + start;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t x0 = (i % kTilesPerRow) * tw;
-    const Image& image = list.images[i];
-    for (std::size_t y = 0; y < th; ++y) any |= putRow(rows + StoredRow(height, th, i, y) * stride, image, x0, y);
+  std::uint8_t* row = out.data() + start;
+  for (std::size_t stored = 0; stored < height; ++stored, row += stride) {
+    const std::size_t fromTop = height - 1 - stored;
+    const std::size_t first = fromTop / th * kTilesPerRow;
+    const std::size_t y = fromTop % th;
+    for (std::size_t i = first; i < first + kTilesPerRow && i < count; ++i)
+      any |= putRow(row, i, (i % kTilesPerRow) * tw, y);
   }
   return any;
 }
 
-void AppendColourBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
-  const std::uint32_t entries = static_cast<std::uint32_t>(list.palette.size());
-  AppendBmpHeaders(out, size.width, size.height, list.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
-  for (std::uint32_t entry : list.palette) AppendU32(out, entry);
+// False when a mask entry was neither 0 nor 1; `out` is then of no use.
+bool AppendBitmaps(Bytes& out, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
   const unsigned bits = list.bitsPerPixel;
   AppendTileRows(out, list, size.height, size.colourStride,
-                 [tw, bits](std::uint8_t* row, const Image& image, std::size_t x0, std::size_t y) {
-                   pixel_rows::WriteRow(row, bits, x0, tw, image.pixels.data() + y * tw);
+                 [&list, tw, bits](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                   pixel_rows::WriteRow(row, bits, x0, tw, list.PixelsOf(image).data() + y * tw);
                    return 0u;
                  });
+  if (!list.HasMask()) return true;
+  AppendMaskHeaders(out, size);
+  const unsigned any =
+      AppendTileRows(out, list, size.height, size.maskStride,
+                     [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                       return unsigned{pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw)};
+                     });
+  return any <= 1;
 }
 
-// False when a mask entry was neither 0 nor 1; `out` is then of no use.
-bool AppendMaskBitmap(Bytes& out, const ImageList& list, const BitmapSize& size) {
-  AppendBmpHeaders(out, size.width, size.height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
-  AppendU32(out, 0x00000000);  // entry 0: black, opaque
-  AppendU32(out, 0x00FFFFFF);  // entry 1: white, transparent
-  const std::size_t tw = list.tileWidth;
-  const unsigned any = AppendTileRows(out, list, size.height, size.maskStride,
-                                      [tw](std::uint8_t* row, const Image& image, std::size_t x0, std::size_t y) {
-                                        return unsigned{pixel_rows::PackBits(row, x0, tw, image.mask.data() + y * tw)};
-                                      });
-  return any <= 1;
+// One of a group's two tiled bitmaps inside its bytes, for moving tiles as
+// bytes: every tile row starts and ends on a byte.
+struct TileRows {
+  std::uint8_t* rows;
+  std::size_t height;
+  std::size_t stride;
+  std::size_t tileHeight;
+  std::size_t rowBytes;  // bytes in one row of one tile
+
+  std::uint8_t* Row(std::size_t tile, std::size_t y) const {
+    return rows + StoredRow(height, tileHeight, tile, y) * stride + (tile % kTilesPerRow) * rowBytes;
+  }
+  void MoveTile(std::size_t from, std::size_t to) const {
+    for (std::size_t y = 0; y < tileHeight; ++y) std::memcpy(Row(to, y), Row(from, y), rowBytes);
+  }
+  void ClearTile(std::size_t tile) const {
+    for (std::size_t y = 0; y < tileHeight; ++y) std::memset(Row(tile, y), 0, rowBytes);
+  }
+  // Whether every slot from `first` on holds only zero bytes.
+  bool SlotsClear(std::size_t first) const {
+    const std::size_t usedTileRows = TileRowsFor(static_cast<std::uint32_t>(first));
+    // Whole tile rows past the used ones lie together at the start.
+    const std::size_t freeRows = height - std::min(height, usedTileRows * tileHeight);
+    if (!AllZero(rows, freeRows * stride)) return false;
+    for (std::size_t tile = first; tile < usedTileRows * kTilesPerRow; ++tile)
+      for (std::size_t y = 0; y < tileHeight; ++y)
+        if (!AllZero(Row(tile, y), rowBytes)) return false;
+    return true;
+  }
+  static bool AllZero(const std::uint8_t* bytes, std::size_t size) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      any |= word;
+    }
+    for (; i < size; ++i) any |= bytes[i];
+    return any == 0;
+  }
+};
+
+// A group that can be edited where it lies: its bytes are exactly what
+// EncodeImageGroup writes for what it decodes to (the same headers, zeros in
+// every free slot, nothing after the last bitmap), and its tile rows start
+// and end on bytes, so its rows have no padding.
+struct InPlaceGroup {
+  ImageList header;
+  std::size_t images = 0;
+  GroupLayout layout;
+
+  TileRows Colour(Bytes& group) const {
+    return {group.data() + layout.colourRowsAt, layout.size.height, layout.size.colourStride, header.tileHeight,
+            std::size_t{header.tileWidth} * header.bitsPerPixel / 8};
+  }
+  TileRows Mask(Bytes& group) const {
+    return {group.data() + layout.maskRowsAt, layout.size.height, layout.size.maskStride, header.tileHeight,
+            std::size_t{header.tileWidth} / 8};
+  }
+};
+
+bool SameBytes(ByteSpan bytes, std::size_t at, const Bytes& expected) {
+  return at <= bytes.size() && expected.size() <= bytes.size() - at &&
+         std::memcmp(bytes.data() + at, expected.data(), expected.size()) == 0;
+}
+
+std::optional<InPlaceGroup> OpenInPlace(Bytes& group) {
+  DecodeError ignored;
+  std::optional<ParsedGroup> parsed = Parse(group, ignored);
+  if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+  InPlaceGroup open{std::move(parsed->shape.header), parsed->shape.imageCount, {}};
+  const ImageList& header = open.header;
+  const std::size_t tw = header.tileWidth;
+  if (tw == 0 || header.tileHeight == 0) return std::nullopt;
+  if ((tw * header.bitsPerPixel) % 8 != 0 || (header.HasMask() && tw % 8 != 0)) return std::nullopt;
+  const auto layout = LayoutFor(header);
+  if (!layout || group.size() != layout->total) return std::nullopt;
+  open.layout = *layout;
+  Bytes expected;
+  AppendLeadingHeaders(expected, header, open.images, layout->size);
+  if (!SameBytes(group, 0, expected)) return std::nullopt;
+  if (header.HasMask()) {
+    expected.clear();
+    AppendMaskHeaders(expected, layout->size);
+    if (!SameBytes(group, layout->maskHeaderAt, expected)) return std::nullopt;
+  }
+  if (!open.Colour(group).SlotsClear(open.images)) return std::nullopt;
+  if (header.HasMask() && !open.Mask(group).SlotsClear(open.images)) return std::nullopt;
+  return open;
+}
+
+void PutImageCount(Bytes& group, std::size_t count) {
+  group[kImageCountAt] = static_cast<std::uint8_t>(count);
+  group[kImageCountAt + 1] = static_cast<std::uint8_t>(count >> 8);
+}
+
+// Makes room for `capacity` slots where the group lies: the colour and mask
+// rows move towards the end by the tile rows added (rows are stored bottom
+// up, so new tile rows come first), the new rows are cleared, and every
+// header is written again. Only the vector's growth can fail, and then
+// nothing has changed.
+void GrowInPlace(Bytes& group, InPlaceGroup& open, std::uint16_t capacity) {
+  ImageList grown = open.header;
+  grown.capacity = capacity;
+  const GroupLayout old = open.layout;
+  const GroupLayout layout = *LayoutFor(grown);  // checked by the caller
+  const std::size_t addedRows = layout.size.height - old.size.height;
+  group.resize(layout.total);
+  std::uint8_t* const bytes = group.data();
+  if (grown.HasMask()) {
+    std::memmove(bytes + layout.maskRowsAt + addedRows * layout.size.maskStride, bytes + old.maskRowsAt,
+                 old.size.maskBytes);
+    std::memset(bytes + layout.maskRowsAt, 0, addedRows * layout.size.maskStride);
+  }
+  std::memmove(bytes + layout.colourRowsAt + addedRows * layout.size.colourStride, bytes + old.colourRowsAt,
+               old.size.colourBytes);
+  std::memset(bytes + layout.colourRowsAt, 0, addedRows * layout.size.colourStride);
+  Bytes headers;
+  AppendLeadingHeaders(headers, grown, open.images, layout.size);
+  std::memcpy(bytes, headers.data(), headers.size());
+  if (grown.HasMask()) {
+    headers.clear();
+    AppendMaskHeaders(headers, layout.size);
+    std::memcpy(bytes + layout.maskHeaderAt, headers.data(), headers.size());
+  }
+  open.header = std::move(grown);
+  open.layout = layout;
+}
+
+// Adds `image` (already known to fit) into the first free slot of a 32-bit
+// group with a mask where it lies.
+bool AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
+  const std::size_t pixels = open.header.PixelsPerImage();
+  if (!IsReadyForIcons(open.header) || image.pixels.size() != pixels || image.mask.size() != pixels) return false;
+  std::uint8_t any = 0;
+  for (std::uint8_t entry : image.mask) any |= entry;
+  if (any > 1) return false;
+  const auto capacity = CapacityForOneMore(open.images, open.header.capacity, open.header.growStep);
+  if (!capacity) return false;
+  if (*capacity != open.header.capacity) {
+    ImageList grown = open.header;
+    grown.capacity = *capacity;
+    if (!LayoutFor(grown)) return false;
+    GrowInPlace(group, open, *capacity);
+  }
+  const std::size_t tw = open.header.tileWidth;
+  const TileRows colour = open.Colour(group);
+  const TileRows mask = open.Mask(group);
+  for (std::size_t y = 0; y < open.header.tileHeight; ++y) {
+    pixel_rows::WriteRow(colour.Row(open.images, y), 32, 0, tw, image.pixels.data() + y * tw);
+    pixel_rows::PackBits(mask.Row(open.images, y), 0, tw, image.mask.data() + y * tw);
+  }
+  PutImageCount(group, open.images + 1);
+  return true;
 }
 
 // Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
@@ -338,18 +520,13 @@ bool WithinDecodeLimit(const ImageGroupShape& shape) { return shape.DecodedPixel
 
 std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
   if (!CanEncode(list)) return std::nullopt;
-  const auto size = SizeBitmaps(list);
-  if (!size) return std::nullopt;
-  const std::size_t paletteBytes = 4 * list.palette.size();
-  const std::size_t total = kContainerHeaderSize + kStreamHeaderSize + kBmpHeadersSize + paletteBytes +
-                            size->colourBytes +
-                            (list.HasMask() ? kBmpHeadersSize + 4 * kMaskPaletteEntries + size->maskBytes : 0);
+  const auto layout = LayoutFor(list);
+  if (!layout) return std::nullopt;
   try {
     Bytes out;
-    out.reserve(total);
-    AppendStreamHeader(out, list, list.images.size());
-    AppendColourBitmap(out, list, *size);
-    if (list.HasMask() && !AppendMaskBitmap(out, list, *size)) return std::nullopt;
+    out.reserve(layout->total);
+    AppendLeadingHeaders(out, list, list.ImageCount(), layout->size);
+    if (!AppendBitmaps(out, list, layout->size)) return std::nullopt;
     return out;
   } catch (const std::bad_alloc&) {
     return std::nullopt;
@@ -404,32 +581,22 @@ std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, st
       // Tiles that share bytes with their neighbours are moved pixel by pixel.
       auto list = Decode(bytes, ignored);
       if (!list) return std::nullopt;
-      auto& all = list->images;
-      if (first < all.size()) {
-        const std::size_t end = first + std::min(count, all.size() - first);
-        all.erase(all.begin() + static_cast<std::ptrdiff_t>(first), all.begin() + static_cast<std::ptrdiff_t>(end));
-      }
+      list->EraseImages(first, count);
       return EncodeImageGroup(*list);
     }
     const std::size_t removed = first < images ? std::min(count, images - first) : 0;
     const std::size_t kept = images - removed;
     const auto source = [first, removed](std::size_t j) { return j < first ? j : j + removed; };
-    const auto size = SizeBitmaps(header);
-    if (!size) return std::nullopt;
+    const auto layout = LayoutFor(header);
+    if (!layout) return std::nullopt;
+    const BitmapSize& size = layout->size;
     Bytes out;
-    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * (kBmpHeadersSize + 4 * header.palette.size()) +
-                size->colourBytes + size->maskBytes + 4 * kMaskPaletteEntries);
-    AppendStreamHeader(out, header, kept);
-    const std::uint32_t entries = static_cast<std::uint32_t>(header.palette.size());
-    AppendBmpHeaders(out, size->width, size->height, header.bitsPerPixel, entries, kBmpHeadersSize + 4 * entries);
-    for (std::uint32_t entry : header.palette) AppendU32(out, entry);
-    AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, header.bitsPerPixel, kept, source);
+    out.reserve(layout->total);
+    AppendLeadingHeaders(out, header, kept, size);
+    AppendMovedTiles(out, parsed->colour, header, size.height, size.colourStride, header.bitsPerPixel, kept, source);
     if (parsed->mask) {
-      AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries,
-                       kBmpHeadersSize + 4 * kMaskPaletteEntries);
-      AppendU32(out, 0x00000000);
-      AppendU32(out, 0x00FFFFFF);
-      AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, kept, source);
+      AppendMaskHeaders(out, size);
+      AppendMovedTiles(out, *parsed->mask, header, size.height, size.maskStride, 1, kept, source);
     }
     return out;
   } catch (const std::bad_alloc&) {
@@ -446,8 +613,7 @@ std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
     const std::size_t images = parsed->shape.imageCount;
     const std::size_t tw = header.tileWidth;
     const std::size_t th = header.tileHeight;
-    const bool bytesMove = header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == 32 && header.HasMask() &&
-                           tw % 8 == 0 && std::endian::native == std::endian::little;
+    const bool bytesMove = IsReadyForIcons(header) && tw % 8 == 0 && std::endian::native == std::endian::little;
     if (!bytesMove) {
       auto list = Decode(bytes, ignored);
       if (!list || !AppendImage(*list, image)) return std::nullopt;
@@ -458,32 +624,68 @@ std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
     const auto capacity = CapacityForOneMore(images, header.capacity, header.growStep);
     if (!capacity) return std::nullopt;
     header.capacity = *capacity;
-    const auto size = SizeBitmaps(header);
-    if (!size) return std::nullopt;
+    const auto layout = LayoutFor(header);
+    if (!layout) return std::nullopt;
+    const BitmapSize& size = layout->size;
     const auto same = [](std::size_t j) { return j; };
     Bytes out;
-    out.reserve(kContainerHeaderSize + kStreamHeaderSize + 2 * kBmpHeadersSize + 4 * kMaskPaletteEntries +
-                size->colourBytes + size->maskBytes);
-    AppendStreamHeader(out, header, images + 1);
-    AppendBmpHeaders(out, size->width, size->height, 32, 0, kBmpHeadersSize);
+    out.reserve(layout->total);
+    AppendLeadingHeaders(out, header, images + 1, size);
     const std::size_t x0 = (images % kTilesPerRow) * tw;
-    std::uint8_t* rows =
-        AppendMovedTiles(out, parsed->colour, header, size->height, size->colourStride, 32, images, same);
+    std::uint8_t* rows = AppendMovedTiles(out, parsed->colour, header, size.height, size.colourStride, 32, images, same);
     for (std::size_t y = 0; y < th; ++y)
-      pixel_rows::WriteRow(rows + StoredRow(size->height, th, images, y) * size->colourStride, 32, x0, tw,
+      pixel_rows::WriteRow(rows + StoredRow(size.height, th, images, y) * size.colourStride, 32, x0, tw,
                            image.pixels.data() + y * tw);
-    AppendBmpHeaders(out, size->width, size->height, 1, kMaskPaletteEntries, kBmpHeadersSize + 4 * kMaskPaletteEntries);
-    AppendU32(out, 0x00000000);
-    AppendU32(out, 0x00FFFFFF);
-    rows = AppendMovedTiles(out, *parsed->mask, header, size->height, size->maskStride, 1, images, same);
+    AppendMaskHeaders(out, size);
+    rows = AppendMovedTiles(out, *parsed->mask, header, size.height, size.maskStride, 1, images, same);
     std::uint8_t any = 0;
     for (std::size_t y = 0; y < th; ++y)
-      any |= pixel_rows::PackBits(rows + StoredRow(size->height, th, images, y) * size->maskStride, x0, tw,
+      any |= pixel_rows::PackBits(rows + StoredRow(size.height, th, images, y) * size.maskStride, x0, tw,
                                   image.mask.data() + y * tw);
     if (any > 1) return std::nullopt;  // a mask entry other than 0 or 1
     return out;
   } catch (const std::bad_alloc&) {
     return std::nullopt;
+  }
+}
+
+bool RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count) {
+  try {
+    std::optional<InPlaceGroup> open = OpenInPlace(group);
+    if (!open) {
+      std::optional<Bytes> removed = RemoveImagesFromGroup(group, first, count);
+      if (!removed) return false;
+      group = std::move(*removed);
+      return true;
+    }
+    const std::size_t images = open->images;
+    const std::size_t removed = first < images ? std::min(count, images - first) : 0;
+    const std::size_t kept = images - removed;
+    const TileRows colour = open->Colour(group);
+    for (std::size_t j = first; j < kept; ++j) colour.MoveTile(j + removed, j);
+    for (std::size_t j = kept; j < images; ++j) colour.ClearTile(j);
+    if (open->header.HasMask()) {
+      const TileRows mask = open->Mask(group);
+      for (std::size_t j = first; j < kept; ++j) mask.MoveTile(j + removed, j);
+      for (std::size_t j = kept; j < images; ++j) mask.ClearTile(j);
+    }
+    PutImageCount(group, kept);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool AppendImageInPlace(Bytes& group, const Image& image) {
+  try {
+    std::optional<InPlaceGroup> open = OpenInPlace(group);
+    if (open && IsReadyForIcons(open->header)) return AppendInPlace(group, *open, image);
+    std::optional<Bytes> appended = AppendImageToGroup(group, image);
+    if (!appended) return false;
+    group = std::move(*appended);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@
 
 namespace tilvane {
 
-// One image of a group: tileWidth x tileHeight pixels, top row first.
+// One image on its own, tileWidth x tileHeight pixels, top row first: how a
+// single image is handed into a group or taken out of one.
 struct Image {
   // One value per pixel, exactly as stored at the group's depth, read
   // little-endian: a palette index at 1, 4 and 8 bits; the raw 5-5-5 word at
@@ -30,8 +32,13 @@ struct Image {
 inline constexpr std::uint16_t kImageListVersion = 0x0101;
 inline constexpr std::uint16_t kFlagMask = 0x0001;
 inline constexpr std::uint16_t kDepthCodeBits = 0x00FE;
+// The depth code of a 32-bit group, the one depth every image fits.
+inline constexpr std::uint16_t kDepthCode32 = 0x0020;
 
-// The decoded form of a group.
+// The decoded form of a group. Its images lie in two blocks, image after
+// image: PixelsPerImage() values each in `pixels` and, when the group has a
+// mask, as many entries in `mask`. One block for all images means decoding
+// and encoding make two allocations, however many images a group holds.
 struct ImageList {
   std::uint16_t version = kImageListVersion;
   std::uint16_t tileWidth = 0;
@@ -39,16 +46,50 @@ struct ImageList {
   std::uint16_t flags = 0;                // mask bit and colour depth code
   std::uint32_t backColour = 0xFFFFFFFF;  // 0x00BBGGRR, 0xFFFFFFFF = none
   std::uint16_t growStep = 0;
-  std::uint16_t capacity = 0;  // slots; never less than images.size()
+  std::uint16_t capacity = 0;  // slots; never less than ImageCount()
   std::array<std::int16_t, 4> overlays{-1, -1, -1, -1};
   std::uint16_t bitsPerPixel = 32;  // depth of the colour bitmap: 1, 4, 8, 16, 24 or 32
   // Palette entries for 1, 4 and 8 bits, each as stored, read little-endian
   // (0x??RRGGBB, the fourth byte kept).
   std::vector<std::uint32_t> palette;
-  std::vector<Image> images;
+  // Every image's pixel values (see Image::pixels), image after image.
+  std::vector<std::uint32_t> pixels;
+  // Every image's mask entries (see Image::mask), image after image; empty
+  // when the group has no mask.
+  std::vector<std::uint8_t> mask;
 
   bool HasMask() const { return (flags & kFlagMask) != 0; }
   std::size_t PixelsPerImage() const { return std::size_t{tileWidth} * tileHeight; }
+  // The number of images the pixel block holds.
+  std::size_t ImageCount() const { return PixelsPerImage() == 0 ? 0 : pixels.size() / PixelsPerImage(); }
+
+  std::span<std::uint32_t> PixelsOf(std::size_t index) {
+    return {pixels.data() + index * PixelsPerImage(), PixelsPerImage()};
+  }
+  std::span<const std::uint32_t> PixelsOf(std::size_t index) const {
+    return {pixels.data() + index * PixelsPerImage(), PixelsPerImage()};
+  }
+  // Empty when the group has no mask.
+  std::span<std::uint8_t> MaskOf(std::size_t index) {
+    if (mask.empty()) return {};
+    return {mask.data() + index * PixelsPerImage(), PixelsPerImage()};
+  }
+  std::span<const std::uint8_t> MaskOf(std::size_t index) const {
+    if (mask.empty()) return {};
+    return {mask.data() + index * PixelsPerImage(), PixelsPerImage()};
+  }
+  // A copy of image `index` (below ImageCount()).
+  Image ImageAt(std::size_t index) const;
+  // Adds `image` after the last one as it is, capacity untouched (see
+  // AppendImage for the group's own rule).
+  void PushImage(const Image& image);
+  // Removes images first .. first + count - 1 as far as they exist.
+  void EraseImages(std::size_t first, std::size_t count);
+  // Removes every image.
+  void ClearImages() {
+    pixels.clear();
+    mask.clear();
+  }
 
   bool operator==(const ImageList&) const = default;
 };
@@ -136,6 +177,16 @@ std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, st
 // group does not decode, is full, or the image does not fit it.
 std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 
+// RemoveImagesFromGroup and AppendImageToGroup made where the group lies, with
+// the same result: a group exactly as EncodeImageGroup writes it, with tile
+// rows that start and end on bytes (and, to append, 32 bits deep with a
+// mask), is edited in place, moving only the tiles after `first` and, when
+// an append needs more slots, the rows once; any other group is replaced by
+// the functions' result. False, with `group` unchanged, where they give
+// nothing.
+bool RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count);
+bool AppendImageInPlace(Bytes& group, const Image& image);
+
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
 // images or slots, a bitmap too large for the format).
@@ -146,17 +197,34 @@ std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 // a group whose tiles are 0 pixels wide or high.
 std::optional<Bytes> EncodeImageGroup(const ImageList& list);
 
-// The colour of pixel `index` of `image` as 0x00RRGGBB, whatever the depth.
-std::uint32_t PixelRgb(const ImageList& list, const Image& image, std::size_t index);
+// The colour of a stored pixel value of `list` as 0x00RRGGBB, whatever the
+// depth; black for a palette index past the palette.
+std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value);
 
 // Converts every image to 32 bits per pixel (fourth byte 0) and sets the depth
 // code to 0x20; the mask is kept. Used before appending a 32-bit image to a
 // group of another depth.
 void ConvertToDepth32(ImageList& list);
 
+// Whether icons can be appended as they are: the group is 32 bits deep with
+// that depth code, and has a mask.
+bool IsReadyForIcons(const ImageList& header);
+
+// What ReadyForIcons changed.
+struct IconReadiness {
+  std::uint16_t oldBits = 32;  // the depth before
+  bool depthConverted = false;
+  bool maskAdded = false;
+};
+
+// Readies a group for icons: converts it to 32 bits (ConvertToDepth32) unless
+// it already is, with that depth code, and gives a group without a mask one
+// in which every image is opaque, as it was drawn before.
+IconReadiness ReadyForIcons(ImageList& list);
+
 // Appends an image, growing capacity by growStep (at least 1) when full.
 // False when the group is at its 65,535-image limit.
-bool AppendImage(ImageList& list, Image image);
+bool AppendImage(ImageList& list, const Image& image);
 // The capacity a group of `images` images needs for one more under
 // AppendImage's rule; nothing at the 65,535-image limit.
 std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep);

@@ -20,10 +20,7 @@ bool ImageGroupRemove(Bytes& group, int index, int count) {
   // back in its normal form.
   const std::size_t first = index < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(index);
   const std::size_t howMany = count > 0 ? static_cast<std::size_t>(count) : 0;
-  auto removed = RemoveImagesFromGroup(group, first, howMany);
-  if (!removed) return false;  // the group is replaced only here, so it is unchanged
-  group = std::move(*removed);
-  return true;
+  return RemoveImagesInPlace(group, first, howMany);
 }
 
 }  // namespace tilvane

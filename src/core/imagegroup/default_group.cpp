@@ -60,12 +60,12 @@ Bytes BuildDefaultGroup() {
   ImageList list;
   list.tileWidth = kSize;
   list.tileHeight = kSize;
-  list.flags = kFlagMask | 0x20;
+  list.flags = kFlagMask | kDepthCode32;
   list.backColour = 0x00FFFFFF;
   list.growStep = 4;
   list.capacity = 6;
   list.bitsPerPixel = 32;
-  list.images.push_back(Placeholder());
+  list.PushImage(Placeholder());
   // The list above is well formed, so encoding cannot fail.
   return *EncodeImageGroup(list);
 }

@@ -15,9 +15,34 @@ std::uint32_t Widen5(std::uint32_t channel) { return (channel << 3) | (channel >
 
 }  // namespace
 
-std::uint32_t PixelRgb(const ImageList& list, const Image& image, std::size_t index) {
-  if (index >= image.pixels.size()) return 0;
-  const std::uint32_t value = image.pixels[index];
+Image ImageList::ImageAt(std::size_t index) const {
+  Image image;
+  const auto values = PixelsOf(index);
+  image.pixels.assign(values.begin(), values.end());
+  const auto entries = MaskOf(index);
+  image.mask.assign(entries.begin(), entries.end());
+  return image;
+}
+
+void ImageList::PushImage(const Image& image) {
+  pixels.insert(pixels.end(), image.pixels.begin(), image.pixels.end());
+  mask.insert(mask.end(), image.mask.begin(), image.mask.end());
+}
+
+void ImageList::EraseImages(std::size_t first, std::size_t count) {
+  const std::size_t images = ImageCount();
+  if (first >= images) return;
+  count = std::min(count, images - first);
+  const auto erase = [this, first, count](auto& block) {
+    if (block.empty()) return;
+    const auto begin = block.begin() + static_cast<std::ptrdiff_t>(first * PixelsPerImage());
+    block.erase(begin, begin + static_cast<std::ptrdiff_t>(count * PixelsPerImage()));
+  };
+  erase(pixels);
+  erase(mask);
+}
+
+std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value) {
   switch (list.bitsPerPixel) {
     case 1:
     case 4:
@@ -28,11 +53,29 @@ std::uint32_t PixelRgb(const ImageList& list, const Image& image, std::size_t in
 }
 
 void ConvertToDepth32(ImageList& list) {
-  for (Image& image : list.images)
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = PixelRgb(list, image, i);
+  for (std::uint32_t& value : list.pixels) value = PixelRgb(list, value);
   list.bitsPerPixel = 32;
-  list.flags = static_cast<std::uint16_t>((list.flags & ~kDepthCodeBits) | 0x20);
+  list.flags = static_cast<std::uint16_t>((list.flags & ~kDepthCodeBits) | kDepthCode32);
   list.palette.clear();
+}
+
+bool IsReadyForIcons(const ImageList& header) {
+  return header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == kDepthCode32 && header.HasMask();
+}
+
+IconReadiness ReadyForIcons(ImageList& list) {
+  IconReadiness done;
+  done.oldBits = list.bitsPerPixel;
+  if (list.bitsPerPixel != 32 || (list.flags & kDepthCodeBits) != kDepthCode32) {
+    ConvertToDepth32(list);
+    done.depthConverted = true;
+  }
+  if (!list.HasMask()) {
+    list.flags |= kFlagMask;
+    list.mask.assign(list.pixels.size(), 0);
+    done.maskAdded = true;
+  }
+  return done;
 }
 
 std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep) {
@@ -43,11 +86,11 @@ std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_
   return static_cast<std::uint16_t>(std::min(grown, kMaxImages));
 }
 
-bool AppendImage(ImageList& list, Image image) {
-  const auto capacity = CapacityForOneMore(list.images.size(), list.capacity, list.growStep);
+bool AppendImage(ImageList& list, const Image& image) {
+  const auto capacity = CapacityForOneMore(list.ImageCount(), list.capacity, list.growStep);
   if (!capacity) return false;
   list.capacity = *capacity;
-  list.images.push_back(std::move(image));
+  list.PushImage(image);
   return true;
 }
 

@@ -9,17 +9,6 @@
 #include "core/intake/icon_file.h"
 
 namespace tilvane {
-namespace {
-
-// Gives a group without a mask one in which every existing image is opaque, as
-// it was drawn before, so the new icon's transparent parts can be kept.
-void EnsureMask(ImageList& list) {
-  if (list.HasMask()) return;
-  list.flags |= kFlagMask;
-  for (Image& image : list.images) image.mask.assign(list.PixelsPerImage(), 0);
-}
-
-}  // namespace
 
 int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) try {
   if (group.empty()) return -1;
@@ -39,16 +28,12 @@ int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool sm
   if (!icon) return -1;
 
   const int oldCount = shape->imageCount;
-  if (header.bitsPerPixel == 32 && (header.flags & kDepthCodeBits) == 0x20 && header.HasMask()) {
-    std::optional<Bytes> appended = AppendImageToGroup(group, ToGroupImage(*icon));
-    if (!appended) return -1;
-    group = std::move(*appended);
-    return oldCount;
+  if (IsReadyForIcons(header)) {
+    return AppendImageInPlace(group, ToGroupImage(*icon)) ? oldCount : -1;
   }
   std::optional<ImageList> list = DecodeImageGroup(group);
   if (!list) return -1;
-  if (list->bitsPerPixel != 32 || (list->flags & kDepthCodeBits) != 0x20) ConvertToDepth32(*list);
-  EnsureMask(*list);
+  ReadyForIcons(*list);
   if (!AppendImage(*list, ToGroupImage(*icon))) return -1;
   std::optional<Bytes> encoded = EncodeImageGroup(*list);
   if (!encoded) return -1;

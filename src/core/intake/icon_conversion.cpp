@@ -12,20 +12,20 @@ Image ToGroupImage(const IconPixels& icon) {
 }
 
 std::optional<IconPixels> FromGroupImage(const ImageList& list, std::size_t index) {
-  if (index >= list.images.size()) return std::nullopt;
-  const Image& image = list.images[index];
+  if (index >= list.ImageCount()) return std::nullopt;
+  const auto pixels = list.PixelsOf(index);
+  const auto mask = list.MaskOf(index);
   IconPixels icon;
   icon.width = list.tileWidth;
   icon.height = list.tileHeight;
   const std::size_t count = list.PixelsPerImage();
-  if (image.pixels.size() != count) return std::nullopt;
   icon.pixels.resize(count);
   icon.mask.assign(count, 0);
   const bool fourthByteKept = list.bitsPerPixel == 32;
   for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t fourth = fourthByteKept ? image.pixels[i] & 0xFF000000u : 0;
-    icon.pixels[i] = fourth | (PixelRgb(list, image, i) & 0x00FFFFFFu);
-    if (image.mask.size() == count) icon.mask[i] = image.mask[i] ? 1 : 0;
+    std::uint32_t fourth = fourthByteKept ? pixels[i] & 0xFF000000u : 0;
+    icon.pixels[i] = fourth | (PixelRgb(list, pixels[i]) & 0x00FFFFFFu);
+    if (!mask.empty()) icon.mask[i] = mask[i] ? 1 : 0;
     if (fourth != 0) icon.hasAlpha = true;
   }
   return icon;

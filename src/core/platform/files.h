@@ -58,8 +58,11 @@ PathKind KindOfPath(const Text& path, int* error = nullptr);
 // Whether anything (a file, a folder, a link, even a broken one) is at `path`.
 bool AnythingAt(const Text& path);
 
-// Creates or truncates the file and writes `bytes`, never through a link at
-// `path`. 0 or the reason.
+// Creates the file or writes over it, then cuts it to `bytes`, never through
+// a link at `path`. Writing over the old bytes rather than truncating first
+// lets the system keep the pages it already holds for the file, which makes
+// rewriting a large file of about the same size several times cheaper.
+// 0 or the reason.
 int WriteWholeFile(const Text& path, ByteSpan bytes);
 
 // Deletes a file (not a folder). 0 or the reason.

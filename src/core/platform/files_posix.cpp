@@ -187,9 +187,13 @@ bool AnythingAt(const Text& path) {
 }
 
 int WriteWholeFile(const Text& path, ByteSpan bytes) {
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!fd.valid()) return errno;
   if (!WriteAll(fd.get(), bytes)) return errno;
+  // Only a regular file has a length to cut; a device or pipe keeps its own.
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return errno;
+  if (S_ISREG(info.st_mode) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) return errno;
   return fd.Close() ? 0 : errno;
 }
 

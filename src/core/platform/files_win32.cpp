@@ -207,10 +207,11 @@ int WriteWholeFile(const Text& path, ByteSpan bytes) {
   // Never through a link: a reparse point at the path is refused.
   DWORD attributes = ::GetFileAttributesW(wide->c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ELOOP;
-  Handle file(::CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  Handle file(::CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) return LastError();
   if (!WriteAll(file.get(), bytes)) return LastError();
+  if (!::SetEndOfFile(file.get())) return LastError();
   return file.Close() ? 0 : LastError();
 }
 

@@ -91,7 +91,7 @@ std::uint32_t ImageColour(int k) { return 0x00102030u + static_cast<std::uint32_
 
 Bytes MakeGroup(int count) {
   ImageList list = *DecodeImageGroup(DefaultImageGroup());
-  list.images.clear();
+  list.ClearImages();
   for (int k = 0; k < count; ++k) {
     Image image;
     image.pixels.assign(list.PixelsPerImage(), ImageColour(k));
@@ -105,8 +105,8 @@ Bytes MakeGroup(int count) {
 
 std::uint32_t ColourOfImage(const Bytes& group, int k) {
   auto list = DecodeImageGroup(group);
-  if (!list || k < 0 || static_cast<std::size_t>(k) >= list->images.size()) return 0xFFFFFFFF;
-  return PixelRgb(*list, list->images[static_cast<std::size_t>(k)], 33);
+  if (!list || k < 0 || static_cast<std::size_t>(k) >= list->ImageCount()) return 0xFFFFFFFF;
+  return PixelRgb(*list, list->PixelsOf(static_cast<std::size_t>(k))[33]);
 }
 
 void WriteFile(const Text& path, const Bytes& bytes) {
