@@ -10,16 +10,7 @@ editor="$(realpath "$1")"
 qiltool="$(realpath "$2")"
 fixtures="$(realpath "$3")"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-start-end-XXXXXX")"
-mkdir -p "$work/tmp" "$work/run" "$work/docs"
-chmod 700 "$work/run"
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../support/work_folder.sh" start-end docs
 fail() {
   echo "start_and_end: $*" >&2
   cat "$work/editor.log" >&2 2>/dev/null || true
@@ -45,6 +36,16 @@ status=0
 
 . "$(dirname "$0")/../support/x_windows.sh"
 temp_group() { find "$work/tmp" -name '临时图片组.tmp'; }
+# Starts the editor on FILE from the documents folder, as a terminal user
+# does, and waits for its window titled with SHOWN (FILE by default); sets
+# pid and main.
+open_in_editor() {
+  (cd "$work/docs" && exec "$editor" "$1") >"$work/editor.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  main=$(wait_window "^Tilvane  ")
+  wait_title "Tilvane  ${2:-$1}"
+}
 
 # A group of three pictures, the first the red-blue pattern.
 group="$work/docs/三张.qil"
@@ -53,11 +54,7 @@ group="$work/docs/三张.qil"
 
 for signal in TERM HUP INT; do
   # Started from the group's folder with a relative name, as a terminal user does.
-  (cd "$work/docs" && exec "$editor" "三张.qil") >"$work/editor.log" 2>&1 &
-  pid=$!
-  pids+=("$pid")
-  main=$(wait_window "^Tilvane  ")
-  wait_title "Tilvane  $group"
+  open_in_editor "三张.qil" "$group"
   sleep 0.5
   # The first item's icon (the pattern's red top left) is drawn in the list.
   shot="$work/window.png"
@@ -85,11 +82,7 @@ done
 colours="$work/docs/colours.qil"
 "$qiltool" new "$colours" >/dev/null
 "$qiltool" add "$colours" "$fixtures/red16.png" "$fixtures/blue48.png" "$fixtures/green16.png" >/dev/null
-"$editor" "$colours" >"$work/editor.log" 2>&1 &
-pid=$!
-pids+=("$pid")
-main=$(wait_window "^Tilvane  ")
-wait_title "Tilvane  $colours"
+open_in_editor "$colours"
 sleep 0.5
 item_x() { echo $((68 + 76 * $1)); }
 export_dialog() {
@@ -132,11 +125,7 @@ wait "$pid" || status=$?
 [ "$status" = 0 ] || fail "the editor with a broken file ended with status $status"
 # The display goes away (a desktop session without a session manager ends so):
 # Qt leaves through exit(), and the exit clean-up still removes the working copy.
-"$editor" "$group" >"$work/editor.log" 2>&1 &
-pid=$!
-pids+=("$pid")
-main=$(wait_window "^Tilvane  ")
-wait_title "Tilvane  $group"
+open_in_editor "$group"
 sleep 0.5
 click_in "$main" 68 22
 sleep 0.3

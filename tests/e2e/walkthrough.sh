@@ -10,16 +10,7 @@ drag_source="$(realpath "$2")"
 fixtures="$(realpath "$3")"
 shots="${4:+$(realpath "$4")}"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-walkthrough-XXXXXX")"
-mkdir -p "$work/tmp" "$work/run" "$work/out"
-chmod 700 "$work/run"
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../support/work_folder.sh" walkthrough out
 
 fail() {
   echo "walkthrough: $*" >&2

@@ -20,27 +20,26 @@ class QiltoolThumbnail : public QiltoolTest {
   }
 };
 
-TEST_F(QiltoolThumbnail, CellsLargerThanTheSizeAreShrunkToFit) {
-  GroupShape shape;
-  shape.tileWidth = 64;
-  shape.tileHeight = 32;
-  shape.images = 3;
-  std::optional<IconPixels> png = Thumbnail(MakeList(shape), "48");
-  ASSERT_TRUE(png);
-  EXPECT_EQ(png->width, 48);
-  EXPECT_EQ(png->height, 24);
-}
-
-TEST_F(QiltoolThumbnail, WideCellsKeepTheirShapeAndTheirWholeScale) {
-  GroupShape shape;
-  shape.tileWidth = 32;
-  shape.tileHeight = 16;
-  shape.images = 2;
-  // Two cells of 32 x 16 fit twice over in 128: two a row at scale 2.
-  std::optional<IconPixels> png = Thumbnail(MakeList(shape), "128");
-  ASSERT_TRUE(png);
-  EXPECT_EQ(png->width, 128);
-  EXPECT_EQ(png->height, 32);
+// How cells of each shape fill a thumbnail of each size.
+TEST_F(QiltoolThumbnail, CellsKeepTheirShapeAndAWholeScaleWhereOneFits) {
+  struct Case {
+    std::uint16_t tileWidth, tileHeight;
+    int images;
+    std::string size;
+    int width, height;
+    const char* what;
+  };
+  for (const Case& c : {Case{64, 32, 3, "48", 48, 24, "cells larger than the size are shrunk to fit"},
+                        Case{32, 16, 2, "128", 128, 32, "two 32 x 16 cells fit twice over: two a row at scale 2"}}) {
+    GroupShape shape;
+    shape.tileWidth = c.tileWidth;
+    shape.tileHeight = c.tileHeight;
+    shape.images = c.images;
+    std::optional<IconPixels> png = Thumbnail(MakeList(shape), c.size);
+    ASSERT_TRUE(png) << c.what;
+    EXPECT_EQ(png->width, c.width) << c.what;
+    EXPECT_EQ(png->height, c.height) << c.what;
+  }
 }
 
 TEST_F(QiltoolThumbnail, ASizeThatIsNoMultipleLeavesTheRestOut) {
