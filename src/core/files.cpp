@@ -45,9 +45,9 @@ bool RemoveFile(const Text& path) {
 }
 
 SaveResult SaveFileAtomically(const Text& path, ByteSpan bytes) {
-  if (path.empty()) return {false, Reason(ENOENT)};
+  if (path.empty()) return {false, Reason(ENOENT), ENOENT};
   int error = platform::ReplaceFileAtomically(path, bytes);
-  if (error != 0) return {false, Reason(error)};
+  if (error != 0) return {false, Reason(error), error};
   return {true, {}};
 }
 

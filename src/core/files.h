@@ -32,6 +32,7 @@ bool RemoveFile(const Text& path);
 struct SaveResult {
   bool ok = false;
   Text reason;  // why it failed, in the user's language; empty on success
+  int error = 0;  // the system's error number behind `reason`, for programs that word it themselves
 };
 
 // Writes `bytes` to a new file beside `path`, flushes it to disk and renames it

@@ -76,7 +76,7 @@ TEST_F(QiltoolEdit, AddFollowsAShortcutAndScalesPngs) {
   Bytes direct = EmptyGroup();
   ASSERT_EQ(ImageGroupAddIcon(direct, target), 0);
   EXPECT_EQ(list->images[0], DecodeImageGroup(direct)->images[0]);
-  std::optional<IconPixels> png = DecodePngIcon(ReadAll(IntakeFixture("pattern256.png")), 32, 32);
+  ErrorOr<IconPixels> png = DecodePngIcon(ReadAll(IntakeFixture("pattern256.png")), 32, 32);
   ASSERT_TRUE(png);
   EXPECT_EQ(list->images[1], ToGroupImage(*png));
 }

@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 
-#include "core/error_text.h"
 #include "core/files.h"
 #include "core/platform/files.h"
 
@@ -71,7 +70,7 @@ std::optional<ImageList> LoadGroup(const Text& path) {
 
 bool WriteOutput(const Text& path, ByteSpan bytes) {
   SaveResult saved = SaveFileAtomically(path, bytes);
-  if (!saved.ok) Report(path, "cannot write: " + LibraryErrorText(saved.reason));
+  if (!saved.ok) Report(path, "cannot write: " + Text(std::strerror(saved.error)));
   return saved.ok;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "core/error_or.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -17,11 +18,17 @@ inline constexpr std::size_t kMaxShortcutTargetBytes = 1023;
 // contains ".lnk" anywhere, otherwise the path with ".lnk" appended.
 Text ShortcutFilePath(const Text& shortcutPath);
 
+// True when the bytes start like a shell link: its header size (0x4C) and
+// class id.
+bool IsShellLinkData(ByteSpan bytes);
+
 // The target stored in the bytes of a shell link: for a local target its base
 // path followed by the common path suffix, for a network target the share name,
 // "\" and the suffix (the UNC form wins when both are there); the Unicode fields
-// are preferred. Empty text for anything that is not a shell link, a link
-// without a file-system path (a shell folder, an IDList only) and damage.
+// are preferred. Fails for anything that is not a shell link, a link without a
+// file-system path (a shell folder, an IDList only) and damage.
+ErrorOr<Text> ShortcutTarget(ByteSpan bytes);
+// The same, or empty text where ShortcutTarget fails.
 Text ParseShortcutTarget(ByteSpan bytes);
 
 // The target of the shortcut at ShortcutFilePath(shortcutPath), UTF-8, cut to
