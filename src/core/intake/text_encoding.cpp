@@ -88,6 +88,22 @@ ErrorOr<Text> AnsiToUtf8(ByteSpan bytes) {
   return std::move(*text);
 }
 
+Text ReplaceMalformedUtf8(std::string_view text) {
+  Text out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = SequenceLength(text, at);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++at;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
 std::size_t Utf16Length(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t at = 0; at < utf8.size();) {

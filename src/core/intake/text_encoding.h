@@ -22,6 +22,10 @@ ErrorOr<Text> Utf16ToUtf8(const std::vector<std::uint16_t>& units);
 // this program meets were written in. Fails when neither fits.
 ErrorOr<Text> AnsiToUtf8(ByteSpan bytes);
 
+// The text with every byte that is not part of a well-formed UTF-8 sequence
+// replaced by U+FFFD, one replacement per byte.
+Text ReplaceMalformedUtf8(std::string_view text);
+
 // The number of UTF-16 units the text would take (a malformed byte counts as one).
 std::size_t Utf16Length(std::string_view utf8);
 
