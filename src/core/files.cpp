@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <new>
+#include <optional>
 
 #include "core/error_text.h"
 #include "core/platform/files.h"
@@ -14,22 +15,37 @@ Text Reason(int error) { return ErrorText(error); }
 
 }  // namespace
 
-Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes) try {
-  if (path.empty()) return {};
-  std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path);
-  if (!file || file->Size() > maxBytes) return {};
+ErrorOr<Bytes> ReadWholeFile(const Text& path, std::uint64_t maxBytes, int* systemError) try {
+  if (path.empty()) return Failure{"empty file name"};
+  int error = 0;
+  std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path, &error);
+  if (!file) {
+    if (error == EISDIR) return Failure{"is a folder, not a file"};
+    if (error == platform::kNotARegularFile) return Failure{"not a regular file"};
+    if (systemError) *systemError = error;
+    return Failure{"cannot be read"};
+  }
+  if (file->Size() > maxBytes) return Failure{kFileTooLargeReason};
   Bytes bytes;
   bytes.reserve(static_cast<std::size_t>(file->Size()));
   std::uint8_t chunk[65536];
   for (;;) {
-    std::int64_t n = file->Read(chunk);
-    if (n <= 0) break;  // a read that stops early keeps what was read
-    if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) return {};  // it grew past the limit
+    std::int64_t n = file->Read(chunk, &error);
+    if (n < 0) {
+      if (systemError) *systemError = error;
+      return Failure{"cannot be read"};
+    }
+    if (n == 0) break;
+    if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) return Failure{kFileTooLargeReason};  // it grew
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   return bytes;
 } catch (const std::bad_alloc&) {
-  return {};
+  return Failure{"out of memory"};
+}
+
+Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes) {
+  return ReadWholeFile(path, maxBytes).ToOptional().value_or(Bytes());
 }
 
 bool WriteFileBytes(const Text& path, ByteSpan bytes) {
