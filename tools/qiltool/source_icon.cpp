@@ -11,7 +11,6 @@
 #include "core/intake/icon_image.h"
 #include "core/intake/icon_scale.h"
 #include "core/intake/shortcut.h"
-#include "core/intake/text_encoding.h"
 #include "core/platform/files.h"
 
 namespace tilvane::qiltool {
@@ -59,12 +58,12 @@ std::optional<SourceIcon> ReadShortcutSource(FileByteSource& file, const SourceR
                                              int depth) {
   std::optional<Bytes> bytes = ReadWhole(file, reason);
   if (!bytes) return std::nullopt;
-  ErrorOr<Text> stored = ShortcutTarget(*bytes);
+  ErrorOr<Text> stored = ShortcutFileTarget(*bytes);
   if (!stored) {
     reason = stored.reason();
     return std::nullopt;
   }
-  Text target = CutUtf8(*stored, kMaxShortcutTargetBytes);
+  const Text& target = *stored;
   if (depth > 0) {
     reason = "shortcut points at another shortcut";
     return std::nullopt;

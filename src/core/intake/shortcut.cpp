@@ -23,9 +23,6 @@ constexpr std::uint32_t kCommonNetworkRelativeLinkAndPathSuffix = 0x00000002;
 constexpr std::uint32_t kLinkInfoMinimumHeader = 0x1C;
 constexpr std::uint32_t kLinkInfoUnicodeHeader = 0x24;
 constexpr std::uint32_t kNetworkLinkMinimumSize = 0x14;
-// The header, the largest IDList and a generous LinkInfo: nothing a link needs
-// for its target lies further in, so a huge file is never read whole.
-constexpr std::uint64_t kMaxShortcutBytesRead = 1u << 20;
 
 // A zero-terminated ANSI string starting at `offset` of `block`, ending inside it.
 ErrorOr<Text> AnsiStringAt(ByteSpan block, std::uint32_t offset) {
@@ -149,6 +146,12 @@ ErrorOr<Text> ShortcutTarget(ByteSpan bytes) {
 
 Text ParseShortcutTarget(ByteSpan bytes) { return ShortcutTarget(bytes).ToOptional().value_or(Text()); }
 
+ErrorOr<Text> ShortcutFileTarget(ByteSpan fileBytes) {
+  const std::size_t looked = static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes.size(), kMaxShortcutBytesRead));
+  const Text target = TRY(ShortcutTarget(fileBytes.first(looked)));
+  return CutUtf8(target, kMaxShortcutTargetBytes);
+}
+
 Text ReadShortcutTarget(const Text& shortcutPath) {
   Text path = ShortcutFilePath(shortcutPath);
   if (Utf16Length(path) > kMaxShortcutPathUnits) return {};
@@ -156,7 +159,7 @@ Text ReadShortcutTarget(const Text& shortcutPath) {
   if (!file) return {};
   ErrorOr<Bytes> bytes = file->Read(0, std::min(file->Size(), kMaxShortcutBytesRead));
   if (!bytes) return {};
-  return CutUtf8(ParseShortcutTarget(*bytes), kMaxShortcutTargetBytes);
+  return ShortcutFileTarget(*bytes).ToOptional().value_or(Text());
 }
 
 }  // namespace tilvane
