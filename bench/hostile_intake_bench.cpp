@@ -106,13 +106,13 @@ void BM_FirstIcon(benchmark::State& state) {
   bool gotIcon = false;
   auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    std::optional<tilvane::FileByteSource> file = tilvane::FileByteSource::Open(path);
+    tilvane::ErrorOr<tilvane::FileByteSource> file = tilvane::FileByteSource::Open(path);
     if (!file) {
       state.SkipWithError("cannot open the crafted file");
       return;
     }
-    std::optional<tilvane::IconPixels> icon = tilvane::ReadIconForCell(*file, {});
-    gotIcon = icon.has_value();
+    tilvane::ErrorOr<tilvane::IconPixels> icon = tilvane::ReadIconForCell(*file, {});
+    gotIcon = icon.ok();
     bytesRead = file->BytesRead();
     benchmark::DoNotOptimize(icon);
   }

@@ -94,8 +94,8 @@ void BM_FirstIconOfLargeExecutable(benchmark::State& state) {
   std::uint64_t bytesRead = 0;
   auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    std::optional<tilvane::FileByteSource> file = tilvane::FileByteSource::Open(path);
-    std::optional<tilvane::IconPixels> icon = file ? tilvane::ReadIconForCell(*file, {}) : std::nullopt;
+    tilvane::ErrorOr<tilvane::FileByteSource> file = tilvane::FileByteSource::Open(path);
+    tilvane::ErrorOr<tilvane::IconPixels> icon = file ? tilvane::ReadIconForCell(*file, {}) : file.failure();
     if (!icon) {
       state.SkipWithError("no icon read from the padded executable");
       return;

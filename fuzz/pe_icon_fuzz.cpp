@@ -6,7 +6,7 @@
 #include "core/intake/icon_file.h"
 
 namespace {
-void CheckIcon(const std::optional<tilvane::IconPixels>& icon, int width, int height) {
+void CheckIcon(const tilvane::ErrorOr<tilvane::IconPixels>& icon, int width, int height) {
   if (!icon) return;
   const std::size_t count = static_cast<std::size_t>(width) * height;
   if (icon->width != width || icon->height != height || icon->pixels.size() != count || icon->mask.size() != count) {

@@ -5,17 +5,6 @@
 
 namespace tilvane {
 
-namespace {
-
-// Each text once; the first error number of a shared text stands for it.
-constexpr int kTranslated[] = {EACCES, EPERM,   EROFS,  ENOSPC,
-#ifdef EDQUOT  // no quotas on Windows
-                               EDQUOT,
-#endif
-                               ENOENT, ENOTDIR, EISDIR, EFBIG,  ENAMETOOLONG};
-
-}  // namespace
-
 Text ErrorText(int error) {
   switch (error) {
     case EACCES:
@@ -33,13 +22,6 @@ Text ErrorText(int error) {
     case EFBIG: return "文件太大";
     default: return std::strerror(error);
   }
-}
-
-Text LibraryErrorText(const Text& reason) {
-  for (int error : kTranslated) {
-    if (ErrorText(error) == reason) return std::strerror(error);
-  }
-  return reason;
 }
 
 }  // namespace tilvane

@@ -11,9 +11,4 @@ namespace tilvane {
 // other error number as the C library describes it.
 Text ErrorText(int error);
 
-// The C library's own description of the error that a text of ErrorText
-// stands for, for programs that speak the library's language (qiltool);
-// any other text is returned as it is.
-Text LibraryErrorText(const Text& reason);
-
 }  // namespace tilvane

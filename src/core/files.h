@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/error_or.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -12,9 +13,18 @@ namespace tilvane {
 // Files larger than this are not read whole unless the caller says so.
 inline constexpr std::uint64_t kDefaultMaxFileBytes = 1ull << 30;
 
-// The whole file; empty for an empty path, a missing, unreadable or empty file,
-// a file larger than `maxBytes` (checked before anything is allocated, and
-// again while reading, for a file that grows) or memory running out.
+// ReadWholeFile's reason for a file larger than its limit.
+inline constexpr const char* kFileTooLargeReason = "too large";
+
+// The whole regular file at `path`, at most `maxBytes` (checked before
+// anything is allocated, and again while reading, for a file that grows).
+// Fails with "empty file name", "is a folder, not a file", "not a regular
+// file" (a pipe, a device), kFileTooLargeReason, "out of memory", or "cannot be
+// read" with `*systemError` set to the system's error number.
+ErrorOr<Bytes> ReadWholeFile(const Text& path, std::uint64_t maxBytes, int* systemError = nullptr);
+
+// The whole file as ReadWholeFile reads it; empty where that fails, and for an
+// empty file.
 Bytes ReadFileBytes(const Text& path, std::uint64_t maxBytes = kDefaultMaxFileBytes);
 // The same into `into`, whose storage is reused: reading a file of the size
 // it held before allocates nothing. `into` ends empty where ReadFileBytes
@@ -36,6 +46,7 @@ bool RemoveFile(const Text& path);
 struct SaveResult {
   bool ok = false;
   Text reason;  // why it failed, in the user's language; empty on success
+  int error = 0;  // the system's error number behind `reason`, for programs that word it themselves
 };
 
 // Writes `bytes` to a new file beside `path`, flushes it to disk and renames it

@@ -58,6 +58,22 @@ TEST_F(FilesTest, ReadGivesEmptyBytesForMissingEmptyAndUnnamedFiles) {
   EXPECT_TRUE(ReadFileBytes(PathOf("pipe")).empty());
 }
 
+TEST_F(FilesTest, ReadWholeFileSaysWhyItFailed) {
+  int error = 0;
+  EXPECT_STREQ(ReadWholeFile(PathOf("missing"), 100, &error).reason(), "cannot be read");
+  EXPECT_EQ(error, ENOENT);
+  error = 0;
+  fs::create_directories(root_ / "folder");
+  EXPECT_STREQ(ReadWholeFile(PathOf("folder"), 100, &error).reason(), "is a folder, not a file");
+  ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+  EXPECT_STREQ(ReadWholeFile(PathOf("fifo"), 100, &error).reason(), "not a regular file");
+  EXPECT_STREQ(ReadWholeFile("", 100, &error).reason(), "empty file name");
+  EXPECT_EQ(error, 0) << "only a system failure sets the error number";
+  ASSERT_TRUE(WriteFileBytes(PathOf("five"), Bytes{1, 2, 3, 4, 5}));
+  EXPECT_STREQ(ReadWholeFile(PathOf("five"), 4).reason(), kFileTooLargeReason);
+  EXPECT_EQ(ReadWholeFile(PathOf("five"), 5).ToOptional(), (Bytes{1, 2, 3, 4, 5}));
+}
+
 TEST_F(FilesTest, WriteTruncatesAndReadReturnsEveryByte) {
   Bytes big(200000);
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);

@@ -31,7 +31,7 @@ DibSpec PaletteSpec(int bits) {
 TEST(DibIconTest, PaletteDepthsTakeColoursFromThePaletteAndBlackUnderTheMask) {
   for (int bits : {1, 4, 8}) {
     SCOPED_TRACE(bits);
-    std::optional<IconPixels> icon = DecodeDibIcon(WriteDib(PaletteSpec(bits)));
+    ErrorOr<IconPixels> icon = DecodeDibIcon(WriteDib(PaletteSpec(bits)));
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 4);
     EXPECT_EQ(icon->height, 2);
@@ -51,7 +51,7 @@ TEST(DibIconTest, SixteenTwentyFourAndThirtyTwoBitsWithoutAlpha) {
 
   spec.bits = 16;
   spec.values = {0x7C00, 0x03E0, 0x4210, 0x001F};
-  std::optional<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
+  ErrorOr<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->pixels, (std::vector<std::uint32_t>{0x00FF0000, 0x0000FF00, 0x00848484, 0}));
 
@@ -77,7 +77,7 @@ TEST(DibIconTest, AlphaAboveZeroKeepsTheAlphaAndMasksAtTwentyFiveOrLess) {
   spec.bits = 32;
   spec.values = {0xFF102030, 0x1A405060, 0x19708090, 0x00A0B0C0};
   spec.andMask = {1, 1, 0, 0};  // ignored: the alpha decides
-  std::optional<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
+  ErrorOr<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
   ASSERT_TRUE(icon);
   EXPECT_TRUE(icon->hasAlpha);
   EXPECT_EQ(icon->mask, (std::vector<std::uint8_t>{0, 0, 1, 1}));
@@ -87,7 +87,7 @@ TEST(DibIconTest, AlphaAboveZeroKeepsTheAlphaAndMasksAtTwentyFiveOrLess) {
 TEST(DibIconTest, MissingMaskRowsMeanOpaque) {
   DibSpec spec = PaletteSpec(8);
   spec.andMask.clear();
-  std::optional<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
+  ErrorOr<IconPixels> icon = DecodeDibIcon(WriteDib(spec));
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->mask, std::vector<std::uint8_t>(8, 0));
 }
@@ -118,6 +118,29 @@ TEST(DibIconTest, BrokenHeadersAndShortDataFail) {
   EXPECT_FALSE(DecodeDibIcon(Bytes{}));
 }
 
+// Each failure names what is wrong, in words a message to the user can carry.
+TEST(DibIconTest, FailuresSayWhatIsWrong) {
+  Bytes good = WriteDib(PaletteSpec(8));
+  auto reasonOf = [&](std::size_t at, std::uint32_t value) -> std::string {
+    Bytes bytes = good;
+    testing::SetU32(bytes, at, value);
+    ErrorOr<IconPixels> icon = DecodeDibIcon(bytes);
+    return icon ? "decoded" : icon.reason();
+  };
+  EXPECT_EQ(reasonOf(0, 39), "bitmap header too small");
+  EXPECT_EQ(reasonOf(0, 0xFFFFFFF0), "bitmap header size past the end");
+  EXPECT_EQ(reasonOf(4, 0x7FFFFFFF), "bitmap size out of range");
+  EXPECT_EQ(reasonOf(16, 1), "compressed bitmap");
+  EXPECT_EQ(reasonOf(32, 257), "more palette colours than the depth holds");
+  EXPECT_EQ(reasonOf(14, 7), "unsupported bitmap depth");
+  EXPECT_STREQ(DecodeDibIcon(Bytes(good.begin(), good.begin() + 40 + 8 + 7)).reason(), "bitmap rows cut short");
+  EXPECT_STREQ(DecodeDibIcon(Bytes(good.begin(), good.begin() + 40 + 6)).reason(), "palette cut short");
+  EXPECT_STREQ(DecodeDibIcon(Bytes{}).reason(), "bitmap header cut short");
+  EXPECT_STREQ(DecodeIconEntry(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0}).reason(),
+               "PNG is damaged or too large");
+  EXPECT_STREQ(DecodePngImage(good).reason(), "not a PNG");
+}
+
 TEST(DibIconTest, NegativeHeightIsReadTopDown) {
   DibSpec spec = PaletteSpec(8);
   Bytes bottomUp = WriteDib(spec);
@@ -128,8 +151,8 @@ TEST(DibIconTest, NegativeHeightIsReadTopDown) {
   std::swap(spec.values[3], spec.values[7]);
   Bytes topDown = WriteDib(spec);
   testing::SetU32(topDown, 8, static_cast<std::uint32_t>(-4));
-  std::optional<IconPixels> a = DecodeDibIcon(bottomUp);
-  std::optional<IconPixels> b = DecodeDibIcon(topDown);
+  ErrorOr<IconPixels> a = DecodeDibIcon(bottomUp);
+  ErrorOr<IconPixels> b = DecodeDibIcon(topDown);
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->pixels, b->pixels);
 }
@@ -203,14 +226,14 @@ TEST(IcoFileTest, DirectoryEntriesAndDamage) {
   Bytes small = WriteDib(PaletteSpec(4));
   Bytes ico = testing::WriteIco({{256, 256, 32, small}, {4, 2, 4, small}});
   MemoryByteSource source(ico);
-  std::optional<std::vector<IconDirectoryEntry>> entries = ReadIcoDirectory(source);
+  ErrorOr<std::vector<IconDirectoryEntry>> entries = ReadIcoDirectory(source);
   ASSERT_TRUE(entries);
   ASSERT_EQ(entries->size(), 2u);
   EXPECT_EQ((*entries)[0].width, 256) << "a stored 0 means 256";
   EXPECT_EQ((*entries)[1].location, 6u + 32 + small.size());
 
   // The 4 x 2 entry is nearest a 4 x 2 cell.
-  std::optional<IconPixels> icon = ReadIconForCell(source, {0, 4, 2, false});
+  ErrorOr<IconPixels> icon = ReadIconForCell(source, {0, 4, 2, false});
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->mask, (std::vector<std::uint8_t>{0, 0, 0, 1, 0, 0, 0, 1}));
   EXPECT_FALSE(ReadIconForCell(source, {1, 4, 2, false})) << "an icon file has only icon 0";
@@ -236,10 +259,34 @@ TEST(IcoFileTest, DirectoryEntriesAndDamage) {
   EXPECT_EQ(DetectIconFileKind(cursorSource), IconFileKind::kUnknown) << "type 2 is a cursor file";
 }
 
+TEST(IcoFileTest, FailuresSayWhatIsWrong) {
+  Bytes small = WriteDib(PaletteSpec(4));
+  Bytes ico = testing::WriteIco({{4, 2, 4, small}});
+  MemoryByteSource source(ico);
+  EXPECT_STREQ(ReadIconPicture(source, {1, 4, 2, false}).reason(), "an icon file holds only icon 0");
+  EXPECT_STREQ(ReadIconForCell(source, {0, 0, 2, false}).reason(), "cell size out of range");
+
+  Bytes pastEnd = ico;
+  testing::SetU32(pastEnd, 6 + 12, 0xFFFFFF00);
+  MemoryByteSource none(pastEnd);
+  EXPECT_STREQ(ReadIconPicture(none, {}).reason(), "none of the icon's pictures is in the file");
+  EXPECT_STREQ(ReadIcoPicture(none, (*ReadIcoDirectory(none))[0]).reason(), "data runs past the end of the file");
+
+  Bytes countTooLarge = ico;
+  testing::SetU16(countTooLarge, 4, 500);
+  MemoryByteSource truncated(countTooLarge);
+  EXPECT_STREQ(ReadIconPicture(truncated, {}).reason(), "icon directory cut short");
+  Bytes text = ToBytes("neither an icon file nor an executable");
+  MemoryByteSource textSource(text);
+  EXPECT_STREQ(ReadIconPicture(textSource, {}).reason(), "not an executable or icon file");
+  EXPECT_STREQ(ReadIcoDirectory(textSource).reason(), "not an icon directory");
+  EXPECT_STREQ(ReadFileIcon("").reason(), "empty file name");
+}
+
 TEST(PngIconTest, StandalonePngIsFittedIntoTheCellWithItsAlpha) {
   Bytes png = testing::ReadAll(testing::IntakeFixture("pattern256.png"));
   ASSERT_FALSE(png.empty());
-  std::optional<IconPixels> icon = DecodePngIcon(png, 32, 32);
+  ErrorOr<IconPixels> icon = DecodePngIcon(png, 32, 32);
   ASSERT_TRUE(icon);
   EXPECT_TRUE(icon->hasAlpha);
   EXPECT_EQ(icon->pixels[0], 0xFFFF0000u);            // red square
@@ -248,7 +295,7 @@ TEST(PngIconTest, StandalonePngIsFittedIntoTheCellWithItsAlpha) {
   EXPECT_EQ(icon->mask[31 * 32], 1);                  // bottom left is transparent
   EXPECT_EQ(icon->pixels[31 * 32], 0u);
 
-  std::optional<IconPixels> odd = DecodePngIcon(png, 48, 8);
+  ErrorOr<IconPixels> odd = DecodePngIcon(png, 48, 8);
   ASSERT_TRUE(odd);
   EXPECT_EQ(odd->pixels.size(), 48u * 8);
   EXPECT_FALSE(DecodePngIcon(png, 0, 32));
@@ -259,11 +306,11 @@ TEST(PngIconTest, StandalonePngIsFittedIntoTheCellWithItsAlpha) {
 }
 
 TEST(PngIconTest, EncodedPngReadsBackToTheSamePicture) {
-  std::optional<IconPixels> icon = DecodePngIcon(testing::ReadAll(testing::IntakeFixture("pattern32.png")));
+  ErrorOr<IconPixels> icon = DecodePngIcon(testing::ReadAll(testing::IntakeFixture("pattern32.png")));
   ASSERT_TRUE(icon);
   std::optional<Bytes> png = EncodePngIcon(*icon);
   ASSERT_TRUE(png);
-  std::optional<IconPixels> again = DecodePngImage(*png);
+  ErrorOr<IconPixels> again = DecodePngImage(*png);
   ASSERT_TRUE(again);
   EXPECT_EQ(again->pixels, icon->pixels);
   EXPECT_EQ(again->mask, icon->mask);
@@ -272,7 +319,7 @@ TEST(PngIconTest, EncodedPngReadsBackToTheSamePicture) {
   IconPixels plain = Solid(2, 1, 0x00123456, false);
   plain.mask[1] = 1;
   plain.pixels[1] = 0;
-  std::optional<IconPixels> back = DecodePngImage(*EncodePngIcon(plain));
+  ErrorOr<IconPixels> back = DecodePngImage(*EncodePngIcon(plain));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->pixels, (std::vector<std::uint32_t>{0xFF123456, 0}));
   EXPECT_EQ(back->mask, (std::vector<std::uint8_t>{0, 1}));

@@ -38,7 +38,7 @@ void ExpectPattern(const IconPixels& icon) {
   EXPECT_EQ(wrong, 0);
 }
 
-std::optional<IconPixels> Icon(const std::string& fixture, int index, bool small = false) {
+ErrorOr<IconPixels> Icon(const std::string& fixture, int index, bool small = false) {
   IconRequest request;
   request.iconIndex = index;
   request.smallIcon = small;
@@ -49,19 +49,19 @@ class PeFixtureTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(PeFixtureTest, GroupsInResourceOrderNamedFirst) {
   // icons.rc: ALPHA (multi.ico), ZETA (48 blue + 16 green), 3 (png256.ico), 7 (only16.ico).
-  std::optional<IconPixels> alpha = Icon(GetParam(), 0);
+  ErrorOr<IconPixels> alpha = Icon(GetParam(), 0);
   ASSERT_TRUE(alpha);
   ExpectPattern(*alpha);
 
-  std::optional<IconPixels> zeta = Icon(GetParam(), 1);
+  ErrorOr<IconPixels> zeta = Icon(GetParam(), 1);
   ASSERT_TRUE(zeta);
   EXPECT_EQ(zeta->pixels[0], 0xFF0000FFu) << "48 and 16 are equally far from 32: the first entry";
 
-  std::optional<IconPixels> png = Icon(GetParam(), 2);
+  ErrorOr<IconPixels> png = Icon(GetParam(), 2);
   ASSERT_TRUE(png);
   ExpectPattern(*png);  // the 256 PNG entry averaged down in 8 x 8 blocks
 
-  std::optional<IconPixels> small = Icon(GetParam(), 3);
+  ErrorOr<IconPixels> small = Icon(GetParam(), 3);
   ASSERT_TRUE(small);
   ASSERT_EQ(small->pixels.size(), 32u * 32);
   for (int y = 0; y < 32; ++y) {
@@ -79,24 +79,24 @@ TEST_P(PeFixtureTest, GroupsInResourceOrderNamedFirst) {
 }
 
 TEST_P(PeFixtureTest, SmallIconPrefersSixteenAndFallsBackToTheStandardEntry) {
-  std::optional<IconPixels> green = Icon(GetParam(), 1, true);
+  ErrorOr<IconPixels> green = Icon(GetParam(), 1, true);
   ASSERT_TRUE(green);
   EXPECT_EQ(green->width, 32) << "the small entry is still fitted into the cell";
   EXPECT_EQ(green->pixels[0], 0xFF00FF00u);
 
   // Group 3 holds only the 256 entry.
-  std::optional<IconPixels> standard = Icon(GetParam(), 2, false);
-  std::optional<IconPixels> fallback = Icon(GetParam(), 2, true);
+  ErrorOr<IconPixels> standard = Icon(GetParam(), 2, false);
+  ErrorOr<IconPixels> fallback = Icon(GetParam(), 2, true);
   ASSERT_TRUE(standard && fallback);
   EXPECT_EQ(fallback->pixels, standard->pixels);
   EXPECT_EQ(fallback->mask, standard->mask);
 }
 
 TEST_P(PeFixtureTest, OnlyHeadersAndTheChosenPictureAreRead) {
-  std::optional<FileByteSource> file = FileByteSource::Open(IntakeFixture(GetParam()));
+  ErrorOr<FileByteSource> file = FileByteSource::Open(IntakeFixture(GetParam()));
   ASSERT_TRUE(file);
   EXPECT_EQ(DetectIconFileKind(*file), IconFileKind::kExecutable);
-  std::optional<IconPixels> icon = ReadIconForCell(*file, {});
+  ErrorOr<IconPixels> icon = ReadIconForCell(*file, {});
   ASSERT_TRUE(icon);
   // The 32 x 32 DIB alone is 4,264 bytes; the headers and the directory nodes
   // on the way add about two more.
@@ -109,18 +109,62 @@ INSTANTIATE_TEST_SUITE_P(Toolchains, PeFixtureTest,
 
 TEST(PeResourcesTest, BitnessAndLibrariesWithoutIcons) {
   for (auto [name, is64] : {std::pair{"icons32.exe", false}, std::pair{"icons64.dll", true}}) {
-    std::optional<FileByteSource> file = FileByteSource::Open(IntakeFixture(name));
+    ErrorOr<FileByteSource> file = FileByteSource::Open(IntakeFixture(name));
     ASSERT_TRUE(file);
-    std::optional<PeResources> resources = PeResources::Open(*file);
+    ErrorOr<PeResources> resources = PeResources::Open(*file);
     ASSERT_TRUE(resources) << name;
     EXPECT_EQ(resources->Is64Bit(), is64);
   }
   for (const char* name : {"noicons32.dll", "noicons64.dll"}) {
-    std::optional<FileByteSource> file = FileByteSource::Open(IntakeFixture(name));
+    ErrorOr<FileByteSource> file = FileByteSource::Open(IntakeFixture(name));
     ASSERT_TRUE(file);
     ASSERT_TRUE(PeResources::Open(*file)) << "it has a string table and a version";
     EXPECT_FALSE(ReadIconForCell(*file, {})) << name;
   }
+}
+
+TEST(PeResourcesTest, MissingIconsAreToldFromDamage) {
+  EXPECT_STREQ(Icon("noicons32.dll", 0).reason(), kNoIconsReason);
+  EXPECT_STREQ(Icon("noicons64.dll", 3).reason(), kNoIconsReason);
+  EXPECT_STREQ(Icon("icons64.exe", 9).reason(), kNoSuchIconReason);
+  EXPECT_TRUE(Icon("icons64.exe", 3)) << "the last icon is there";
+  EXPECT_STREQ(Icon("icons64.exe", -1).reason(), kNoSuchIconReason);
+
+  ErrorOr<FileByteSource> file = FileByteSource::Open(IntakeFixture("icons32.exe"));
+  ASSERT_TRUE(file);
+  ErrorOr<PeResources> resources = PeResources::Open(*file);
+  ASSERT_TRUE(resources);
+  EXPECT_EQ(resources->Count(kResourceTypeGroupIcon).ToOptional(), 4u);
+  EXPECT_EQ(resources->Count(0x7FFF).ToOptional(), 0u) << "a type the file lacks";
+  EXPECT_STREQ(resources->ReadByIndex(kResourceTypeGroupIcon, 4).reason(), "no resource of that number");
+  EXPECT_STREQ(resources->ReadById(kResourceTypeIcon, 0xFFFF).reason(), "no resource with that id");
+  EXPECT_STREQ(FileByteSource::Open(IntakeFixture("missing.exe")).reason(), "cannot be read");
+}
+
+TEST(PeResourcesTest, DamagedHeadersSayWhatIsWrong) {
+  const Bytes good = testing::ReadAll(IntakeFixture("icons32.exe"));
+  ASSERT_GT(good.size(), 0x200u);
+  const std::uint32_t pe = good[0x3C] | good[0x3D] << 8;
+  auto reasonOf = [](const Bytes& bytes) -> std::string {
+    MemoryByteSource source(bytes);
+    ErrorOr<IconPixels> icon = ReadIconPicture(source, {});
+    return icon ? "read" : icon.reason();
+  };
+  ASSERT_EQ(reasonOf(good), "read");
+  Bytes newExecutable = good;
+  newExecutable[pe] = 'N';
+  newExecutable[pe + 1] = 'E';
+  EXPECT_EQ(reasonOf(newExecutable), "not a 32- or 64-bit executable");
+  Bytes farHeader = good;
+  testing::SetU32(farHeader, 0x3C, 0xFFFFFFF0);
+  EXPECT_EQ(reasonOf(farHeader), "not a 32- or 64-bit executable");
+  Bytes fewDirectories = good;
+  testing::SetU32(fewDirectories, pe + 24 + 92, 2);
+  EXPECT_EQ(reasonOf(fewDirectories), "an executable without resources");
+  Bytes manySections = good;
+  testing::SetU16(manySections, pe + 6, 0xFFFF);
+  EXPECT_EQ(reasonOf(manySections), "executable declares more sections than a loader accepts");
+  EXPECT_EQ(reasonOf(Bytes{'M', 'Z', 0}), "executable header cut short");
 }
 
 TEST(PeResourcesTest, DamagedHeadersGiveNothing) {
@@ -153,7 +197,7 @@ TEST(PeResourcesTest, DamagedHeadersGiveNothing) {
   // Cut anywhere before the end, the file gives nothing or a whole icon.
   for (std::size_t length = 0; length < good.size(); length += 97) {
     Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
-    std::optional<IconPixels> icon = iconOf(cut);
+    ErrorOr<IconPixels> icon = iconOf(cut);
     if (icon) {
       EXPECT_EQ(icon->pixels.size(), 32u * 32);
     }
@@ -170,7 +214,7 @@ TEST(PeResourcesTest, LoopsAndForgedSizesInTheTreeGiveNothing) {
   loop.insert(loop.end(), names.begin(), names.end());
   Bytes image = testing::WriteMinimalPe(loop);
   MemoryByteSource source(image);
-  std::optional<PeResources> resources = PeResources::Open(source);
+  ErrorOr<PeResources> resources = PeResources::Open(source);
   ASSERT_TRUE(resources);
   EXPECT_FALSE(resources->ReadByIndex(kResourceTypeGroupIcon, 0));
 
@@ -197,7 +241,7 @@ TEST(PeResourcesTest, LoopsAndForgedSizesInTheTreeGiveNothing) {
   MemoryByteSource honestSource(forged);
   resources = PeResources::Open(honestSource);
   ASSERT_TRUE(resources);
-  EXPECT_EQ(resources->ReadByIndex(kResourceTypeGroupIcon, 0), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(resources->ReadByIndex(kResourceTypeGroupIcon, 0).ToOptional(), (Bytes{1, 2, 3, 4}));
 }
 
 // A tree with RT_ICON id 2 (a 16 x 16 picture) and one group listing a 32 x 32
@@ -240,7 +284,7 @@ Bytes PeWithMissingPicture(std::uint16_t presentId) {
 TEST(PeResourcesTest, MissingPicturesArePassedOverAndAGroupWithNoneGivesNothing) {
   Bytes image = PeWithMissingPicture(2);
   MemoryByteSource source(image);
-  std::optional<IconPixels> icon = ReadIconForCell(source, {});
+  ErrorOr<IconPixels> icon = ReadIconForCell(source, {});
   ASSERT_TRUE(icon) << "the 32 x 32 entry is missing, the 16 x 16 one is there";
   EXPECT_EQ(icon->pixels[0], 0x00FF00FFu);
   EXPECT_EQ(icon->pixels.size(), 32u * 32);
@@ -251,7 +295,7 @@ TEST(PeResourcesTest, MissingPicturesArePassedOverAndAGroupWithNoneGivesNothing)
 }
 
 // The crafted picture: opaque red on the left half, transparent on the right.
-void ExpectCraftedPicture(const std::optional<IconPixels>& icon) {
+void ExpectCraftedPicture(const ErrorOr<IconPixels>& icon) {
   ASSERT_TRUE(icon);
   ASSERT_EQ(icon->pixels.size(), 32u * 32);
   EXPECT_EQ(icon->pixels[0] & 0x00FFFFFFu, 0x00FF0000u);
@@ -264,7 +308,7 @@ TEST(PeResourcesTest, OnePictureListedThousandsOfTimesIsLookedUpOnce) {
   testing::ScratchFolder folder;
   const Bytes crafted = testing::MakeCraftedPe(testing::OneIdManyTimes());
   ASSERT_GT(crafted.size(), 1900000u);
-  std::optional<FileByteSource> file = FileByteSource::Open(folder.Write("crafted.exe", crafted));
+  ErrorOr<FileByteSource> file = FileByteSource::Open(folder.Write("crafted.exe", crafted));
   ASSERT_TRUE(file);
   ExpectCraftedPicture(ReadIconForCell(*file, {}));
   // The group resource itself is 917,496 bytes and is read whole; the 1 MB
@@ -277,7 +321,7 @@ TEST(PeResourcesTest, OnePictureListedThousandsOfTimesIsLookedUpOnce) {
 TEST(PeResourcesTest, DirectoriesAreReadOnlyWhereTheirEntriesAreUsed) {
   testing::ScratchFolder folder;
   // 65,535 groups: the first is found without reading the other names.
-  std::optional<FileByteSource> groups =
+  ErrorOr<FileByteSource> groups =
       FileByteSource::Open(folder.Write("groups.exe", testing::MakeCraftedPe({.groupEntries = 2, .groups = 65535})));
   ASSERT_TRUE(groups);
   ExpectCraftedPicture(ReadIconForCell(*groups, {}));
@@ -285,7 +329,7 @@ TEST(PeResourcesTest, DirectoriesAreReadOnlyWhereTheirEntriesAreUsed) {
 
   // A group listing 65,535 different pictures: only the first 256 entries are
   // looked at, each picture once.
-  std::optional<FileByteSource> distinct = FileByteSource::Open(
+  ErrorOr<FileByteSource> distinct = FileByteSource::Open(
       folder.Write("distinct.exe", testing::MakeCraftedPe({.groupEntries = 65535, .distinctPictures = 65535})));
   ASSERT_TRUE(distinct);
   ExpectCraftedPicture(ReadIconForCell(*distinct, {}));
@@ -308,7 +352,7 @@ TEST(PeResourcesTest, DeepOffsetsAreReachedWithoutReadingWhatLiesBetween) {
   const Bytes deep = testing::MakeCraftedPe({.groupEntries = 4, .resourceOffset = 3u << 20, .gap = 2u << 20});
   ASSERT_GT(deep.size(), 5u << 20);
   testing::ScratchFolder folder;
-  std::optional<FileByteSource> file = FileByteSource::Open(folder.Write("deep.exe", deep));
+  ErrorOr<FileByteSource> file = FileByteSource::Open(folder.Write("deep.exe", deep));
   ASSERT_TRUE(file);
   ExpectCraftedPicture(ReadIconForCell(*file, {}));
   EXPECT_LT(file->BytesRead(), 16u * 1024);
@@ -327,7 +371,7 @@ TEST(IconDirectoryTest, DirectoriesAreCutToTheirFirstEntriesAndHugePicturesPasse
     PutU32(group, 100);
     PutU16(group, e);
   }
-  std::optional<std::vector<IconDirectoryEntry>> entries = ParseGroupIconDirectory(group);
+  ErrorOr<std::vector<IconDirectoryEntry>> entries = ParseGroupIconDirectory(group);
   ASSERT_TRUE(entries);
   ASSERT_EQ(entries->size(), kMaxIconDirectoryEntries);
   EXPECT_EQ(entries->back().location, kMaxIconDirectoryEntries - 1);
@@ -346,16 +390,16 @@ TEST(IconDirectoryTest, DirectoriesAreCutToTheirFirstEntriesAndHugePicturesPasse
   Bytes ico = testing::WriteIco({{.width = 16, .height = 16, .bits = 24, .picture = testing::WriteDib(small)},
                                  {.width = 32, .height = 32, .bits = 24, .picture = testing::WriteDib(large)}});
   MemoryByteSource honest(ico);
-  std::optional<IconPixels> blue = ReadIconForCell(honest, {});
+  ErrorOr<IconPixels> blue = ReadIconForCell(honest, {});
   ASSERT_TRUE(blue);
   EXPECT_EQ(blue->pixels[0] & 0x00FFFFFFu, 0x000000FFu) << "with an honest size the 32 x 32 entry wins";
   testing::SetU32(ico, 6 + 16 + 8, kMaxIconPictureBytes + 1);
   ico.resize(ico.size() + kMaxIconPictureBytes + 1, 0);
   MemoryByteSource forged(ico);
-  std::optional<IconPixels> green = ReadIconForCell(forged, {});
+  ErrorOr<IconPixels> green = ReadIconForCell(forged, {});
   ASSERT_TRUE(green);
   EXPECT_EQ(green->pixels[0] & 0x00FFFFFFu, 0x0000FF00u);
-  std::optional<std::vector<IconDirectoryEntry>> icoEntries = ReadIcoDirectory(forged);
+  ErrorOr<std::vector<IconDirectoryEntry>> icoEntries = ReadIcoDirectory(forged);
   ASSERT_TRUE(icoEntries);
   EXPECT_FALSE(ReadIcoPicture(forged, (*icoEntries)[1]));
 }

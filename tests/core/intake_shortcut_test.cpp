@@ -85,6 +85,22 @@ TEST(ShortcutTest, NotALinkOrDamagedGivesEmptyText) {
   EXPECT_EQ(ParseShortcutTarget(unterminated), "");
 }
 
+TEST(ShortcutTest, FailuresSayWhatIsWrong) {
+  EXPECT_STREQ(ShortcutTarget(ToBytes("just some text in a file")).reason(), "not a shortcut");
+  LinkSpec computer;
+  computer.linkInfo = false;
+  computer.idList = {0x14, 0x00, 0x1F, 0x50};
+  EXPECT_STREQ(ShortcutTarget(WriteShellLink(computer)).reason(), "shortcut has no file target");
+  const Bytes good = WriteShellLink(Local("C:\\Tools\\", "run.exe"));
+  EXPECT_EQ(ShortcutTarget(good).ToOptional(), "C:\\Tools\\run.exe");
+  EXPECT_STREQ(ShortcutTarget(Bytes(good.begin(), good.begin() + 0x4C + 3)).reason(), "shortcut cut short");
+  Bytes unterminated = good;
+  unterminated[unterminated.size() - 5] = 'x';
+  EXPECT_STREQ(ShortcutTarget(unterminated).reason(), "shortcut path not terminated");
+  EXPECT_TRUE(IsShellLinkData(good));
+  EXPECT_FALSE(IsShellLinkData(Bytes(good.begin(), good.begin() + 19))) << "the header size and the whole class id";
+}
+
 TEST(ReadShortcutTargetTest, ReadsTheFileByTheSuffixRuleAndNeverResolves) {
   testing::ScratchFolder folder;
   // The target does not exist, and is still returned.

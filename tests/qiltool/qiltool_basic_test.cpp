@@ -23,6 +23,13 @@ TEST_F(QiltoolUsage, HelpListsEveryCommandAndExitCodes) {
   EXPECT_NE(help.out.find("3  write failure"), std::string::npos);
 }
 
+TEST_F(QiltoolUsage, VersionIsTheProjects) {
+  ToolResult version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("qiltool ") + TILVANE_VERSION + "\n");
+  EXPECT_EQ(version.err, "");
+}
+
 TEST_F(QiltoolUsage, MistakesOnTheCommandLineExitWithTwoAndWriteNothing) {
   const std::string group = File("g.qil");
   ASSERT_EQ(Run({"new", group}).status, 0);

@@ -76,7 +76,7 @@ TEST_F(QiltoolEdit, AddFollowsAShortcutAndScalesPngs) {
   Bytes direct = EmptyGroup();
   ASSERT_EQ(ImageGroupAddIcon(direct, target), 0);
   EXPECT_EQ(list->ImageAt(0), DecodeImageGroup(direct)->ImageAt(0));
-  std::optional<IconPixels> png = DecodePngIcon(ReadAll(IntakeFixture("pattern256.png")), 32, 32);
+  ErrorOr<IconPixels> png = DecodePngIcon(ReadAll(IntakeFixture("pattern256.png")), 32, 32);
   ASSERT_TRUE(png);
   EXPECT_EQ(list->ImageAt(1), ToGroupImage(*png));
 }
@@ -109,6 +109,34 @@ TEST_F(QiltoolEdit, AddLeavesTheGroupAloneWhenAnySourceGivesNoIcon) {
   EXPECT_NE(noSuchIcon.err.find("icons64.exe: has no icon 9\n"), std::string::npos);
   ToolResult icoIcon = Run({"add", path, IntakeFixture("multi.ico"), "--icon", "1"});
   EXPECT_NE(icoIcon.err.find("multi.ico: an icon file holds only icon 0\n"), std::string::npos);
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+// The reason printed is the one the reader found, whatever kind of damage.
+TEST_F(QiltoolEdit, AddNamesWhatIsWrongWithADamagedSource) {
+  const std::string path = FixtureGroup("g.qil");
+  const Bytes before = ReadAll(path);
+  Bytes newExecutable = ReadAll(IntakeFixture("icons32.exe"));
+  const std::uint32_t pe = newExecutable[0x3C] | newExecutable[0x3D] << 8;
+  newExecutable[pe] = 'N';
+  newExecutable[pe + 1] = 'E';
+  const Bytes shortIco{0, 0, 1, 0, 3, 0, 32};  // three entries declared, a byte of one there
+  LinkSpec link;
+  link.localBase = "C:\\a.exe";
+  Bytes cutLink = WriteShellLink(link);
+  cutLink.resize(0x4C + 3);
+  const std::vector<std::pair<std::string, std::string>> failures = {
+      {Write("old.exe", newExecutable), "not a 32- or 64-bit executable"},
+      {Write("short.ico", shortIco), "icon directory cut short"},
+      {Write("cut.lnk", cutLink), "shortcut cut short"},
+      {Write("tiny.exe", Bytes{'M', 'Z', 0, 0}), "executable header cut short"},
+  };
+  for (const auto& [source, reason] : failures) {
+    ToolResult result = Run({"add", path, source});
+    EXPECT_EQ(result.status, 1) << source;
+    EXPECT_EQ(result.err, "qiltool: " + source + ": " + reason + "\nqiltool: " + path +
+                              ": left unchanged, since not every source gave an icon\n");
+  }
   EXPECT_EQ(ReadAll(path), before);
 }
 

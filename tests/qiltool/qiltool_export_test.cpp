@@ -53,7 +53,7 @@ TEST_F(QiltoolExport, PngCarriesTheMaskAsAlpha) {
   const ImageList list = MaskedGroup();
   const std::string group = WriteGroup("masked.qil", list);
   ASSERT_EQ(Run({"export", group, "1", File("one.png")}).status, 0);
-  std::optional<IconPixels> png = DecodePngImage(ReadAll(File("one.png")));
+  ErrorOr<IconPixels> png = DecodePngImage(ReadAll(File("one.png")));
   ASSERT_TRUE(png);
   ASSERT_EQ(png->pixels.size(), list.PixelsPerImage());
   const Image& image = list.ImageAt(1);
@@ -73,7 +73,7 @@ TEST_F(QiltoolExport, PngTakesTheFourthByteAsAlphaWhereTheImageCarriesOne) {
   list.PixelsOf(0)[2] |= 0xFF000000u;
   const std::string group = WriteGroup("alpha.qil", list);
   ASSERT_EQ(Run({"export", group, "0", File("a.png")}).status, 0);
-  std::optional<IconPixels> png = DecodePngImage(ReadAll(File("a.png")));
+  ErrorOr<IconPixels> png = DecodePngImage(ReadAll(File("a.png")));
   ASSERT_TRUE(png);
   EXPECT_EQ(png->pixels[0] >> 24, 0u);     // masked
   EXPECT_EQ(png->pixels[1] >> 24, 0x80u);  // the fourth byte

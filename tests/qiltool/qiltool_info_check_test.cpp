@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include <nlohmann/json.hpp>
+
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "qiltool/qiltool_fixture.h"
@@ -49,6 +51,28 @@ TEST_F(QiltoolInspect, InfoReadsTheKeyColourAndNamesInAnyEncoding) {
   ToolResult json = Run({"info", name, "--json"});
   EXPECT_EQ(json.out.rfind("{\"file\": \"key\xEF\xBF\xBD\xEF\xBF\xBD\\\"q.qil\"", 0), 0u) << json.out;
   EXPECT_NE(json.out.find("\"keyColour\": \"FF0000\""), std::string::npos);
+  // Each malformed byte reads back as U+FFFD.
+  const nlohmann::json parsed = nlohmann::json::parse(json.out);
+  EXPECT_EQ(parsed.at("file"), "key\uFFFD\uFFFD\"q.qil");
+}
+
+TEST_F(QiltoolInspect, InfoJsonReadsBackWithQuotesBackslashesAndChineseInTheName) {
+  GroupShape shape;
+  shape.images = 2;
+  const std::string path = WriteGroup("\"引号\" 与 \\反斜杠\\ 图标组.qil", MakeList(shape));
+  ToolResult json = Run({"info", "--json", path});
+  ASSERT_EQ(json.status, 0) << json.err;
+  ASSERT_EQ(json.out.back(), '\n');
+  nlohmann::ordered_json parsed;
+  ASSERT_NO_THROW(parsed = nlohmann::ordered_json::parse(json.out)) << json.out;
+  EXPECT_EQ(parsed.at("file").get<std::string>(), path);
+  EXPECT_EQ(parsed.at("images"), 2);
+  EXPECT_EQ(parsed.at("overlays").size(), 4u);
+  std::vector<std::string> keys;
+  for (const auto& member : parsed.items()) keys.push_back(member.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"file", "version", "images", "capacity", "growStep", "tileWidth",
+                                            "tileHeight", "bitsPerPixel", "depthCode", "mask", "background",
+                                            "overlays", "keyColour"}));
 }
 #endif
 

@@ -16,7 +16,7 @@ class QiltoolThumbnail : public QiltoolTest {
     ToolResult result = Run({"thumbnail", "-s", size, group, File("t.png")});
     EXPECT_EQ(result.status, 0) << result.err;
     if (result.status != 0) return std::nullopt;
-    return DecodePngImage(ReadAll(File("t.png")));
+    return DecodePngImage(ReadAll(File("t.png"))).ToOptional();
   }
 };
 
@@ -55,7 +55,7 @@ TEST_F(QiltoolThumbnail, ASizeThatIsNoMultipleLeavesTheRestOut) {
 TEST_F(QiltoolThumbnail, TheDefaultSizeIs128) {
   const std::string group = WriteGroup("g.qil", MakeList(GroupShape{}));
   ASSERT_EQ(Run({"thumbnail", group, File("t.png")}).status, 0);
-  std::optional<IconPixels> png = DecodePngImage(ReadAll(File("t.png")));
+  ErrorOr<IconPixels> png = DecodePngImage(ReadAll(File("t.png")));
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 128);
 }

@@ -34,8 +34,8 @@ Text ColourWordText(std::uint32_t word, std::uint32_t none) {
   return (word >> 24) == 0 ? ColourText(word) : Hex(word, 8);
 }
 
-Text ColourWordJson(std::uint32_t word, std::uint32_t none) {
-  return word == none ? Text("null") : JsonString(ColourWordText(word, none));
+Json ColourWordJson(std::uint32_t word, std::uint32_t none) {
+  return word == none ? Json(nullptr) : Json(ColourWordText(word, none));
 }
 
 Text DepthText(const ImageList& list) {
@@ -71,15 +71,22 @@ void PrintText(const Text& path, const ImageGroupShape& shape, std::uint32_t key
 
 void PrintJson(const Text& path, const ImageGroupShape& shape, std::uint32_t keyWord) {
   const ImageList& list = shape.header;
-  Text overlays;
-  for (std::int16_t overlay : list.overlays) overlays += (overlays.empty() ? "" : ", ") + std::to_string(overlay);
-  std::cout << "{\"file\": " << JsonString(path) << ", \"version\": " << list.version
-            << ", \"images\": " << shape.imageCount << ", \"capacity\": " << list.capacity
-            << ", \"growStep\": " << list.growStep << ", \"tileWidth\": " << list.tileWidth
-            << ", \"tileHeight\": " << list.tileHeight << ", \"bitsPerPixel\": " << list.bitsPerPixel
-            << ", \"depthCode\": " << (list.flags & kDepthCodeBits) << ", \"mask\": " << (list.HasMask() ? "true" : "false")
-            << ", \"background\": " << ColourWordJson(list.backColour, kNoBackground) << ", \"overlays\": [" << overlays
-            << "], \"keyColour\": " << ColourWordJson(keyWord, kNoKeyColour) << "}\n";
+  Json info;
+  info["file"] = path;
+  info["version"] = list.version;
+  info["images"] = shape.imageCount;
+  info["capacity"] = list.capacity;
+  info["growStep"] = list.growStep;
+  info["tileWidth"] = list.tileWidth;
+  info["tileHeight"] = list.tileHeight;
+  info["bitsPerPixel"] = list.bitsPerPixel;
+  info["depthCode"] = list.flags & kDepthCodeBits;
+  info["mask"] = list.HasMask();
+  info["background"] = ColourWordJson(list.backColour, kNoBackground);
+  info["overlays"] = Json::array();
+  for (std::int16_t overlay : list.overlays) info["overlays"].push_back(overlay);
+  info["keyColour"] = ColourWordJson(keyWord, kNoKeyColour);
+  std::cout << JsonText(info) << '\n';
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "core/intake/shortcut.h"
 #include "core/intake/text_encoding.h"
 #include "exit_codes.h"
-#include "source_icon.h"
 #include "tool_files.h"
 
 namespace tilvane::qiltool {
@@ -28,8 +27,8 @@ int RunTarget(const Arguments& args) {
     return kExitBadInput;
   }
   // A link without a file-system target (a shell folder) prints nothing.
-  Text target = ReadShortcutTarget(given);
-  if (!target.empty()) std::cout << target << '\n';
+  ErrorOr<Text> target = ShortcutFileTarget(*bytes);
+  if (target) std::cout << *target << '\n';
   return kExitOk;
 }
 

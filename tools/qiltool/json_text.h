@@ -1,15 +1,20 @@
-// Writing text as a JSON string literal.
+// qiltool's JSON output: documents built with nlohmann-json, written on one
+// line in the layout the tool has always used.
 #pragma once
 
-#include <string_view>
+#include <nlohmann/json.hpp>
 
 #include "core/text.h"
 
 namespace tilvane::qiltool {
 
-// `text` in double quotes with quotes, backslashes and control characters
-// escaped. Bytes that are not well-formed UTF-8 (a file name in another
-// encoding) become U+FFFD, so that the output is always valid JSON.
-Text JsonString(std::string_view text);
+// A JSON value whose object members keep the order they were set in.
+using Json = nlohmann::ordered_json;
+
+// `value` on one line, with ", " between members and elements and ": " after
+// each key. Bytes of strings that are not well-formed UTF-8 (a file name in
+// another encoding) become U+FFFD, one per byte, so that the output is always
+// valid JSON.
+Text JsonText(const Json& value);
 
 }  // namespace tilvane::qiltool

@@ -11,7 +11,8 @@
 namespace tilvane::qiltool {
 namespace {
 
-constexpr const char* kVersion = "0.1.0";
+// The project's version, from the build (CMake's project()).
+constexpr const char* kVersion = TILVANE_VERSION;
 
 const Command* FindCommand(const Text& name) {
   for (const Command& command : AllCommands()) {

@@ -1,27 +1,21 @@
 #include "source_icon.h"
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/intake/byte_source.h"
+#include "core/intake/content_kind.h"
 #include "core/intake/icon_file.h"
 #include "core/intake/icon_image.h"
 #include "core/intake/icon_scale.h"
-#include "core/intake/pe_resources.h"
 #include "core/intake/shortcut.h"
-#include "core/intake/text_encoding.h"
 #include "core/platform/files.h"
 
 namespace tilvane::qiltool {
 
 namespace {
-
-constexpr std::array<std::uint8_t, 20> kShellLinkStart = {0x4C, 0x00, 0x00, 0x00, 0x01, 0x14, 0x02,
-                                                           0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00,
-                                                           0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
 // Shell links and PNG sources are read whole; nothing genuine comes near this.
 constexpr std::uint64_t kMaxWholeSourceBytes = 256ull << 20;
@@ -32,9 +26,9 @@ std::optional<Bytes> ReadWhole(FileByteSource& file, Text& reason) {
     reason = "too large (over 256 MiB)";
     return std::nullopt;
   }
-  std::optional<Bytes> bytes = file.Read(0, file.Size());
-  if (!bytes) reason = "cannot be read";
-  return bytes;
+  ErrorOr<Bytes> bytes = file.Read(0, file.Size());
+  if (!bytes) reason = bytes.reason();
+  return std::move(bytes).ToOptional();
 }
 
 Text SizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
@@ -51,18 +45,11 @@ SourceIcon Fit(const IconPixels& picture, const SourceRequest& request, Text wha
   return result;
 }
 
-// Why an executable or icon file gave no picture.
-Text MissingIconReason(ByteSource& file, IconFileKind kind, const SourceRequest& request) {
-  if (kind == IconFileKind::kIconFile) {
-    if (request.iconIndex != 0) return "an icon file holds only icon 0";
-    return "icon file is damaged";
-  }
-  std::optional<PeResources> resources = PeResources::Open(file);
-  if (resources && request.iconIndex >= 0 &&
-      !resources->ReadByIndex(kResourceTypeGroupIcon, static_cast<std::size_t>(request.iconIndex))) {
-    return request.iconIndex == 0 ? "has no icons" : "has no icon " + std::to_string(request.iconIndex);
-  }
-  return "icon " + std::to_string(request.iconIndex) + " is damaged";
+// The reader's reason for an icon that could not be read, with the icon's
+// number where the reason stands for it.
+Text IconReason(const char* reason, int iconIndex) {
+  if (std::string_view(reason) == kNoSuchIconReason) return "has no icon " + std::to_string(iconIndex);
+  return reason;
 }
 
 std::optional<SourceIcon> ReadFileSource(const Text& path, const SourceRequest& request, Text& reason, int depth);
@@ -71,11 +58,12 @@ std::optional<SourceIcon> ReadShortcutSource(FileByteSource& file, const SourceR
                                              int depth) {
   std::optional<Bytes> bytes = ReadWhole(file, reason);
   if (!bytes) return std::nullopt;
-  Text target = CutUtf8(ParseShortcutTarget(*bytes), kMaxShortcutTargetBytes);
-  if (target.empty()) {
-    reason = "shortcut has no file target";
+  ErrorOr<Text> stored = ShortcutFileTarget(*bytes);
+  if (!stored) {
+    reason = stored.reason();
     return std::nullopt;
   }
+  const Text& target = *stored;
   if (depth > 0) {
     reason = "shortcut points at another shortcut";
     return std::nullopt;
@@ -97,7 +85,9 @@ std::optional<SourceIcon> ReadPngSource(FileByteSource& file, const SourceReques
   }
   std::optional<Bytes> bytes = ReadWhole(file, reason);
   if (!bytes) return std::nullopt;
-  std::optional<IconPixels> picture = DecodePngImage(*bytes, kMaxPngSide);
+  // The decoder cannot tell a damaged PNG from one past the size limit, so
+  // the user is told both, with the limit.
+  ErrorOr<IconPixels> picture = DecodePngImage(*bytes, kMaxPngSide);
   if (!picture) {
     reason = "PNG is damaged or larger than " + std::to_string(kMaxPngSide) + " pixels";
     return std::nullopt;
@@ -116,48 +106,42 @@ std::optional<SourceIcon> ReadFileSource(const Text& path, const SourceRequest& 
     reason = "is a folder, not a file";
     return std::nullopt;
   }
-  std::optional<FileByteSource> file = FileByteSource::Open(path);
+  ErrorOr<FileByteSource> file = FileByteSource::Open(path);
   if (!file) {
-    reason = "cannot be read";
+    reason = file.reason();
     return std::nullopt;
   }
-  Bytes start(std::min<std::uint64_t>(file->Size(), kShellLinkStart.size()));
-  if (!file->ReadAt(0, start)) {
-    reason = "cannot be read";
+  ErrorOr<ContentKind> kind = RecogniseContent(*file);
+  if (!kind) {
+    reason = kind.reason();
     return std::nullopt;
   }
-  if (IsShellLinkData(start)) return ReadShortcutSource(*file, request, reason, depth);
-  if (IsPngData(start)) return ReadPngSource(*file, request, reason);
-
-  IconFileKind kind = DetectIconFileKind(*file);
-  if (kind == IconFileKind::kUnknown) {
-    if (start.size() >= 4 && std::equal(start.begin(), start.begin() + 4, "MITL")) {
+  switch (*kind) {
+    case ContentKind::kShellLink: return ReadShortcutSource(*file, request, reason, depth);
+    case ContentKind::kPng: return ReadPngSource(*file, request, reason);
+    case ContentKind::kExecutable:
+    case ContentKind::kIconFile: break;
+    case ContentKind::kImageGroup:
       reason = "is an image group; use qiltool merge to take in its images";
-    } else if (IsMzHeader(start)) {
-      reason = "an executable without resources, or not a 32- or 64-bit one";
-    } else {
+      return std::nullopt;
+    case ContentKind::kUnknown:
       reason = "not an executable, library, icon file, PNG or shortcut";
-    }
-    return std::nullopt;
+      return std::nullopt;
   }
   IconRequest iconRequest;
   iconRequest.iconIndex = request.iconIndex;
   iconRequest.cellWidth = request.cellWidth;
   iconRequest.cellHeight = request.cellHeight;
   iconRequest.smallIcon = request.smallIcon;
-  std::optional<IconPixels> picture = ReadIconPicture(*file, iconRequest);
+  ErrorOr<IconPixels> picture = ReadIconPicture(*file, iconRequest);
   if (!picture) {
-    reason = MissingIconReason(*file, kind, request);
+    reason = IconReason(picture.reason(), request.iconIndex);
     return std::nullopt;
   }
   return Fit(*picture, request, "icon " + std::to_string(request.iconIndex) + ", ");
 }
 
 }  // namespace
-
-bool IsShellLinkData(ByteSpan bytes) {
-  return bytes.size() >= kShellLinkStart.size() && std::equal(kShellLinkStart.begin(), kShellLinkStart.end(), bytes.begin());
-}
 
 std::optional<SourceIcon> ReadSourceIcon(const Text& path, const SourceRequest& request, Text& reason) {
   if (request.cellWidth < 1 || request.cellHeight < 1 || request.cellWidth > kMaxCellSide ||

@@ -26,9 +26,6 @@ struct SourceIcon {
   Text description;    // what was taken, e.g. "icon 0, 48x48 picture scaled to 32x32"
 };
 
-// True when the bytes start like a shell link (header size 0x4C and its class id).
-bool IsShellLinkData(ByteSpan bytes);
-
 // The picture `path` gives, or nothing with `reason` set ("has no icon 3",
 // "shortcut has no file target", ...), also for a cell side outside 1 to
 // kMaxCellSide.

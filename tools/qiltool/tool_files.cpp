@@ -1,14 +1,12 @@
 #include "tool_files.h"
 
-#include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <new>
 #include <string>
+#include <string_view>
+#include <utility>
 
-#include "core/error_text.h"
 #include "core/files.h"
-#include "core/platform/files.h"
 
 namespace tilvane::qiltool {
 
@@ -17,47 +15,17 @@ void Report(const Text& file, const Text& reason) {
 }
 
 std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes) {
-  if (path.empty()) {
-    Report(path, "empty file name");
-    return std::nullopt;
-  }
   int error = 0;
-  std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path, &error);
-  if (!file) {
-    Report(path, error == EISDIR                        ? Text("is a folder, not a file")
-                 : error == platform::kNotARegularFile ? Text("not a regular file")
-                                                       : Text(std::strerror(error)));
-    return std::nullopt;
+  ErrorOr<Bytes> bytes = ReadWholeFile(path, maxBytes, &error);
+  if (bytes) return std::move(bytes).ToOptional();
+  if (error != 0) {
+    Report(path, std::strerror(error));  // the system's own words: "No such file or directory"
+  } else if (std::string_view(bytes.reason()) == kFileTooLargeReason) {
+    Report(path, Text(kFileTooLargeReason) + " (over " + std::to_string(maxBytes >> 20) + " MiB)");
+  } else {
+    Report(path, bytes.reason());
   }
-  const Text tooLarge = "too large (over " + std::to_string(maxBytes >> 20) + " MiB)";
-  // Checked before anything is allocated, and again while reading, for a
-  // file that grows meanwhile.
-  if (file->Size() > maxBytes) {
-    Report(path, tooLarge);
-    return std::nullopt;
-  }
-  Bytes bytes;
-  try {
-    bytes.reserve(static_cast<std::size_t>(file->Size()));
-    std::uint8_t chunk[65536];
-    for (;;) {
-      std::int64_t n = file->Read(chunk, &error);
-      if (n < 0) {
-        Report(path, std::strerror(error));
-        return std::nullopt;
-      }
-      if (n == 0) break;
-      if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) {
-        Report(path, tooLarge);
-        return std::nullopt;
-      }
-      bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-  } catch (const std::bad_alloc&) {
-    Report(path, "out of memory");
-    return std::nullopt;
-  }
-  return bytes;
+  return std::nullopt;
 }
 
 std::optional<ImageList> LoadGroup(const Text& path) {
@@ -71,7 +39,7 @@ std::optional<ImageList> LoadGroup(const Text& path) {
 
 bool WriteOutput(const Text& path, ByteSpan bytes) {
   SaveResult saved = SaveFileAtomically(path, bytes);
-  if (!saved.ok) Report(path, "cannot write: " + LibraryErrorText(saved.reason));
+  if (!saved.ok) Report(path, "cannot write: " + Text(std::strerror(saved.error)));
   return saved.ok;
 }
 

@@ -24,7 +24,7 @@ int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool sm
   request.cellWidth = header.tileWidth;
   request.cellHeight = header.tileHeight;
   request.smallIcon = smallIcon;
-  std::optional<IconPixels> icon = ReadFileIcon(filePath, request);
+  ErrorOr<IconPixels> icon = ReadFileIcon(filePath, request);
   if (!icon) return -1;
 
   const int oldCount = shape->imageCount;

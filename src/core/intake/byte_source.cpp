@@ -7,10 +7,10 @@
 
 namespace tilvane {
 
-std::optional<Bytes> ByteSource::Read(std::uint64_t offset, std::uint64_t size) {
-  if (!RangeFits(offset, size, Size())) return std::nullopt;
+ErrorOr<Bytes> ByteSource::Read(std::uint64_t offset, std::uint64_t size) {
+  if (!RangeFits(offset, size, Size())) return Failure{"data runs past the end of the file"};
   Bytes bytes(static_cast<std::size_t>(size));
-  if (!ReadAt(offset, bytes)) return std::nullopt;
+  if (!ReadAt(offset, bytes)) return Failure{"cannot be read"};
   return bytes;
 }
 
@@ -20,10 +20,10 @@ bool MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
   return true;
 }
 
-std::optional<FileByteSource> FileByteSource::Open(const Text& path) {
-  if (path.empty()) return std::nullopt;
+ErrorOr<FileByteSource> FileByteSource::Open(const Text& path) {
+  if (path.empty()) return Failure{"empty file name"};
   std::optional<platform::ReadableFile> file = platform::ReadableFile::Open(path);
-  if (!file) return std::nullopt;
+  if (!file) return Failure{"cannot be read"};
   return FileByteSource(std::move(*file));
 }
 

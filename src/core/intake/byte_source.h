@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <utility>
 
+#include "core/error_or.h"
 #include "core/platform/files.h"
 #include "core/text.h"
 
@@ -22,8 +22,8 @@ class ByteSource {
   virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 
   // `size` bytes from `offset`, checked against Size() before anything is
-  // allocated; nothing when the range does not fit or the read fails.
-  std::optional<Bytes> Read(std::uint64_t offset, std::uint64_t size);
+  // allocated; fails when the range does not fit or the read fails.
+  ErrorOr<Bytes> Read(std::uint64_t offset, std::uint64_t size);
 };
 
 // A source over bytes already in memory; the bytes must outlive it.
@@ -40,9 +40,9 @@ class MemoryByteSource final : public ByteSource {
 // A source over a regular file opened read-only.
 class FileByteSource final : public ByteSource {
  public:
-  // Nothing for an empty path, a missing or unreadable file, or anything that
+  // Fails for an empty path, a missing or unreadable file, or anything that
   // is not a regular file (a folder, a device, a pipe).
-  static std::optional<FileByteSource> Open(const Text& path);
+  static ErrorOr<FileByteSource> Open(const Text& path);
 
   std::uint64_t Size() const override { return file_.Size(); }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;

@@ -38,8 +38,8 @@ IconDirectoryEntry ReadCommonFields(SpanReader& reader) {
 }
 
 // The number of entries to read: the declared count, cut to the cap.
-std::optional<std::uint16_t> ReadHeaderCount(ByteSpan header) {
-  if (!IsIconDirectoryHeader(header)) return std::nullopt;
+ErrorOr<std::uint16_t> ReadHeaderCount(ByteSpan header) {
+  if (!IsIconDirectoryHeader(header)) return Failure{"not an icon directory"};
   SpanReader reader(header, 4);
   return static_cast<std::uint16_t>(std::min<std::size_t>(reader.U16(), kMaxIconDirectoryEntries));
 }
@@ -54,42 +54,41 @@ bool IsIconDirectoryHeader(ByteSpan bytes) {
   return reader.Ok() && reserved == 0 && type == kTypeIcon && count >= 1;
 }
 
-std::optional<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file) {
-  std::optional<Bytes> header = file.Read(0, kHeaderSize);
-  if (!header) return std::nullopt;
-  std::optional<std::uint16_t> count = ReadHeaderCount(*header);
-  if (!count) return std::nullopt;
-  std::optional<Bytes> table = file.Read(kHeaderSize, std::uint64_t{*count} * kIcoEntrySize);
-  if (!table) return std::nullopt;
+ErrorOr<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file) {
+  ErrorOr<Bytes> header = file.Read(0, kHeaderSize);
+  if (!header) return Failure{"not an icon directory"};
+  const std::uint16_t count = TRY(ReadHeaderCount(*header));
+  ErrorOr<Bytes> table = file.Read(kHeaderSize, std::uint64_t{count} * kIcoEntrySize);
+  if (!table) return Failure{"icon directory cut short"};
 
   std::vector<IconDirectoryEntry> entries;
   SpanReader reader(*table);
-  for (std::uint16_t i = 0; i < *count; ++i) {
+  for (std::uint16_t i = 0; i < count; ++i) {
     IconDirectoryEntry entry = ReadCommonFields(reader);
     entry.location = reader.U32();
     entries.push_back(entry);
   }
-  if (!reader.Ok()) return std::nullopt;
+  if (!reader.Ok()) return Failure{"icon directory cut short"};
   return entries;
 }
 
-std::optional<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry) {
-  if (entry.byteCount > kMaxIconPictureBytes) return std::nullopt;
+ErrorOr<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry) {
+  if (entry.byteCount > kMaxIconPictureBytes) return Failure{"icon picture too large"};
   return file.Read(entry.location, entry.byteCount);
 }
 
-std::optional<std::vector<IconDirectoryEntry>> ParseGroupIconDirectory(ByteSpan bytes) {
-  std::optional<std::uint16_t> count = ReadHeaderCount(bytes);
-  if (!count) return std::nullopt;
+ErrorOr<std::vector<IconDirectoryEntry>> ParseGroupIconDirectory(ByteSpan bytes) {
+  ErrorOr<std::uint16_t> count = ReadHeaderCount(bytes);
+  if (!count) return Failure{"icon group is not an icon directory"};
   SpanReader reader(bytes, kHeaderSize);
-  if (reader.Remaining() / kGroupEntrySize < *count) return std::nullopt;
+  if (reader.Remaining() / kGroupEntrySize < *count) return Failure{"icon group cut short"};
   std::vector<IconDirectoryEntry> entries;
   for (std::uint16_t i = 0; i < *count; ++i) {
     IconDirectoryEntry entry = ReadCommonFields(reader);
     entry.location = reader.U16();
     entries.push_back(entry);
   }
-  if (!reader.Ok()) return std::nullopt;
+  if (!reader.Ok()) return Failure{"icon group cut short"};
   return entries;
 }
 

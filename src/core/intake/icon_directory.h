@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "core/error_or.h"
 #include "core/intake/byte_source.h"
 #include "core/text.h"
 
@@ -36,17 +37,17 @@ inline constexpr std::uint32_t kMaxIconPictureBytes = 16u << 20;
 bool IsIconDirectoryHeader(ByteSpan bytes);
 
 // The directory of an ICO file (16-byte entries holding offsets), at most its
-// first kMaxIconDirectoryEntries. Nothing when the header is wrong or those
+// first kMaxIconDirectoryEntries. Fails when the header is wrong or those
 // entries run past the end of the file.
-std::optional<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file);
+ErrorOr<std::vector<IconDirectoryEntry>> ReadIcoDirectory(ByteSource& file);
 
-// The picture of one ICO entry, checked against the file's size; nothing for
+// The picture of one ICO entry, checked against the file's size; fails for
 // an entry of more than kMaxIconPictureBytes.
-std::optional<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry);
+ErrorOr<Bytes> ReadIcoPicture(ByteSource& file, const IconDirectoryEntry& entry);
 
 // An RT_GROUP_ICON resource (14-byte entries ending in a 16-bit RT_ICON id),
 // at most its first kMaxIconDirectoryEntries.
-std::optional<std::vector<IconDirectoryEntry>> ParseGroupIconDirectory(ByteSpan bytes);
+ErrorOr<std::vector<IconDirectoryEntry>> ParseGroupIconDirectory(ByteSpan bytes);
 
 // The entry whose size is nearest width x height (least |w - width| +
 // |h - height|), then whose depth is nearest 32 bits; the first one wins ties.

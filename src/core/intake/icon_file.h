@@ -4,8 +4,7 @@
 // the headers and the one picture needed are read.
 #pragma once
 
-#include <optional>
-
+#include "core/error_or.h"
 #include "core/intake/byte_source.h"
 #include "core/intake/icon_pixels.h"
 #include "core/text.h"
@@ -18,6 +17,8 @@ enum class IconFileKind {
   kIconFile,    // an icon directory with reserved 0 and type 1: ico
 };
 
+// What RecogniseContent finds (see content_kind.h), narrowed to the files icons
+// are read from: an executable only when it is a PE image with resources.
 IconFileKind DetectIconFileKind(ByteSource& file);
 
 // The platform's small-icon size, which `smallIcon` asks for.
@@ -35,18 +36,24 @@ struct IconRequest {
   bool smallIcon = false;
 };
 
-// The chosen entry of icon `request.iconIndex`, decoded at its own size.
-// Nothing for an unrecognised file, a missing icon number, a group none of
-// whose pictures exist, or a picture that does not decode.
-std::optional<IconPixels> ReadIconPicture(ByteSource& file, const IconRequest& request);
+// The reasons of ReadIconPicture that callers word for themselves, naming the
+// icon asked for.
+inline constexpr const char* kNoIconsReason = "has no icons";
+inline constexpr const char* kNoSuchIconReason = "has no icon of that number";
 
-// The same picture fitted into the cell (see ScaleIcon). Also nothing for a
+// The chosen entry of icon `request.iconIndex`, decoded at its own size.
+// Fails for an unrecognised file, a missing icon number (kNoIconsReason for an
+// executable without any, kNoSuchIconReason past its last), a group none of
+// whose pictures exist, or a picture that does not decode.
+ErrorOr<IconPixels> ReadIconPicture(ByteSource& file, const IconRequest& request);
+
+// The same picture fitted into the cell (see ScaleIcon). Also fails for a
 // cell side below 1 or above kMaxPngSide.
-std::optional<IconPixels> ReadIconForCell(ByteSource& file, const IconRequest& request);
-std::optional<IconPixels> ReadFileIcon(const Text& path, const IconRequest& request = {});
+ErrorOr<IconPixels> ReadIconForCell(ByteSource& file, const IconRequest& request);
+ErrorOr<IconPixels> ReadFileIcon(const Text& path, const IconRequest& request = {});
 
 // A standalone PNG of any size up to kMaxPngSide, fitted into a width x height
-// cell with its alpha kept. Nothing for a damaged PNG or a bad cell size.
-std::optional<IconPixels> DecodePngIcon(ByteSpan png, int width = 32, int height = 32);
+// cell with its alpha kept. Fails for a damaged PNG or a bad cell size.
+ErrorOr<IconPixels> DecodePngIcon(ByteSpan png, int width = 32, int height = 32);
 
 }  // namespace tilvane

@@ -23,7 +23,7 @@ struct DibHeader {
   std::uint32_t colorsUsed = 0;
 };
 
-std::optional<DibHeader> ReadDibHeader(SpanReader& reader, int maxSide) {
+ErrorOr<DibHeader> ReadDibHeader(SpanReader& reader, int maxSide) {
   DibHeader header;
   header.headerSize = reader.U32();
   std::int32_t width = reader.I32();
@@ -35,17 +35,18 @@ std::optional<DibHeader> ReadDibHeader(SpanReader& reader, int maxSide) {
   reader.U32();  // resolutions
   reader.U32();
   header.colorsUsed = reader.U32();
-  if (!reader.Ok() || header.headerSize < 40) return std::nullopt;
-  if (compression != kCompressionNone) return std::nullopt;
+  if (!reader.Ok()) return Failure{"bitmap header cut short"};
+  if (header.headerSize < 40) return Failure{"bitmap header too small"};
+  if (compression != kCompressionNone) return Failure{"compressed bitmap"};
   switch (header.bitsPerPixel) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return std::nullopt;
+    default: return Failure{"unsupported bitmap depth"};
   }
   // The height field counts the colour rows and the AND mask rows together.
-  if (width <= 0 || width > maxSide || height == 0 || height == INT32_MIN) return std::nullopt;
+  if (width <= 0 || width > maxSide || height == 0 || height == INT32_MIN) return Failure{"bitmap size out of range"};
   header.topDown = height < 0;
   std::int64_t bothHalves = std::llabs(std::int64_t{height});
-  if (bothHalves / 2 < 1 || bothHalves / 2 > maxSide) return std::nullopt;
+  if (bothHalves / 2 < 1 || bothHalves / 2 > maxSide) return Failure{"bitmap size out of range"};
   header.width = width;
   header.height = static_cast<int>(bothHalves / 2);
   return header;
@@ -90,27 +91,27 @@ bool IsPngData(ByteSpan bytes) {
   return bytes.size() >= kPngSignature.size() && std::equal(kPngSignature.begin(), kPngSignature.end(), bytes.begin());
 }
 
-std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
+ErrorOr<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
   SpanReader reader(bytes);
-  std::optional<DibHeader> header = ReadDibHeader(reader, maxSide);
-  if (!header || !reader.Seek(header->headerSize)) return std::nullopt;
+  const DibHeader header = TRY(ReadDibHeader(reader, maxSide));
+  if (!reader.Seek(header.headerSize)) return Failure{"bitmap header size past the end"};
 
   std::vector<std::uint32_t> palette;
-  if (header->bitsPerPixel <= 8) {
-    std::uint32_t full = 1u << header->bitsPerPixel;
-    std::uint32_t count = header->colorsUsed == 0 ? full : header->colorsUsed;
-    if (count > full) return std::nullopt;
+  if (header.bitsPerPixel <= 8) {
+    std::uint32_t full = 1u << header.bitsPerPixel;
+    std::uint32_t count = header.colorsUsed == 0 ? full : header.colorsUsed;
+    if (count > full) return Failure{"more palette colours than the depth holds"};
     palette.resize(count);
     for (auto& entry : palette) entry = reader.U32() & 0x00FFFFFFu;  // the fourth palette byte is padding
-    if (!reader.Ok()) return std::nullopt;
+    if (!reader.Ok()) return Failure{"palette cut short"};
   }
 
-  const int width = header->width;
-  const int height = header->height;
-  const std::size_t colourStride = RowStride(width, header->bitsPerPixel);
+  const int width = header.width;
+  const int height = header.height;
+  const std::size_t colourStride = RowStride(width, header.bitsPerPixel);
   const std::size_t maskStride = RowStride(width, 1);
   // Checked before allocating, so a header cannot promise more than the bytes hold.
-  if (reader.Remaining() / colourStride < static_cast<std::size_t>(height)) return std::nullopt;
+  if (reader.Remaining() / colourStride < static_cast<std::size_t>(height)) return Failure{"bitmap rows cut short"};
   ByteSpan colourRows = reader.Take(colourStride * height);
   ByteSpan maskRows = reader.Remaining() / maskStride >= static_cast<std::size_t>(height)
                           ? reader.Take(maskStride * height)
@@ -123,16 +124,16 @@ std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
   icon.mask.assign(icon.pixels.size(), 0);
   for (int y = 0; y < height; ++y) {
     // Stored rows run bottom-up unless the height field was negative.
-    int stored = header->topDown ? y : height - 1 - y;
+    int stored = header.topDown ? y : height - 1 - y;
     ByteSpan row = colourRows.subspan(stored * colourStride, colourStride);
-    for (int x = 0; x < width; ++x) icon.pixels[std::size_t(y) * width + x] = ReadDibPixel(row, x, header->bitsPerPixel, palette);
+    for (int x = 0; x < width; ++x) icon.pixels[std::size_t(y) * width + x] = ReadDibPixel(row, x, header.bitsPerPixel, palette);
     if (!maskRows.empty()) {
       ByteSpan maskRow = maskRows.subspan(stored * maskStride, maskStride);
       for (int x = 0; x < width; ++x) icon.mask[std::size_t(y) * width + x] = (maskRow[x / 8] >> (7 - x % 8)) & 1;
     }
   }
 
-  if (header->bitsPerPixel == 32) {
+  if (header.bitsPerPixel == 32) {
     icon.hasAlpha = std::any_of(icon.pixels.begin(), icon.pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
   }
   if (icon.hasAlpha) {
@@ -142,10 +143,10 @@ std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
   return icon;
 }
 
-std::optional<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide) {
-  if (!IsPngData(bytes)) return std::nullopt;
+ErrorOr<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide) {
+  if (!IsPngData(bytes)) return Failure{"not a PNG"};
   std::optional<platform::RgbaPicture> picture = platform::DecodePng(bytes, maxSide);
-  if (!picture) return std::nullopt;
+  if (!picture) return Failure{"PNG is damaged or too large"};
 
   IconPixels icon;
   icon.width = picture->width;
@@ -162,7 +163,7 @@ std::optional<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide) {
   return icon;
 }
 
-std::optional<IconPixels> DecodeIconEntry(ByteSpan bytes, int maxSide) {
+ErrorOr<IconPixels> DecodeIconEntry(ByteSpan bytes, int maxSide) {
   return IsPngData(bytes) ? DecodePngImage(bytes, maxSide) : DecodeDibIcon(bytes, maxSide);
 }
 

@@ -2,8 +2,7 @@
 // or one RT_ICON resource points at): a DIB with an AND mask, or a PNG.
 #pragma once
 
-#include <optional>
-
+#include "core/error_or.h"
 #include "core/intake/icon_pixels.h"
 #include "core/text.h"
 
@@ -17,14 +16,14 @@ bool IsPngData(ByteSpan bytes);
 // 16 as 5-5-5, 24, 32 bits, uncompressed) and the 1-bit AND mask. A 32-bit
 // entry with any alpha above 0 keeps its alpha and takes its mask from it; every
 // other entry takes the AND mask (all opaque when the mask rows are missing).
-// Nothing for a broken header, cut-short colour rows or a side over `maxSide`.
-std::optional<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide = kMaxIconEntrySide);
+// Fails for a broken header, cut-short colour rows or a side over `maxSide`.
+ErrorOr<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide = kMaxIconEntrySide);
 
 // Any PNG (every colour type and depth), its alpha kept and its
-// mask taken from the alpha. Nothing for a damaged PNG or a side over `maxSide`.
-std::optional<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide = kMaxPngSide);
+// mask taken from the alpha. Fails for a damaged PNG or a side over `maxSide`.
+ErrorOr<IconPixels> DecodePngImage(ByteSpan bytes, int maxSide = kMaxPngSide);
 
 // An icon entry of either kind, told apart by the PNG signature.
-std::optional<IconPixels> DecodeIconEntry(ByteSpan bytes, int maxSide = kMaxIconEntrySide);
+ErrorOr<IconPixels> DecodeIconEntry(ByteSpan bytes, int maxSide = kMaxIconEntrySide);
 
 }  // namespace tilvane

@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "core/error_or.h"
 #include "core/intake/byte_source.h"
 #include "core/text.h"
 
@@ -36,16 +37,18 @@ struct PeSection {
 
 class PeResources {
  public:
-  // Reads the headers of `file` (which must outlive the result). Nothing when it
+  // Reads the headers of `file` (which must outlive the result). Fails when it
   // is not a PE image (an NE or LE executable included), has no resources or
   // declares more sections than a loader accepts (kMaxPeSections).
-  static std::optional<PeResources> Open(ByteSource& file);
+  static ErrorOr<PeResources> Open(ByteSource& file);
 
+  // How many resources of `type` there are: 0 when the file has none.
+  ErrorOr<std::uint32_t> Count(std::uint16_t type);
   // Resource number `index` of `type`, counted in directory order (named
   // entries first, then ids ascending), in its first language.
-  std::optional<Bytes> ReadByIndex(std::uint16_t type, std::size_t index);
+  ErrorOr<Bytes> ReadByIndex(std::uint16_t type, std::size_t index);
   // The resource of `type` with numeric id `id`, in its first language.
-  std::optional<Bytes> ReadById(std::uint16_t type, std::uint16_t id);
+  ErrorOr<Bytes> ReadById(std::uint16_t type, std::uint16_t id);
   // For each of `ids`, whether a resource of `type` with that id exists whole
   // in the file, without reading its data; the type's directory is read once
   // and each distinct id looked up once, however often it is listed.
@@ -72,27 +75,30 @@ class PeResources {
   // The first entry of each id among a type's names, sorted by id.
   using IdIndex = std::vector<std::pair<std::uint32_t, DirectoryEntry>>;
 
-  std::optional<std::uint64_t> FileOffsetOf(std::uint32_t rva, std::uint32_t size) const;
-  std::optional<Bytes> ReadRva(std::uint32_t rva, std::uint32_t size);
-  std::optional<std::uint32_t> TreeRva(std::uint32_t offsetInTree) const;
-  // Entry count of the directory at `offsetInTree`; nothing when unreadable.
-  std::optional<std::uint32_t> DirectorySize(std::uint32_t offsetInTree);
-  std::optional<DirectoryEntry> ReadDirectoryEntry(std::uint32_t offsetInTree, std::uint32_t index);
-  std::optional<std::vector<DirectoryEntry>> ReadDirectory(std::uint32_t offsetInTree);
-  std::optional<DirectoryEntry> FindType(std::uint16_t type);
-  const IdIndex* NamesById(std::uint16_t type);
-  std::optional<DataEntry> FirstLanguageData(const DirectoryEntry& nameEntry);
-  std::optional<DataEntry> FindById(std::uint16_t type, std::uint16_t id);
-  bool DataPresent(const DataEntry& data) const;
-  std::optional<Bytes> ReadData(const DataEntry& data);
+  ErrorOr<std::uint64_t> FileOffsetOf(std::uint32_t rva, std::uint32_t size) const;
+  ErrorOr<Bytes> ReadRva(std::uint32_t rva, std::uint32_t size);
+  ErrorOr<std::uint32_t> TreeRva(std::uint32_t offsetInTree) const;
+  // Entry count of the directory at `offsetInTree`.
+  ErrorOr<std::uint32_t> DirectorySize(std::uint32_t offsetInTree);
+  ErrorOr<DirectoryEntry> ReadDirectoryEntry(std::uint32_t offsetInTree, std::uint32_t index);
+  ErrorOr<std::vector<DirectoryEntry>> ReadDirectory(std::uint32_t offsetInTree);
+  // The type's entry in the root, or nothing when the file has no resource of it.
+  ErrorOr<std::optional<DirectoryEntry>> FindType(std::uint16_t type);
+  ErrorOr<const IdIndex*> NamesById(std::uint16_t type);
+  ErrorOr<IdIndex> ReadIdIndex(std::uint16_t type);
+  ErrorOr<DataEntry> FirstLanguageData(const DirectoryEntry& nameEntry);
+  ErrorOr<DataEntry> FindById(std::uint16_t type, std::uint16_t id);
+  ErrorOr<void> CheckDataPresent(const DataEntry& data) const;
+  ErrorOr<Bytes> ReadData(const DataEntry& data);
 
   ByteSource* file_;
   std::vector<PeSection> sections_;
   std::uint32_t rootRva_ = 0;
   bool is64Bit_ = false;
   // Read once each, on first use.
-  std::optional<std::optional<std::vector<DirectoryEntry>>> root_;
-  std::map<std::uint16_t, std::optional<IdIndex>> namesById_;
+  std::optional<ErrorOr<std::vector<DirectoryEntry>>> root_;
+  std::map<std::uint16_t, ErrorOr<std::uint32_t>> counts_;
+  std::map<std::uint16_t, ErrorOr<IdIndex>> namesById_;
 };
 
 }  // namespace tilvane

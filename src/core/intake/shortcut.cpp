@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "core/span_reader.h"
@@ -24,27 +23,24 @@ constexpr std::uint32_t kCommonNetworkRelativeLinkAndPathSuffix = 0x00000002;
 constexpr std::uint32_t kLinkInfoMinimumHeader = 0x1C;
 constexpr std::uint32_t kLinkInfoUnicodeHeader = 0x24;
 constexpr std::uint32_t kNetworkLinkMinimumSize = 0x14;
-// The header, the largest IDList and a generous LinkInfo: nothing a link needs
-// for its target lies further in, so a huge file is never read whole.
-constexpr std::uint64_t kMaxShortcutBytesRead = 1u << 20;
 
 // A zero-terminated ANSI string starting at `offset` of `block`, ending inside it.
-std::optional<Text> AnsiStringAt(ByteSpan block, std::uint32_t offset) {
-  if (offset >= block.size()) return std::nullopt;
+ErrorOr<Text> AnsiStringAt(ByteSpan block, std::uint32_t offset) {
+  if (offset >= block.size()) return Failure{"shortcut path lies outside its block"};
   ByteSpan rest = block.subspan(offset);
   auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
-  if (end == rest.end()) return std::nullopt;
+  if (end == rest.end()) return Failure{"shortcut path not terminated"};
   return AnsiToUtf8(rest.first(static_cast<std::size_t>(end - rest.begin())));
 }
 
 // A zero-terminated UTF-16LE string starting at `offset` of `block`.
-std::optional<Text> UnicodeStringAt(ByteSpan block, std::uint32_t offset) {
+ErrorOr<Text> UnicodeStringAt(ByteSpan block, std::uint32_t offset) {
   SpanReader reader(block, offset);
-  if (!reader.Ok()) return std::nullopt;
+  if (!reader.Ok()) return Failure{"shortcut path lies outside its block"};
   std::vector<std::uint16_t> units;
   while (true) {
     std::uint16_t unit = reader.U16();
-    if (!reader.Ok()) return std::nullopt;
+    if (!reader.Ok()) return Failure{"shortcut path not terminated"};
     if (unit == 0) break;
     units.push_back(unit);
   }
@@ -52,12 +48,12 @@ std::optional<Text> UnicodeStringAt(ByteSpan block, std::uint32_t offset) {
 }
 
 // The string at the Unicode offset when the structure has one, else at the ANSI one.
-std::optional<Text> StringAt(ByteSpan block, std::uint32_t ansiOffset, std::uint32_t unicodeOffset) {
+ErrorOr<Text> StringAt(ByteSpan block, std::uint32_t ansiOffset, std::uint32_t unicodeOffset) {
   if (unicodeOffset != 0) return UnicodeStringAt(block, unicodeOffset);
   return AnsiStringAt(block, ansiOffset);
 }
 
-std::optional<Text> NetworkShareName(ByteSpan linkInfo, std::uint32_t offset) {
+ErrorOr<Text> NetworkShareName(ByteSpan linkInfo, std::uint32_t offset) {
   SpanReader header(linkInfo, offset);
   std::uint32_t size = header.U32();
   header.U32();  // flags: only the device name depends on them
@@ -65,19 +61,19 @@ std::optional<Text> NetworkShareName(ByteSpan linkInfo, std::uint32_t offset) {
   header.U32();  // device name offset
   header.U32();  // provider type
   if (!header.Ok() || size < kNetworkLinkMinimumSize || !RangeFits(offset, size, linkInfo.size())) {
-    return std::nullopt;
+    return Failure{"shortcut network block damaged"};
   }
   ByteSpan block = linkInfo.subspan(offset, size);
   std::uint32_t unicodeOffset = 0;
   if (netNameOffset > kNetworkLinkMinimumSize) {
     SpanReader extra(block, kNetworkLinkMinimumSize);
     unicodeOffset = extra.U32();
-    if (!extra.Ok()) return std::nullopt;
+    if (!extra.Ok()) return Failure{"shortcut network block damaged"};
   }
   return StringAt(block, netNameOffset, unicodeOffset);
 }
 
-std::optional<Text> TargetFromLinkInfo(ByteSpan linkInfo) {
+ErrorOr<Text> TargetFromLinkInfo(ByteSpan linkInfo) {
   SpanReader reader(linkInfo);
   reader.U32();  // size, already applied by the caller
   std::uint32_t headerSize = reader.U32();
@@ -92,22 +88,22 @@ std::optional<Text> TargetFromLinkInfo(ByteSpan linkInfo) {
     localBasePathOffsetUnicode = reader.U32();
     suffixOffsetUnicode = reader.U32();
   }
-  if (!reader.Ok() || headerSize < kLinkInfoMinimumHeader || headerSize > linkInfo.size()) return std::nullopt;
+  if (!reader.Ok() || headerSize < kLinkInfoMinimumHeader || headerSize > linkInfo.size()) {
+    return Failure{"shortcut link information damaged"};
+  }
 
-  std::optional<Text> suffix = StringAt(linkInfo, suffixOffset, suffixOffsetUnicode);
-  if (!suffix) return std::nullopt;
+  const Text suffix = TRY(StringAt(linkInfo, suffixOffset, suffixOffsetUnicode));
   // A network path is asked for first, as the shell does when told to prefer it.
   if (flags & kCommonNetworkRelativeLinkAndPathSuffix) {
-    std::optional<Text> share = NetworkShareName(linkInfo, networkLinkOffset);
-    if (!share || share->empty()) return std::nullopt;
-    return suffix->empty() ? *share : JoinTexts(*share, "\\", *suffix);
+    const Text share = TRY(NetworkShareName(linkInfo, networkLinkOffset));
+    if (share.empty()) return Failure{"shortcut has no file target"};
+    return suffix.empty() ? share : JoinTexts(share, "\\", suffix);
   }
   if (flags & kVolumeIdAndLocalBasePath) {
-    std::optional<Text> base = StringAt(linkInfo, localBasePathOffset, localBasePathOffsetUnicode);
-    if (!base) return std::nullopt;
-    return JoinTexts(*base, *suffix);
+    const Text base = TRY(StringAt(linkInfo, localBasePathOffset, localBasePathOffsetUnicode));
+    return JoinTexts(base, suffix);
   }
-  return std::nullopt;
+  return Failure{"shortcut has no file target"};
 }
 
 }  // namespace
@@ -120,38 +116,50 @@ Text ShortcutFilePath(const Text& shortcutPath) {
   return JoinTexts(shortcutPath, ".lnk");
 }
 
-Text ParseShortcutTarget(ByteSpan bytes) {
+bool IsShellLinkData(ByteSpan bytes) {
   SpanReader reader(bytes);
   std::uint32_t headerSize = reader.U32();
   ByteSpan classId = reader.Take(kShellLinkClassId.size());
+  return reader.Ok() && headerSize == kHeaderSize &&
+         std::equal(kShellLinkClassId.begin(), kShellLinkClassId.end(), classId.begin());
+}
+
+ErrorOr<Text> ShortcutTarget(ByteSpan bytes) {
+  if (!IsShellLinkData(bytes)) return Failure{"not a shortcut"};
+  SpanReader reader(bytes, 4 + kShellLinkClassId.size());  // the link flags, after the size and class id
   std::uint32_t linkFlags = reader.U32();
-  if (!reader.Ok() || headerSize != kHeaderSize ||
-      !std::equal(kShellLinkClassId.begin(), kShellLinkClassId.end(), classId.begin())) {
-    return {};
-  }
-  if (!reader.Seek(kHeaderSize)) return {};
+  if (!reader.Ok() || !reader.Seek(kHeaderSize)) return Failure{"shortcut cut short"};
   if (linkFlags & kHasLinkTargetIdList) {
     std::uint16_t idListSize = reader.U16();
-    if (!reader.Skip(idListSize)) return {};
+    if (!reader.Skip(idListSize)) return Failure{"shortcut cut short"};
   }
   // Without LinkInfo the target is only an IDList: a shell folder such as the
   // computer, which has no file-system path.
-  if (!(linkFlags & kHasLinkInfo) || (linkFlags & kForceNoLinkInfo)) return {};
+  if (!(linkFlags & kHasLinkInfo) || (linkFlags & kForceNoLinkInfo)) return Failure{"shortcut has no file target"};
   const std::size_t linkInfoStart = reader.Position();
   std::uint32_t linkInfoSize = reader.U32();
-  if (!reader.Ok() || linkInfoSize > bytes.size() - linkInfoStart) return {};
-  std::optional<Text> target = TargetFromLinkInfo(bytes.subspan(linkInfoStart, linkInfoSize));
-  return target ? *target : Text{};
+  if (!reader.Ok() || linkInfoSize > bytes.size() - linkInfoStart) return Failure{"shortcut cut short"};
+  Text target = TRY(TargetFromLinkInfo(bytes.subspan(linkInfoStart, linkInfoSize)));
+  if (target.empty()) return Failure{"shortcut has no file target"};
+  return target;
+}
+
+Text ParseShortcutTarget(ByteSpan bytes) { return ShortcutTarget(bytes).ToOptional().value_or(Text()); }
+
+ErrorOr<Text> ShortcutFileTarget(ByteSpan fileBytes) {
+  const std::size_t looked = static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes.size(), kMaxShortcutBytesRead));
+  const Text target = TRY(ShortcutTarget(fileBytes.first(looked)));
+  return CutUtf8(target, kMaxShortcutTargetBytes);
 }
 
 Text ReadShortcutTarget(const Text& shortcutPath) {
   Text path = ShortcutFilePath(shortcutPath);
   if (Utf16Length(path) > kMaxShortcutPathUnits) return {};
-  std::optional<FileByteSource> file = FileByteSource::Open(path);
+  ErrorOr<FileByteSource> file = FileByteSource::Open(path);
   if (!file) return {};
-  std::optional<Bytes> bytes = file->Read(0, std::min(file->Size(), kMaxShortcutBytesRead));
+  ErrorOr<Bytes> bytes = file->Read(0, std::min(file->Size(), kMaxShortcutBytesRead));
   if (!bytes) return {};
-  return CutUtf8(ParseShortcutTarget(*bytes), kMaxShortcutTargetBytes);
+  return ShortcutFileTarget(*bytes).ToOptional().value_or(Text());
 }
 
 }  // namespace tilvane

@@ -1,5 +1,8 @@
 #include "core/intake/text_encoding.h"
 
+#include <optional>
+#include <utility>
+
 #include "core/platform/text_codes.h"
 
 namespace tilvane {
@@ -61,13 +64,15 @@ bool IsValidUtf8(ByteSpan bytes) {
   return true;
 }
 
-std::optional<Text> Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
+ErrorOr<Text> Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
   Text out;
   for (std::size_t i = 0; i < units.size(); ++i) {
     std::uint32_t unit = units[i];
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return std::nullopt;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) return Failure{"unpaired UTF-16 surrogate"};
     if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (i + 1 >= units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return std::nullopt;
+      if (i + 1 >= units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) {
+        return Failure{"unpaired UTF-16 surrogate"};
+      }
       unit = 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00);
       ++i;
     }
@@ -76,9 +81,27 @@ std::optional<Text> Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
   return out;
 }
 
-std::optional<Text> AnsiToUtf8(ByteSpan bytes) {
+ErrorOr<Text> AnsiToUtf8(ByteSpan bytes) {
   if (IsValidUtf8(bytes)) return Text(AsChars(bytes));
-  return platform::GbkToUtf8(bytes);
+  std::optional<Text> text = platform::GbkToUtf8(bytes);
+  if (!text) return Failure{"text is neither UTF-8 nor GBK"};
+  return std::move(*text);
+}
+
+Text ReplaceMalformedUtf8(std::string_view text) {
+  Text out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = SequenceLength(text, at);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++at;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
 }
 
 std::size_t Utf16Length(std::string_view utf8) {
