@@ -38,6 +38,7 @@ class [[nodiscard]] ErrorOr {
   ErrorOr(Failure failure) : reason_(failure.reason) {}                 // NOLINT(google-explicit-constructor)
 
   bool ok() const { return value_.has_value(); }
+  bool has_value() const { return ok(); }
   explicit operator bool() const { return ok(); }
   // The reason; only for a failure.
   const char* reason() const {
@@ -55,8 +56,14 @@ class [[nodiscard]] ErrorOr {
   T* operator->() { return &*value_; }
   const T* operator->() const { return &*value_; }
 
+  T value_or(T fallback) const& { return ok() ? *value_ : std::move(fallback); }
+  T value_or(T fallback) && { return ok() ? std::move(*value_) : std::move(fallback); }
+
   // The value itself, moved out; what TRY yields.
   T release_value() { return std::move(*value_); }
+
+  // Equal to a value when it holds one equal to it, as an optional is.
+  friend bool operator==(const ErrorOr& result, const T& value) { return result.ok() && *result == value; }
 
   // The value, or nothing: for the interfaces that report only whether.
   std::optional<T> ToOptional() && { return std::move(value_); }

@@ -58,7 +58,7 @@ QVariant IconListModel::data(const QModelIndex& index, int role) const {
 
 void IconListModel::SetGroup(const Bytes& bytes) {
   rendered_.clear();
-  group_ = ImageGroupReader::Open(bytes);
+  group_ = ImageGroupReader::Open(bytes).ToOptional();
   if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
 }
 

@@ -22,9 +22,9 @@ Bytes Encode(const ImageList& list) {
 }
 
 std::string DecodeReason(const Bytes& bytes) {
-  DecodeError error;
-  EXPECT_FALSE(DecodeImageGroup(bytes, error).has_value());
-  return error.reason;
+  ErrorOr<ImageList> list = DecodeImageGroup(bytes);
+  EXPECT_FALSE(list.has_value());
+  return list.ok() ? std::string() : list.reason();
 }
 
 // Offset of the mask BMP in a group encoded by us.

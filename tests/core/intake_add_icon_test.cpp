@@ -15,7 +15,7 @@ namespace {
 using testing::IntakeFixture;
 
 Bytes EmptyDefaultGroup() {
-  std::optional<ImageList> list = DecodeImageGroup(DefaultImageGroup());
+  ErrorOr<ImageList> list = DecodeImageGroup(DefaultImageGroup());
   list->ClearImages();
   return *EncodeImageGroup(*list);
 }
@@ -68,7 +68,7 @@ TEST(ImageGroupAddIconTest, ReturnsTheOldCountAndAppendsTheIconWithItsMask) {
   EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.exe")), 0);
   EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.exe")), 1);
   EXPECT_EQ(ImageGroupAddIcon(group, IntakeFixture("multi.ico")), 2);
-  std::optional<ImageList> list = DecodeImageGroup(group);
+  ErrorOr<ImageList> list = DecodeImageGroup(group);
   ASSERT_TRUE(list);
   ASSERT_EQ(list->ImageCount(), 3u);
   EXPECT_EQ(list->ImageAt(0), list->ImageAt(1)) << "no duplicate check";
@@ -82,7 +82,7 @@ TEST(ImageGroupAddIconTest, ReturnsTheOldCountAndAppendsTheIconWithItsMask) {
 
   Bytes standard = DefaultImageGroup();
   EXPECT_EQ(ImageGroupAddIcon(standard, IntakeFixture("i48_16.ico"), 0, true), 1) << "after the placeholder";
-  std::optional<ImageList> withSmall = DecodeImageGroup(standard);
+  ErrorOr<ImageList> withSmall = DecodeImageGroup(standard);
   ASSERT_TRUE(withSmall);
   EXPECT_EQ(withSmall->PixelsOf(1)[0], 0x00FF00u | 0xFF000000u) << "the 16 x 16 green entry";
 }
@@ -93,7 +93,7 @@ TEST(ImageGroupAddIconTest, GroupsOfOtherDepthsBecomeThirtyTwoBits) {
     ImageList before = testing::MakeList({.bitsPerPixel = bits, .images = 2});
     Bytes group = *EncodeImageGroup(before);
     ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.dll")), 2);
-    std::optional<ImageList> after = DecodeImageGroup(group);
+    ErrorOr<ImageList> after = DecodeImageGroup(group);
     ASSERT_TRUE(after);
     EXPECT_EQ(after->bitsPerPixel, 32);
     EXPECT_EQ(after->flags & kDepthCodeBits, 0x20);
@@ -110,7 +110,7 @@ TEST(ImageGroupAddIconTest, GroupWithoutMaskGainsOneWithItsImagesOpaque) {
   ImageList before = testing::MakeList({.mask = false, .images = 1});
   Bytes group = *EncodeImageGroup(before);
   ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.exe")), 1);
-  std::optional<ImageList> after = DecodeImageGroup(group);
+  ErrorOr<ImageList> after = DecodeImageGroup(group);
   ASSERT_TRUE(after);
   EXPECT_TRUE(after->HasMask());
   EXPECT_EQ(after->ImageAt(0).mask, std::vector<std::uint8_t>(32 * 32, 0));
@@ -122,7 +122,7 @@ TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
   for (auto [w, h] : {std::pair<std::uint16_t, std::uint16_t>{16, 16}, {48, 24}}) {
     Bytes group = *EncodeImageGroup(testing::MakeList({.tileWidth = w, .tileHeight = h, .images = 0}));
     ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons32.dll"), 2), 0);
-    std::optional<ImageList> list = DecodeImageGroup(group);
+    ErrorOr<ImageList> list = DecodeImageGroup(group);
     ASSERT_TRUE(list);
     ASSERT_EQ(list->ImageCount(), 1u);
     EXPECT_EQ(list->ImageAt(0).pixels.size(), std::size_t{w} * h);

@@ -22,11 +22,13 @@ class QiltoolTest : public ::testing::Test {
   std::string File(const std::string& name) const { return scratch_.File(name); }
   std::string Write(const std::string& name, const Bytes& bytes) const { return scratch_.Write(name, bytes); }
   std::string WriteGroup(const std::string& name, const ImageList& list) const {
-    std::optional<Bytes> bytes = EncodeImageGroup(list);
+    ErrorOr<Bytes> bytes = EncodeImageGroup(list);
     EXPECT_TRUE(bytes.has_value());
     return Write(name, bytes.value_or(Bytes{}));
   }
-  static std::optional<ImageList> Decode(const std::string& path) { return DecodeImageGroup(ReadAll(path)); }
+  static std::optional<ImageList> Decode(const std::string& path) {
+    return DecodeImageGroup(ReadAll(path)).ToOptional();
+  }
 
   // A group built by the tool from the PE and ICO fixtures: five icons.
   std::string FixtureGroup(const std::string& name) {

@@ -56,10 +56,9 @@ struct LoadedGroup {
 std::optional<LoadedGroup> LoadGroupWithBytes(const Text& path) {
   std::optional<Bytes> bytes = ReadInput(path);
   if (!bytes) return std::nullopt;
-  DecodeError error;
-  std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
+  ErrorOr<ImageList> list = DecodeImageGroup(*bytes);
   if (!list) {
-    Report(path, error.reason);
+    Report(path, list.reason());
     return std::nullopt;
   }
   return LoadedGroup{std::move(*bytes), std::move(*list)};

@@ -97,10 +97,9 @@ int RunInfo(const Arguments& args) {
   if (!bytes) return kExitBadInput;
   // The headers are all it prints, so no pixel is decoded: a group of huge
   // tiles costs no more than its bytes.
-  DecodeError error;
-  std::optional<ImageGroupShape> shape = CheckImageGroup(*bytes, error);
+  ErrorOr<ImageGroupShape> shape = CheckImageGroup(*bytes);
   if (!shape) {
-    Report(path, error.reason);
+    Report(path, shape.reason());
     return kExitBadInput;
   }
   // A checked group is longer than its 8-byte container header.

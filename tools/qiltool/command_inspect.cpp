@@ -40,10 +40,9 @@ int RunCheck(const Arguments& args) {
       allDecode = false;
       continue;
     }
-    DecodeError error;
-    std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
+    ErrorOr<ImageList> list = DecodeImageGroup(*bytes);
     if (!list) {
-      Report(path, error.reason);
+      Report(path, list.reason());
       allDecode = false;
       continue;
     }

@@ -31,10 +31,9 @@ std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes) {
 std::optional<ImageList> LoadGroup(const Text& path) {
   std::optional<Bytes> bytes = ReadInput(path);
   if (!bytes) return std::nullopt;
-  DecodeError error;
-  std::optional<ImageList> list = DecodeImageGroup(*bytes, error);
-  if (!list) Report(path, error.reason);
-  return list;
+  ErrorOr<ImageList> list = DecodeImageGroup(*bytes);
+  if (!list) Report(path, list.reason());
+  return std::move(list).ToOptional();
 }
 
 bool WriteOutput(const Text& path, ByteSpan bytes) {
@@ -44,9 +43,9 @@ bool WriteOutput(const Text& path, ByteSpan bytes) {
 }
 
 bool SaveGroup(const Text& path, const ImageList& list) {
-  std::optional<Bytes> encoded = EncodeImageGroup(list);
+  ErrorOr<Bytes> encoded = EncodeImageGroup(list);
   if (!encoded) {
-    Report(path, "the group cannot be encoded (too large for the format)");
+    Report(path, "the group cannot be encoded (" + Text(encoded.reason()) + ")");
     return false;
   }
   return WriteOutput(path, *encoded);

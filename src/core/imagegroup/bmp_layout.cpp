@@ -4,18 +4,36 @@ namespace tilvane {
 
 namespace {
 
-bool IsSupportedDepth(std::uint16_t bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
+// One reason in the words of each bitmap, joined at compile time so that
+// every reason stays a literal.
+struct PartReason {
+  const char* colour;
+  const char* mask;
+};
+#define TILVANE_BMP_REASON(phrase) \
+  PartReason { "colour bitmap " phrase, "mask bitmap " phrase }
 
-std::optional<BmpView> Fail(std::string& reason, const char* what, const char* phrase) {
-  reason = std::string(what) + " " + phrase;
-  return std::nullopt;
+constexpr PartReason kHeadersCutShort = TILVANE_BMP_REASON("headers cut short");
+constexpr PartReason kNotABmp = TILVANE_BMP_REASON("is not a BMP");
+constexpr PartReason kUnknownHeaderSize = TILVANE_BMP_REASON("has an unknown header size");
+constexpr PartReason kSeveralPlanes = TILVANE_BMP_REASON("has more than one plane");
+constexpr PartReason kCompressed = TILVANE_BMP_REASON("is compressed");
+constexpr PartReason kNegativeSize = TILVANE_BMP_REASON("has a negative size");
+constexpr PartReason kUnsupportedDepth = TILVANE_BMP_REASON("has an unsupported depth");
+constexpr PartReason kPartialColourTable = TILVANE_BMP_REASON("has a partial colour table");
+constexpr PartReason kColourTableCutShort = TILVANE_BMP_REASON("colour table cut short");
+constexpr PartReason kOffsetInsideHeaders = TILVANE_BMP_REASON("pixel offset lies inside its headers");
+constexpr PartReason kCutShort = TILVANE_BMP_REASON("cut short");
+constexpr PartReason kRowsCutShort = TILVANE_BMP_REASON("pixel rows cut short");
+#undef TILVANE_BMP_REASON
+
+Failure Fail(BmpPart part, const PartReason& reason) {
+  return Failure{part == BmpPart::kColour ? reason.colour : reason.mask};
 }
 
 }  // namespace
 
-std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string& reason) {
+ErrorOr<BmpView> ReadBmp(SpanReader& reader, BmpPart part) {
   const std::size_t start = reader.Position();
   const std::uint8_t b = reader.U8();
   const std::uint8_t m = reader.U8();
@@ -30,19 +48,19 @@ std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string
   reader.Skip(4 + 4 + 4);  // image size (may be 0 for uncompressed rows) and resolutions
   const std::uint32_t coloursUsed = reader.U32();
   reader.Skip(4);  // important colours
-  if (!reader.Ok()) return Fail(reason, what, "headers cut short");
-  if (b != 'B' || m != 'M') return Fail(reason, what, "is not a BMP");
-  if (headerSize < 40) return Fail(reason, what, "has an unknown header size");
+  if (!reader.Ok()) return Fail(part, kHeadersCutShort);
+  if (b != 'B' || m != 'M') return Fail(part, kNotABmp);
+  if (headerSize < 40) return Fail(part, kUnknownHeaderSize);
   // Longer information headers (V4, V5) only add fields that an uncompressed
   // bitmap does not need.
-  if (!reader.Skip(headerSize - 40)) return Fail(reason, what, "headers cut short");
-  if (planes != 1) return Fail(reason, what, "has more than one plane");
-  if (compression != 0) return Fail(reason, what, "is compressed");
-  if (width < 0 || height < 0) return Fail(reason, what, "has a negative size");
-  if (!IsSupportedDepth(bits)) return Fail(reason, what, "has an unsupported depth");
+  if (!reader.Skip(headerSize - 40)) return Fail(part, kHeadersCutShort);
+  if (planes != 1) return Fail(part, kSeveralPlanes);
+  if (compression != 0) return Fail(part, kCompressed);
+  if (width < 0 || height < 0) return Fail(part, kNegativeSize);
+  if (!IsBmpDepth(bits)) return Fail(part, kUnsupportedDepth);
 
   const std::uint32_t fullPalette = bits <= 8 ? (1u << bits) : 0;
-  if (coloursUsed != 0 && coloursUsed != fullPalette) return Fail(reason, what, "has a partial colour table");
+  if (coloursUsed != 0 && coloursUsed != fullPalette) return Fail(part, kPartialColourTable);
 
   BmpView view;
   view.width = static_cast<std::uint32_t>(width);
@@ -50,18 +68,18 @@ std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string
   view.bitsPerPixel = bits;
   view.stride = BmpRowStride(view.width, bits);
   view.palette = reader.Take(std::size_t{fullPalette} * 4);
-  if (!reader.Ok()) return Fail(reason, what, "colour table cut short");
+  if (!reader.Ok()) return Fail(part, kColourTableCutShort);
 
   const std::size_t tableEnd = reader.Position() - start;
-  if (pixelOffset < tableEnd) return Fail(reason, what, "pixel offset lies inside its headers");
-  if (!reader.Skip(pixelOffset - tableEnd)) return Fail(reason, what, "cut short");
+  if (pixelOffset < tableEnd) return Fail(part, kOffsetInsideHeaders);
+  if (!reader.Skip(pixelOffset - tableEnd)) return Fail(part, kCutShort);
 
   // stride <= 2^33 and height < 2^31, so compare by division instead of
   // forming a product that could wrap.
   if (view.stride != 0 && view.height > reader.Remaining() / view.stride)
-    return Fail(reason, what, "pixel rows cut short");
+    return Fail(part, kRowsCutShort);
   view.pixels = reader.Take(static_cast<std::size_t>(view.stride * view.height));
-  if (!reader.Ok()) return Fail(reason, what, "pixel rows cut short");
+  if (!reader.Ok()) return Fail(part, kRowsCutShort);
   return view;
 }
 

@@ -4,9 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
+#include "core/error_or.h"
 #include "core/span_reader.h"
 #include "core/text.h"
 
@@ -19,6 +18,14 @@ inline constexpr std::uint32_t kBmpHeadersSize = 14 + 40;
 constexpr std::uint64_t BmpRowStride(std::uint64_t width, std::uint64_t bitsPerPixel) {
   return (width * bitsPerPixel + 31) / 32 * 4;
 }
+
+// The depths an uncompressed BMP can have.
+constexpr bool IsBmpDepth(unsigned bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Which of a group's two bitmaps is read, for the reasons a read gives.
+enum class BmpPart { kColour, kMask };
 
 // A BMP located in untrusted bytes: every view lies inside the input.
 struct BmpView {
@@ -33,8 +40,8 @@ struct BmpView {
 // Reads a BMP starting at the reader's position and leaves the reader just
 // after its last pixel row (the declared file size is ignored). Accepts
 // uncompressed, single-plane, bottom-up bitmaps of 1, 4, 8, 16, 24 or 32 bits.
-// On failure sets `reason` to "<what> <short phrase>" and returns nothing.
-std::optional<BmpView> ReadBmp(SpanReader& reader, const char* what, std::string& reason);
+// Fails with "<colour|mask> bitmap <short phrase>".
+ErrorOr<BmpView> ReadBmp(SpanReader& reader, BmpPart part);
 
 // Appends the file and information headers of an uncompressed bottom-up BMP
 // with `paletteEntries` colour-table entries to follow. `fileSizeField` is

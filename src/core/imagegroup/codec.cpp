@@ -20,11 +20,16 @@ constexpr std::uint32_t kNoKeyColour = 0xFF000000;
 constexpr std::uint32_t kTilesPerRow = 4;
 constexpr std::uint32_t kMaskPaletteEntries = 2;
 
+constexpr const char* kOutOfMemory = "out of memory";
+constexpr const char* kInconsistentList = "the images do not agree with the group's own fields";
+constexpr const char* kTooLargeToWrite = "too large for the format's bitmaps";
+constexpr const char* kBadMaskEntry = "a mask entry other than 0 or 1";
+constexpr const char* kImageDoesNotFit = "the image does not fit the group's cells";
+constexpr const char* kGroupFull = "the group already holds 65,535 images";
+
 bool IsKnownDepthCode(unsigned code) {
   return code == 0 || code == 4 || code == 8 || code == 16 || code == 24 || code == 32;
 }
-
-bool IsBmpDepth(unsigned bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 std::uint32_t TileRowsFor(std::uint32_t tiles) { return (tiles + kTilesPerRow - 1) / kTilesPerRow; }
 
@@ -41,12 +46,6 @@ std::size_t StoredRow(std::size_t height, std::size_t tileHeight, std::size_t i,
 bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHeight, std::uint32_t capacity) {
   return bmp.width >= std::uint64_t{kTilesPerRow} * tileWidth &&
          bmp.height >= std::uint64_t{TileRowsFor(capacity)} * tileHeight;
-}
-
-// Records why, and converts to an empty result of any kind.
-std::nullopt_t Fail(DecodeError& error, const char* reason) {
-  error.reason = reason;
-  return std::nullopt;
 }
 
 void CutColourTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint32_t* pixels) {
@@ -86,18 +85,18 @@ struct ParsedGroup {
   std::optional<BmpView> mask;
 };
 
-std::optional<ParsedGroup> Parse(ByteSpan bytes, DecodeError& error) {
-  if (bytes.size() <= kContainerHeaderSize) return Fail(error, "too short for an image group");
+ErrorOr<ParsedGroup> Parse(ByteSpan bytes) {
+  if (bytes.size() <= kContainerHeaderSize) return Failure{"too short for an image group"};
   if (bytes[0] != 'M' || bytes[1] != 'I' || bytes[2] != 'T' || bytes[3] != 'L')
-    return Fail(error, "not an image group");
+    return Failure{"not an image group"};
 
   // The colour word is a key colour for drawing without masks; nothing here
   // draws that way, so its value is not read.
   SpanReader reader(bytes.subspan(kContainerHeaderSize));
-  if (reader.Remaining() < kStreamHeaderSize) return Fail(error, "stream header cut short");
+  if (reader.Remaining() < kStreamHeaderSize) return Failure{"stream header cut short"};
   const std::uint8_t i = reader.U8();
   const std::uint8_t l = reader.U8();
-  if (i != 'I' || l != 'L') return Fail(error, "not an image-list stream");
+  if (i != 'I' || l != 'L') return Failure{"not an image-list stream"};
 
   ParsedGroup parsed;
   ImageList& list = parsed.shape.header;
@@ -112,46 +111,49 @@ std::optional<ParsedGroup> Parse(ByteSpan bytes, DecodeError& error) {
   for (auto& overlay : list.overlays) overlay = reader.I16();
   const std::uint16_t imageCount = parsed.shape.imageCount;
 
-  if (list.version != kImageListVersion) return Fail(error, "unsupported image-list version");
-  if (list.capacity < imageCount) return Fail(error, "capacity below image count");
-  if (imageCount > 0 && (list.tileWidth == 0 || list.tileHeight == 0)) return Fail(error, "images of zero size");
+  if (list.version != kImageListVersion) return Failure{"unsupported image-list version"};
+  if (list.capacity < imageCount) return Failure{"capacity below image count"};
+  if (imageCount > 0 && (list.tileWidth == 0 || list.tileHeight == 0)) return Failure{"images of zero size"};
   const unsigned depthCode = list.flags & kDepthCodeBits;
-  if (!IsKnownDepthCode(depthCode)) return Fail(error, "unknown colour depth code");
+  if (!IsKnownDepthCode(depthCode)) return Failure{"unknown colour depth code"};
 
-  auto colour = ReadBmp(reader, "colour bitmap", error.reason);
-  if (!colour) return std::nullopt;
-  if (depthCode != 0 && depthCode != colour->bitsPerPixel) return Fail(error, "depth code contradicts colour bitmap");
-  if (!TilesFit(*colour, list.tileWidth, list.tileHeight, list.capacity))
-    return Fail(error, "colour bitmap smaller than its tiles");
-  parsed.colour = *colour;
+  const BmpView colour = TRY(ReadBmp(reader, BmpPart::kColour));
+  if (depthCode != 0 && depthCode != colour.bitsPerPixel) return Failure{"depth code contradicts colour bitmap"};
+  if (!TilesFit(colour, list.tileWidth, list.tileHeight, list.capacity))
+    return Failure{"colour bitmap smaller than its tiles"};
+  parsed.colour = colour;
 
   if (list.HasMask()) {
-    parsed.mask = ReadBmp(reader, "mask bitmap", error.reason);
-    if (!parsed.mask) return std::nullopt;
-    if (parsed.mask->bitsPerPixel != 1) return Fail(error, "mask bitmap is not one bit deep");
+    parsed.mask = TRY(ReadBmp(reader, BmpPart::kMask));
+    if (parsed.mask->bitsPerPixel != 1) return Failure{"mask bitmap is not one bit deep"};
     if (!TilesFit(*parsed.mask, list.tileWidth, list.tileHeight, list.capacity))
-      return Fail(error, "mask bitmap smaller than its tiles");
+      return Failure{"mask bitmap smaller than its tiles"};
   }
 
   // At most 256 entries, whatever the bitmap.
-  list.bitsPerPixel = colour->bitsPerPixel;
-  const std::size_t entries = colour->palette.size() / 4;
+  list.bitsPerPixel = colour.bitsPerPixel;
+  const std::size_t entries = colour.palette.size() / 4;
   list.palette.resize(entries);
   for (std::size_t e = 0; e < entries; ++e) {
-    const std::uint8_t* p = colour->palette.data() + 4 * e;
+    const std::uint8_t* p = colour.palette.data() + 4 * e;
     list.palette[e] = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
   }
   return parsed;
 }
 
-std::optional<ImageList> Decode(ByteSpan bytes, DecodeError& error) {
-  std::optional<ParsedGroup> parsed = Parse(bytes, error);
-  if (!parsed) return std::nullopt;
-  if (parsed->shape.DecodedPixels() > kMaxDecodedPixels) return Fail(error, kTooLargeReason);
+// A parsed group small enough to decode.
+ErrorOr<ParsedGroup> ParseWithinLimit(ByteSpan bytes) {
+  ParsedGroup parsed = TRY(Parse(bytes));
+  if (parsed.shape.DecodedPixels() > kMaxDecodedPixels) return Failure{kTooLargeReason};
+  return parsed;
+}
+
+ErrorOr<ImageList> Decode(ByteSpan bytes) {
+  ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
   // Everything below is sized by what the bitmaps were just shown to hold,
   // and by the cap just checked.
-  ImageList list = std::move(parsed->shape.header);
-  CutTiles(parsed->colour, parsed->mask ? &*parsed->mask : nullptr, parsed->shape.imageCount, list);
+  ImageList list = std::move(parsed.shape.header);
+  CutTiles(parsed.colour, parsed.mask ? &*parsed.mask : nullptr, parsed.shape.imageCount, list);
   return list;
 }
 
@@ -374,10 +376,10 @@ bool SameBytes(ByteSpan bytes, std::size_t at, const Bytes& expected) {
          std::memcmp(bytes.data() + at, expected.data(), expected.size()) == 0;
 }
 
+// Nothing for any other group, which is then edited as a whole.
 std::optional<InPlaceGroup> OpenInPlace(Bytes& group) {
-  DecodeError ignored;
-  std::optional<ParsedGroup> parsed = Parse(group, ignored);
-  if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
+  ErrorOr<ParsedGroup> parsed = ParseWithinLimit(group);
+  if (!parsed) return std::nullopt;
   InPlaceGroup open{std::move(parsed->shape.header), parsed->shape.imageCount, {}};
   const ImageList& header = open.header;
   const std::size_t tw = header.tileWidth;
@@ -439,18 +441,18 @@ void GrowInPlace(Bytes& group, InPlaceGroup& open, std::uint16_t capacity) {
 
 // Adds `image` (already known to fit) into the first free slot of a 32-bit
 // group with a mask where it lies.
-bool AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
+ErrorOr<void> AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
   const std::size_t pixels = open.header.PixelsPerImage();
-  if (!IsReadyForIcons(open.header) || image.pixels.size() != pixels || image.mask.size() != pixels) return false;
+  if (image.pixels.size() != pixels || image.mask.size() != pixels) return Failure{kImageDoesNotFit};
   std::uint8_t any = 0;
   for (std::uint8_t entry : image.mask) any |= entry;
-  if (any > 1) return false;
+  if (any > 1) return Failure{kBadMaskEntry};
   const auto capacity = CapacityForOneMore(open.images, open.header.capacity, open.header.growStep);
-  if (!capacity) return false;
+  if (!capacity) return Failure{kGroupFull};
   if (*capacity != open.header.capacity) {
     ImageList grown = open.header;
     grown.capacity = *capacity;
-    if (!LayoutFor(grown)) return false;
+    if (!LayoutFor(grown)) return Failure{kTooLargeToWrite};
     GrowInPlace(group, open, *capacity);
   }
   const std::size_t tw = open.header.tileWidth;
@@ -461,7 +463,7 @@ bool AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
     pixel_rows::PackBits(mask.Row(open.images, y), 0, tw, image.mask.data() + y * tw);
   }
   PutImageCount(group, open.images + 1);
-  return true;
+  return {};
 }
 
 // Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
@@ -492,44 +494,36 @@ std::uint8_t* AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList&
 
 }  // namespace
 
-std::optional<ImageList> DecodeImageGroup(ByteSpan bytes) {
-  DecodeError ignored;
-  return DecodeImageGroup(bytes, ignored);
-}
-
-std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error) {
+ErrorOr<ImageList> DecodeImageGroup(ByteSpan bytes) {
   try {
-    return Decode(bytes, error);
+    return Decode(bytes);
   } catch (const std::bad_alloc&) {
-    return Fail(error, "out of memory");
+    return Failure{kOutOfMemory};
   }
 }
 
-std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& error) {
+ErrorOr<ImageGroupShape> CheckImageGroup(ByteSpan bytes) {
   try {
-    std::optional<ParsedGroup> parsed = Parse(bytes, error);
-    if (!parsed) return std::nullopt;
-    return std::move(parsed->shape);
+    return TRY(Parse(bytes)).shape;
   } catch (const std::bad_alloc&) {
-    error.reason = "out of memory";
-    return std::nullopt;
+    return Failure{kOutOfMemory};
   }
 }
 
 bool WithinDecodeLimit(const ImageGroupShape& shape) { return shape.DecodedPixels() <= kMaxDecodedPixels; }
 
-std::optional<Bytes> EncodeImageGroup(const ImageList& list) {
-  if (!CanEncode(list)) return std::nullopt;
+ErrorOr<Bytes> EncodeImageGroup(const ImageList& list) {
+  if (!CanEncode(list)) return Failure{kInconsistentList};
   const auto layout = LayoutFor(list);
-  if (!layout) return std::nullopt;
+  if (!layout) return Failure{kTooLargeToWrite};
   try {
     Bytes out;
     out.reserve(layout->total);
     AppendLeadingHeaders(out, list, list.ImageCount(), layout->size);
-    if (!AppendBitmaps(out, list, layout->size)) return std::nullopt;
+    if (!AppendBitmaps(out, list, layout->size)) return Failure{kBadMaskEntry};
     return out;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Failure{kOutOfMemory};
   }
 }
 
@@ -542,14 +536,12 @@ ImageGroupReader::~ImageGroupReader() = default;
 ImageGroupReader::ImageGroupReader(ImageGroupReader&&) noexcept = default;
 ImageGroupReader& ImageGroupReader::operator=(ImageGroupReader&&) noexcept = default;
 
-std::optional<ImageGroupReader> ImageGroupReader::Open(ByteSpan bytes) {
-  DecodeError ignored;
+ErrorOr<ImageGroupReader> ImageGroupReader::Open(ByteSpan bytes) {
   try {
-    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
-    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
-    return ImageGroupReader(std::make_unique<Parts>(Parts{std::move(*parsed)}));
+    ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
+    return ImageGroupReader(std::make_unique<Parts>(Parts{std::move(parsed)}));
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Failure{kOutOfMemory};
   }
 }
 
@@ -569,94 +561,87 @@ Image ImageGroupReader::ImageAt(std::size_t index) const {
   return image;
 }
 
-std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count) {
+ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count) {
   try {
-    DecodeError ignored;
-    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
-    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
-    const ImageList& header = parsed->shape.header;
-    const std::size_t images = parsed->shape.imageCount;
+    const ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
+    const ImageList& header = parsed.shape.header;
+    const std::size_t images = parsed.shape.imageCount;
     const std::size_t tw = header.tileWidth;
-    if ((tw * header.bitsPerPixel) % 8 != 0 || (parsed->mask && tw % 8 != 0)) {
+    if ((tw * header.bitsPerPixel) % 8 != 0 || (parsed.mask && tw % 8 != 0)) {
       // Tiles that share bytes with their neighbours are moved pixel by pixel.
-      auto list = Decode(bytes, ignored);
-      if (!list) return std::nullopt;
-      list->EraseImages(first, count);
-      return EncodeImageGroup(*list);
+      ImageList list = TRY(Decode(bytes));
+      list.EraseImages(first, count);
+      return EncodeImageGroup(list);
     }
     const std::size_t removed = first < images ? std::min(count, images - first) : 0;
     const std::size_t kept = images - removed;
     const auto source = [first, removed](std::size_t j) { return j < first ? j : j + removed; };
     const auto layout = LayoutFor(header);
-    if (!layout) return std::nullopt;
+    if (!layout) return Failure{kTooLargeToWrite};
     const BitmapSize& size = layout->size;
     Bytes out;
     out.reserve(layout->total);
     AppendLeadingHeaders(out, header, kept, size);
-    AppendMovedTiles(out, parsed->colour, header, size.height, size.colourStride, header.bitsPerPixel, kept, source);
-    if (parsed->mask) {
+    AppendMovedTiles(out, parsed.colour, header, size.height, size.colourStride, header.bitsPerPixel, kept, source);
+    if (parsed.mask) {
       AppendMaskHeaders(out, size);
-      AppendMovedTiles(out, *parsed->mask, header, size.height, size.maskStride, 1, kept, source);
+      AppendMovedTiles(out, *parsed.mask, header, size.height, size.maskStride, 1, kept, source);
     }
     return out;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Failure{kOutOfMemory};
   }
 }
 
-std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
+ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
   try {
-    DecodeError ignored;
-    std::optional<ParsedGroup> parsed = Parse(bytes, ignored);
-    if (!parsed || parsed->shape.DecodedPixels() > kMaxDecodedPixels) return std::nullopt;
-    ImageList header = parsed->shape.header;
-    const std::size_t images = parsed->shape.imageCount;
+    const ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
+    ImageList header = parsed.shape.header;
+    const std::size_t images = parsed.shape.imageCount;
     const std::size_t tw = header.tileWidth;
     const std::size_t th = header.tileHeight;
     const bool bytesMove = IsReadyForIcons(header) && tw % 8 == 0 && std::endian::native == std::endian::little;
     if (!bytesMove) {
-      auto list = Decode(bytes, ignored);
-      if (!list || !AppendImage(*list, image)) return std::nullopt;
-      return EncodeImageGroup(*list);
+      ImageList list = TRY(Decode(bytes));
+      if (!AppendImage(list, image)) return Failure{kGroupFull};
+      return EncodeImageGroup(list);
     }
     const std::size_t pixels = header.PixelsPerImage();
-    if (image.pixels.size() != pixels || image.mask.size() != pixels) return std::nullopt;
+    if (image.pixels.size() != pixels || image.mask.size() != pixels) return Failure{kImageDoesNotFit};
     const auto capacity = CapacityForOneMore(images, header.capacity, header.growStep);
-    if (!capacity) return std::nullopt;
+    if (!capacity) return Failure{kGroupFull};
     header.capacity = *capacity;
     const auto layout = LayoutFor(header);
-    if (!layout) return std::nullopt;
+    if (!layout) return Failure{kTooLargeToWrite};
     const BitmapSize& size = layout->size;
     const auto same = [](std::size_t j) { return j; };
     Bytes out;
     out.reserve(layout->total);
     AppendLeadingHeaders(out, header, images + 1, size);
     const std::size_t x0 = (images % kTilesPerRow) * tw;
-    std::uint8_t* rows = AppendMovedTiles(out, parsed->colour, header, size.height, size.colourStride, 32, images, same);
+    std::uint8_t* rows = AppendMovedTiles(out, parsed.colour, header, size.height, size.colourStride, 32, images, same);
     for (std::size_t y = 0; y < th; ++y)
       pixel_rows::WriteRow(rows + StoredRow(size.height, th, images, y) * size.colourStride, 32, x0, tw,
                            image.pixels.data() + y * tw);
     AppendMaskHeaders(out, size);
-    rows = AppendMovedTiles(out, *parsed->mask, header, size.height, size.maskStride, 1, images, same);
+    rows = AppendMovedTiles(out, *parsed.mask, header, size.height, size.maskStride, 1, images, same);
     std::uint8_t any = 0;
     for (std::size_t y = 0; y < th; ++y)
       any |= pixel_rows::PackBits(rows + StoredRow(size.height, th, images, y) * size.maskStride, x0, tw,
                                   image.mask.data() + y * tw);
-    if (any > 1) return std::nullopt;  // a mask entry other than 0 or 1
+    if (any > 1) return Failure{kBadMaskEntry};
     return out;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Failure{kOutOfMemory};
   }
 }
 
-bool RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count) {
+ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count) {
   try {
     std::optional<InPlaceGroup> open = OpenInPlace(group);
     if (!open) {
-      std::optional<Bytes> removed = RemoveImagesFromGroup(group, first, count);
-      if (!removed) return false;
-      group = std::move(*removed);
-      return true;
+      group = TRY(RemoveImagesFromGroup(group, first, count));
+      return {};
     }
     const std::size_t images = open->images;
     const std::size_t removed = first < images ? std::min(count, images - first) : 0;
@@ -670,22 +655,20 @@ bool RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count) {
       for (std::size_t j = kept; j < images; ++j) mask.ClearTile(j);
     }
     PutImageCount(group, kept);
-    return true;
+    return {};
   } catch (const std::bad_alloc&) {
-    return false;
+    return Failure{kOutOfMemory};
   }
 }
 
-bool AppendImageInPlace(Bytes& group, const Image& image) {
+ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image) {
   try {
     std::optional<InPlaceGroup> open = OpenInPlace(group);
     if (open && IsReadyForIcons(open->header)) return AppendInPlace(group, *open, image);
-    std::optional<Bytes> appended = AppendImageToGroup(group, image);
-    if (!appended) return false;
-    group = std::move(*appended);
-    return true;
+    group = TRY(AppendImageToGroup(group, image));
+    return {};
   } catch (const std::bad_alloc&) {
-    return false;
+    return Failure{kOutOfMemory};
   }
 }
 

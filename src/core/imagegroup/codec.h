@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error_or.h"
 #include "core/text.h"
 
 namespace tilvane {
@@ -94,11 +95,6 @@ struct ImageList {
   bool operator==(const ImageList&) const = default;
 };
 
-// Why a decode failed, for tools that report it; the editor only asks whether.
-struct DecodeError {
-  std::string reason;  // a short English phrase, e.g. "mask bitmap cut short"
-};
-
 // The most pixels, summed over its images, that a decode widens: each becomes
 // a 32-bit value and a mask byte, so a group at the limit takes 320 MB once
 // decoded. A full group of 65,535 icons of 32 x 32 (67,107,840 pixels) stays
@@ -122,9 +118,9 @@ struct ImageGroupShape {
 
 // Checks everything DecodeImageGroup checks about the bytes, without cutting
 // out or widening any pixel: the cost is the headers' size, whatever the
-// bitmaps hold. Nothing, with the reason, exactly when the bytes are not a
-// complete group; a group over kMaxDecodedPixels is still given.
-std::optional<ImageGroupShape> CheckImageGroup(ByteSpan bytes, DecodeError& error);
+// bitmaps hold. Fails, with DecodeImageGroup's reason, exactly when the bytes
+// are not a complete group; a group over kMaxDecodedPixels is still given.
+ErrorOr<ImageGroupShape> CheckImageGroup(ByteSpan bytes);
 
 // True when a group of this shape is small enough for DecodeImageGroup.
 bool WithinDecodeLimit(const ImageGroupShape& shape);
@@ -135,9 +131,8 @@ bool WithinDecodeLimit(const ImageGroupShape& shape);
 // unchanged.
 class ImageGroupReader {
  public:
-  // Nothing when the bytes are not a complete group or hold more than
-  // kMaxDecodedPixels, exactly when DecodeImageGroup fails.
-  static std::optional<ImageGroupReader> Open(ByteSpan bytes);
+  // Fails exactly when DecodeImageGroup fails, with its reason.
+  static ErrorOr<ImageGroupReader> Open(ByteSpan bytes);
 
   // Every field of the group apart from its images, which stay empty.
   const ImageList& header() const;
@@ -157,35 +152,33 @@ class ImageGroupReader {
 
 // Decodes any byte string; fails (never crashes, never allocates beyond what
 // the bytes can hold) on anything that is not a complete group, and on a group
-// whose images hold more than kMaxDecodedPixels (kTooLargeReason). Complete
+// whose images hold more than kMaxDecodedPixels (kTooLargeReason). The reason
+// is a short English phrase, e.g. "mask bitmap pixel rows cut short". Complete
 // means version 0x0101, capacity >= imageCount, a known depth code that agrees
 // with the colour bitmap, and bitmaps with room for every slot up to capacity.
 // The BMP file-size fields and any bytes after the last bitmap are ignored.
-std::optional<ImageList> DecodeImageGroup(ByteSpan bytes);
-// The same, telling why it failed.
-std::optional<ImageList> DecodeImageGroup(ByteSpan bytes, DecodeError& error);
+ErrorOr<ImageList> DecodeImageGroup(ByteSpan bytes);
 
 // The group with images first, first + 1, ... first + count - 1 removed as
 // far as they exist, exactly as decoding, erasing them and encoding again
 // would give it (capacity kept), but with the tiles moved as bytes: no pixel
-// is widened. Nothing when the group does not decode or memory runs out.
-std::optional<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
+// is widened. Fails when the group does not decode or memory runs out.
+ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
 
 // The group with `image` appended after its last image, exactly as decoding,
 // AppendImage and encoding again would give it; in a 32-bit group with a
-// mask the existing tiles are moved as bytes, not widened. Nothing when the
+// mask the existing tiles are moved as bytes, not widened. Fails when the
 // group does not decode, is full, or the image does not fit it.
-std::optional<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
+ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 
 // RemoveImagesFromGroup and AppendImageToGroup made where the group lies, with
 // the same result: a group exactly as EncodeImageGroup writes it, with tile
 // rows that start and end on bytes (and, to append, 32 bits deep with a
 // mask), is edited in place, moving only the tiles after `first` and, when
 // an append needs more slots, the rows once; any other group is replaced by
-// the functions' result. False, with `group` unchanged, where they give
-// nothing.
-bool RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count);
-bool AppendImageInPlace(Bytes& group, const Image& image);
+// the functions' result. Fails, with `group` unchanged, where they fail.
+ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count);
+ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image);
 
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
@@ -195,7 +188,7 @@ bool AppendImageInPlace(Bytes& group, const Image& image);
 // exactly 2^bits entries at 1, 4 and 8 bits (empty otherwise), a pixel value
 // that does not fit the depth, a mask entry other than 0 or 1, and images in
 // a group whose tiles are 0 pixels wide or high.
-std::optional<Bytes> EncodeImageGroup(const ImageList& list);
+ErrorOr<Bytes> EncodeImageGroup(const ImageList& list);
 
 // The colour of a stored pixel value of `list` as 0x00RRGGBB, whatever the
 // depth; black for a palette index past the palette.

@@ -3,15 +3,13 @@
 #include <algorithm>
 
 #include "core/imagegroup/codec.h"
+#include "core/imagegroup/pixel_rows.h"
 
 namespace tilvane {
 
 namespace {
 
 constexpr std::size_t kMaxImages = 65535;
-
-// Widens a 5-bit channel to 8 bits so that 31 becomes 255.
-std::uint32_t Widen5(std::uint32_t channel) { return (channel << 3) | (channel >> 2); }
 
 }  // namespace
 
@@ -47,7 +45,7 @@ std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value) {
     case 1:
     case 4:
     case 8: return value < list.palette.size() ? list.palette[value] & 0x00FFFFFF : 0;
-    case 16: return Widen5((value >> 10) & 0x1F) << 16 | Widen5((value >> 5) & 0x1F) << 8 | Widen5(value & 0x1F);
+    case 16: return pixel_rows::Rgb555ToRgb(value);
     default: return value & 0x00FFFFFF;
   }
 }

@@ -11,6 +11,13 @@
 
 namespace tilvane::pixel_rows {
 
+// A 5-5-5 word (top bit unused) as 0x00RRGGBB, each channel widened so that
+// 31 becomes 255.
+constexpr std::uint32_t Rgb555ToRgb(std::uint32_t word) {
+  const auto widen = [](std::uint32_t channel) { return (channel << 3) | (channel >> 2); };
+  return widen((word >> 10) & 0x1F) << 16 | widen((word >> 5) & 0x1F) << 8 | widen(word & 0x1F);
+}
+
 // Byte k of entry b is bit (7 - k) of b: one packed mask byte as eight values.
 inline constexpr std::array<std::array<std::uint8_t, 8>, 256> kUnpackedBits = [] {
   std::array<std::array<std::uint8_t, 8>, 256> table{};

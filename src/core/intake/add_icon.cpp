@@ -14,8 +14,7 @@ int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool sm
   if (group.empty()) return -1;
   // The structure tells the cell size; pixels are widened only when the
   // group's depth or mask has to change.
-  DecodeError ignored;
-  std::optional<ImageGroupShape> shape = CheckImageGroup(group, ignored);
+  ErrorOr<ImageGroupShape> shape = CheckImageGroup(group);
   if (!shape || !WithinDecodeLimit(*shape)) return -1;
   const ImageList& header = shape->header;
 
@@ -29,13 +28,13 @@ int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool sm
 
   const int oldCount = shape->imageCount;
   if (IsReadyForIcons(header)) {
-    return AppendImageInPlace(group, ToGroupImage(*icon)) ? oldCount : -1;
+    return AppendImageInPlace(group, ToGroupImage(*icon)).ok() ? oldCount : -1;
   }
-  std::optional<ImageList> list = DecodeImageGroup(group);
+  ErrorOr<ImageList> list = DecodeImageGroup(group);
   if (!list) return -1;
   ReadyForIcons(*list);
   if (!AppendImage(*list, ToGroupImage(*icon))) return -1;
-  std::optional<Bytes> encoded = EncodeImageGroup(*list);
+  ErrorOr<Bytes> encoded = EncodeImageGroup(*list);
   if (!encoded) return -1;
   group = std::move(*encoded);
   return oldCount;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/imagegroup/bmp_layout.h"
+#include "core/imagegroup/pixel_rows.h"
 #include "core/platform/png.h"
 #include "core/span_reader.h"
 
@@ -52,11 +54,6 @@ ErrorOr<DibHeader> ReadDibHeader(SpanReader& reader, int maxSide) {
   return header;
 }
 
-std::size_t RowStride(int width, int bitsPerPixel) {
-  return (static_cast<std::size_t>(width) * bitsPerPixel + 31) / 32 * 4;
-}
-
-std::uint32_t Expand5(std::uint32_t value) { return (value << 3) | (value >> 2); }
 
 // The colour of pixel x of a stored row as 0xAARRGGBB (AA as stored at 32 bits).
 std::uint32_t ReadDibPixel(ByteSpan row, int x, int bitsPerPixel, const std::vector<std::uint32_t>& palette) {
@@ -67,7 +64,7 @@ std::uint32_t ReadDibPixel(ByteSpan row, int x, int bitsPerPixel, const std::vec
     case 8: return fromPalette(row[x]);
     case 16: {
       std::uint32_t word = row[2 * x] | (std::uint32_t{row[2 * x + 1]} << 8);
-      return Expand5((word >> 10) & 0x1F) << 16 | Expand5((word >> 5) & 0x1F) << 8 | Expand5(word & 0x1F);
+      return pixel_rows::Rgb555ToRgb(word);
     }
     case 24: return std::uint32_t{row[3 * x + 2]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x];
     default:
@@ -108,8 +105,8 @@ ErrorOr<IconPixels> DecodeDibIcon(ByteSpan bytes, int maxSide) {
 
   const int width = header.width;
   const int height = header.height;
-  const std::size_t colourStride = RowStride(width, header.bitsPerPixel);
-  const std::size_t maskStride = RowStride(width, 1);
+  const std::size_t colourStride = BmpRowStride(static_cast<std::uint64_t>(width), header.bitsPerPixel);
+  const std::size_t maskStride = BmpRowStride(static_cast<std::uint64_t>(width), 1);
   // Checked before allocating, so a header cannot promise more than the bytes hold.
   if (reader.Remaining() / colourStride < static_cast<std::size_t>(height)) return Failure{"bitmap rows cut short"};
   ByteSpan colourRows = reader.Take(colourStride * height);
