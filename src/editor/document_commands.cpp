@@ -32,9 +32,9 @@ constexpr const char* kLeaveQuestion = "当前图片组数据已更改,是否保
 constexpr const char* kCannotOpen = "无法打开文件,它不存在或不可读:";
 
 // Sets kind, title, file name and filter, in that order, and runs the dialog.
-bool DialogRun(Editor& editor, int kind, const Text& title, const Text& fileName, const Text& filter) {
+bool DialogRun(Editor& editor, FileDialogKind kind, const Text& title, const Text& fileName, const Text& filter) {
   CommonDialog& dialog = editor.main.通用对话框1;
-  dialog.SetKind(kind);
+  dialog.kind = kind;
   dialog.title = title;
   dialog.fileName = fileName;
   dialog.filter = filter;
@@ -50,7 +50,9 @@ bool IsReadableFile(const Text& path) {
 
 int ItemCount(const Editor& editor) { return editor.main.图标列表框->itemCount(); }
 
-void ShowNothingToSave(Editor& editor) { ShowMessageBox(editor.prompts(), Text(kNothingToSave), 0, Text("提示:")); }
+void ShowNothingToSave(Editor& editor) {
+  ShowMessageBox(editor.prompts(), kNothingToSave, BoxButtons::Ok, BoxIcon::None, "提示:");
+}
 
 // Writes the document to `path` so that an existing file there is replaced
 // only once every byte is safely written. On failure the user is told, and the
@@ -74,7 +76,7 @@ void Save(Editor& editor, const Text& proposedName, const Text& filter) {
     return;
   }
   if (editor.document.currentPath.empty()) {
-    if (!DialogRun(editor, 1, kSaveTitle, proposedName, filter)) return;
+    if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, proposedName, filter)) return;
     Text path = ChosenPath(editor);
     if (!WriteDocument(editor, path)) return;
     editor.document.currentPath = path;
@@ -93,10 +95,11 @@ void SaveAs(Editor& editor, const Text& filter, bool appendExtension) {
     ShowNothingToSave(editor);
     return;
   }
-  Text proposed = editor.document.currentPath.empty()
-                      ? Text(kDefaultName)
-                      : JoinTexts(PathFileName(editor, editor.document.currentPath, 0), kCopySuffix);
-  if (!DialogRun(editor, 1, kSaveTitle, proposed, filter)) return;
+  Text proposed =
+      editor.document.currentPath.empty()
+          ? Text(kDefaultName)
+          : JoinTexts(PathFileName(editor, editor.document.currentPath, FileNamePart::WithoutExtension), kCopySuffix);
+  if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, proposed, filter)) return;
   Text target = ChosenPath(editor);
   if (appendExtension) {
     target += ".qil";
@@ -119,26 +122,27 @@ void Delete(Editor& editor) {
 }  // namespace
 
 void OnOpenButton(Editor& editor) {
-  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
+  if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
   OpenAsDocument(editor, ChosenPath(editor));
 }
 
 void OpenDocumentFile(Editor& editor, const Text& path) {
   // The open dialog accepts only an existing file; a name given from outside gets the same check.
   if (!IsReadableFile(path)) {
-    ShowMessageBox(editor.prompts(), JoinTexts(kCannotOpen, kLineBreak, path), kIconWarning, Text("错误"));
+    ShowMessageBox(editor.prompts(), JoinTexts(kCannotOpen, kLineBreak, path), BoxButtons::Ok, BoxIcon::Warning,
+                   "错误");
     return;
   }
   OpenAsDocument(editor, path);
 }
 
 void OnOpenMenu(Editor& editor) {
-  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
+  if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
   Text path = ChosenPath(editor);
   if (ItemCount(editor) != 0) {
-    int answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), kButtonsYesNoCancel | kIconQuestion,
-                                Text("提示:"));
-    if (answer != kResultNo) return;  // merging does not exist; Yes and Cancel change nothing
+    BoxAnswer answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), BoxButtons::YesNoCancel,
+                                      BoxIcon::Question, "提示:");
+    if (answer != BoxAnswer::No) return;  // merging does not exist; Yes and Cancel change nothing
     OpenAsDocument(editor, path);
     editor.main.按钮4->setEnabled(true);
     return;
@@ -153,11 +157,11 @@ void OnSaveAsMenu(Editor& editor) { SaveAs(editor, kSaveFilterMenu, false); }
 
 void OnDeleteButton(Editor& editor) {
   if (ItemCount(editor) == 0) {
-    ShowMessageBox(editor.prompts(), Text(kNothingToDelete), 0, Text("提示:"));
+    ShowMessageBox(editor.prompts(), kNothingToDelete, BoxButtons::Ok, BoxIcon::None, "提示:");
     return;
   }
   if (editor.main.图标列表框->selectedIndex() == -1) {
-    ShowMessageBox(editor.prompts(), Text(kNoSelection), kIconInformation, Text("提示"));
+    ShowMessageBox(editor.prompts(), kNoSelection, BoxButtons::Ok, BoxIcon::Information, "提示");
     return;
   }
   Delete(editor);
@@ -173,7 +177,8 @@ LeavingOutcome SaveBeforeLeaving(Editor& editor) {
   }
   Text path = editor.document.currentPath;
   if (path.empty()) {
-    if (!DialogRun(editor, 1, kSaveTitle, kDefaultName, kSaveFilterButton)) return LeavingOutcome::Cancelled;
+    if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, kDefaultName, kSaveFilterButton))
+      return LeavingOutcome::Cancelled;
     path = ChosenPath(editor);
   }
   if (!WriteDocument(editor, path)) return LeavingOutcome::WriteFailed;
@@ -190,11 +195,11 @@ LeavingOutcome SaveBeforeLeaving(Editor& editor) {
 
 std::optional<bool> OnMainCloseRequest(Editor& editor) {
   if (!IsModified(editor)) return std::nullopt;
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultCancel) return false;
-  if (answer == kResultNo) return true;
-  if (answer == kResultYes) {
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::Cancel) return false;
+  if (answer == BoxAnswer::No) return true;
+  if (answer == BoxAnswer::Yes) {
     switch (SaveBeforeLeaving(editor)) {
       case LeavingOutcome::Saved: return true;
       case LeavingOutcome::NothingToSave: return std::nullopt;
@@ -211,33 +216,34 @@ void OnExitCommand(Editor& editor) {
     EndProgram(editor, 0);
     return;
   }
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultNo) {
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::No) {
     EndProgram(editor, 0);
     return;
   }
-  if (answer == kResultYes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
+  if (answer == BoxAnswer::Yes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
 }
 
 bool OnSessionEnding(Editor& editor) {
   if (!IsModified(editor)) return true;
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultNo) return true;
-  if (answer != kResultYes) return false;
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::No) return true;
+  if (answer != BoxAnswer::Yes) return false;
   LeavingOutcome outcome = SaveBeforeLeaving(editor);
   return outcome == LeavingOutcome::Saved || outcome == LeavingOutcome::NothingToSave;
 }
 
-Text PathFileName(Editor& editor, const Text& path, int mode) {
-  PathNameResult result = PathFileNameOf(path, mode);
+Text PathFileName(Editor& editor, const Text& path, FileNamePart part) {
+  PathNameResult result = PathFileNameOf(path, static_cast<int>(part));
   switch (result.problem) {
     case PathNameProblem::WrongShape:
       ShowPathShapeError(editor);
       return kInputError;
     case PathNameProblem::NetworkPathWithoutHost:
-      ShowMessageBox(editor.prompts(), Text("您输入的网络路径错误,原因是没有网址而直接输入的文件名称!"), 0);
+      ShowMessageBox(editor.prompts(), "您输入的网络路径错误,原因是没有网址而直接输入的文件名称!", BoxButtons::Ok,
+                     BoxIcon::None);
       return kInputError;
     case PathNameProblem::None: break;
   }

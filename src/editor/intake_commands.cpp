@@ -53,7 +53,8 @@ void TakeIconIntoGroup(Editor& editor, const Text& path) {
     TakeIcon(editor, path);
     return;
   }
-  if (ShowMessageBox(editor.prompts(), Text(kNewGroupQuestion), kButtonsYesNoCancel, Text("提示")) == kResultYes) {
+  if (ShowMessageBox(editor.prompts(), kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示") ==
+      BoxAnswer::Yes) {
     CreateNewImageGroup(editor);
     TakeIcon(editor, path);
   }
@@ -75,7 +76,7 @@ bool EndsWithShortcutSuffix(const Text& path) {
 // Steps 1 and 2 of the Add command; the chosen path, or nothing when cancelled.
 std::optional<Text> PickAndTakeIcon(Editor& editor) {
   CommonDialog& dialog = editor.main.通用对话框1;
-  dialog.SetKind(0);
+  dialog.kind = FileDialogKind::Open;
   dialog.title = kAddTitle;
   dialog.fileName.clear();
   dialog.filter = kAddFilter;
@@ -121,9 +122,9 @@ void OnAddImagesCommand(Editor& editor) {
     OpenGroupFile(editor, *path);
     return;
   }
-  int answer = ShowMessageBox(editor.prompts(), Text(kMergeQuestion), kButtonsYesNoCancel | kIconQuestion,
-                              Text("提示:"));
-  if (answer == kResultNo) {
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kMergeQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::No) {
     OpenGroupFile(editor, *path);
     editor.main.按钮4->setEnabled(true);
   }
@@ -133,13 +134,13 @@ void OnAddImagesButton(Editor& editor) {
   auto path = PickAndTakeIcon(editor);
   if (!path || PathExtension(editor, *path) != "qil") return;
   // Merging does not exist; whichever the answer, the document stays as it is.
-  ShowMessageBox(editor.prompts(), Text(kMergeQuestion), kButtonsYesNo | kIconQuestion, Text("提示:"));
+  ShowMessageBox(editor.prompts(), kMergeQuestion, BoxButtons::YesNo, BoxIcon::Question, "提示:");
 }
 
 void OnFilesDropped(Editor& editor, const Text& paths) {
   Text extension = PathExtension(editor, paths);
   if (!IsIntakeExtension(extension)) {
-    ShowMessageBox(editor.prompts(), Text(kNotAResourceFile), kIconInformation, Text("提示"));
+    ShowMessageBox(editor.prompts(), kNotAResourceFile, BoxButtons::Ok, BoxIcon::Information, "提示");
     return;
   }
   TakeIconIntoGroup(editor, paths);
@@ -147,9 +148,9 @@ void OnFilesDropped(Editor& editor, const Text& paths) {
   if (extension == "lnk") {
     Text target = ReadShortcutTarget(paths);
     if (target.empty()) {
-      ShowMessageBox(editor.prompts(), Text(kNotAFileShortcut), kIconInformation, Text("提示"));
+      ShowMessageBox(editor.prompts(), kNotAFileShortcut, BoxButtons::Ok, BoxIcon::Information, "提示");
     } else if (!IsIntakeExtension(PathExtension(editor, target))) {
-      ShowMessageBox(editor.prompts(), Text(kShortcutTargetRefused), kIconInformation, Text("提示"));
+      ShowMessageBox(editor.prompts(), kShortcutTargetRefused, BoxButtons::Ok, BoxIcon::Information, "提示");
     } else if (IsDocumentLoaded(editor)) {
       TakeIcon(editor, target);
     }
@@ -160,9 +161,9 @@ void OnFilesDropped(Editor& editor, const Text& paths) {
       OpenGroupFile(editor, paths);
       return;
     }
-    int answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), kButtonsYesNoCancel | kIconQuestion,
-                                Text("提示:"));
-    if (answer == kResultNo) {
+    BoxAnswer answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), BoxButtons::YesNoCancel,
+                                      BoxIcon::Question, "提示:");
+    if (answer == BoxAnswer::No) {
       OpenGroupFile(editor, paths);
       editor.main.按钮4->setEnabled(true);
     }

@@ -11,36 +11,31 @@ namespace {
 
 QString FromText(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QMessageBox::Icon IconOf(int flags) {
-  switch (flags & 0xF0) {
-    case kIconError: return QMessageBox::Critical;
-    case kIconQuestion: return QMessageBox::Question;
-    case kIconWarning: return QMessageBox::Warning;
-    case kIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+QMessageBox::Icon IconOf(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return QMessageBox::NoIcon;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::Warning: return QMessageBox::Warning;
+    case BoxIcon::Information: return QMessageBox::Information;
   }
+  return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButtons ButtonsOf(int flags) {
-  switch (flags & 0x0F) {
-    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
-    case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case kButtonsYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case kButtonsYesNo: return QMessageBox::Yes | QMessageBox::No;
-    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+QMessageBox::StandardButtons ButtonsOf(BoxButtons buttons) {
+  switch (buttons) {
+    case BoxButtons::Ok: return QMessageBox::Ok;
+    case BoxButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case BoxButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
   }
+  return QMessageBox::Ok;
 }
 
-int ResultOf(int pressed) {
+BoxAnswer AnswerOf(int pressed) {
   switch (pressed) {
-    case QMessageBox::Cancel: return kResultCancel;
-    case QMessageBox::Abort: return 2;
-    case QMessageBox::Retry: return 3;
-    case QMessageBox::Ignore: return 4;
-    case QMessageBox::Yes: return kResultYes;
-    case QMessageBox::No: return kResultNo;
-    default: return kResultOk;
+    case QMessageBox::Cancel: return BoxAnswer::Cancel;
+    case QMessageBox::Yes: return BoxAnswer::Yes;
+    case QMessageBox::No: return BoxAnswer::No;
+    default: return BoxAnswer::Ok;
   }
 }
 
@@ -57,17 +52,17 @@ QStringList NameFiltersOf(const Text& filter) {
 
 }  // namespace
 
-int QtPrompts::MessageBox(const Text& text, int flags, const Text& caption) {
-  QMessageBox box(IconOf(flags), FromText(caption), FromText(text), ButtonsOf(flags));
+BoxAnswer QtPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
+  QMessageBox box(IconOf(icon), FromText(caption), FromText(text), ButtonsOf(buttons));
   box.setWindowModality(Qt::ApplicationModal);
-  return ResultOf(box.exec());
+  return AnswerOf(box.exec());
 }
 
 std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
   QFileDialog fileDialog(QApplication::activeWindow());
   fileDialog.setOption(QFileDialog::DontUseNativeDialog);
   fileDialog.setOption(QFileDialog::ReadOnly, false);
-  if (dialog.kind == 1) {
+  if (dialog.kind == FileDialogKind::Save) {
     fileDialog.setAcceptMode(QFileDialog::AcceptSave);
     fileDialog.setFileMode(QFileDialog::AnyFile);
     fileDialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -7,7 +7,7 @@ namespace tilvane {
 
 class QtPrompts : public Prompts {
  public:
-  int MessageBox(const Text& text, int flags, const Text& caption) override;
+  BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
   std::optional<Text> FileDialog(const CommonDialog& dialog) override;
 };
 

@@ -13,23 +13,24 @@ namespace tilvane::testing {
 
 struct ExpectedBox {
   Text text;
-  int flags;
+  BoxButtons buttons;
+  BoxIcon icon;
   Text caption;
-  int answer;
+  BoxAnswer answer;
 };
 
 struct ExpectedDialog {
-  int kind;
+  FileDialogKind kind;
   Text title;
   std::optional<Text> answer;  // nothing: the user cancels
 };
 
 class ScriptedPrompts : public Prompts {
  public:
-  void ExpectBox(Text text, int flags, Text caption, int answer = kResultOk);
-  void ExpectDialog(int kind, Text title, std::optional<Text> answer);
+  void ExpectBox(Text text, BoxButtons buttons, BoxIcon icon, Text caption, BoxAnswer answer = BoxAnswer::Ok);
+  void ExpectDialog(FileDialogKind kind, Text title, std::optional<Text> answer);
 
-  int MessageBox(const Text& text, int flags, const Text& caption) override;
+  BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
   std::optional<Text> FileDialog(const CommonDialog& dialog) override;
 
   // Every box and dialog that was shown, in order.
