@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "core/files.h"
-#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/intake/path_rules.h"
 #include "editor/dialog_folder.h"
@@ -63,13 +62,6 @@ bool WriteDocument(Editor& editor, const Text& path) {
   return result.ok;
 }
 
-// The chosen file becomes the document, shown on the pale-pink background.
-void OpenAsDocument(Editor& editor, const Text& path) {
-  editor.document.currentPath = path;
-  LoadGroupFileAsDocument(editor);
-  editor.main.图标列表框->setBackgroundColour(kListBackgroundLoaded);
-}
-
 void Save(Editor& editor, const Text& proposedName, const Text& filter) {
   if (ItemCount(editor) == 0) {
     ShowNothingToSave(editor);
@@ -123,7 +115,7 @@ void Delete(Editor& editor) {
 
 void OnOpenButton(Editor& editor) {
   if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
-  OpenAsDocument(editor, ChosenPath(editor));
+  OpenGroupFile(editor, ChosenPath(editor));
 }
 
 void OpenDocumentFile(Editor& editor, const Text& path) {
@@ -133,7 +125,7 @@ void OpenDocumentFile(Editor& editor, const Text& path) {
                    "错误");
     return;
   }
-  OpenAsDocument(editor, path);
+  OpenGroupFile(editor, path);
 }
 
 void OnOpenMenu(Editor& editor) {
@@ -143,11 +135,11 @@ void OnOpenMenu(Editor& editor) {
     BoxAnswer answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), BoxButtons::YesNoCancel,
                                       BoxIcon::Question, "提示:");
     if (answer != BoxAnswer::No) return;  // merging does not exist; Yes and Cancel change nothing
-    OpenAsDocument(editor, path);
+    OpenGroupFile(editor, path);
     editor.main.按钮4->setEnabled(true);
     return;
   }
-  OpenAsDocument(editor, path);
+  OpenGroupFile(editor, path);
 }
 
 void OnSaveButton(Editor& editor) { Save(editor, kDefaultNameButton, kSaveFilterButton); }
@@ -183,13 +175,7 @@ LeavingOutcome SaveBeforeLeaving(Editor& editor) {
   }
   if (!WriteDocument(editor, path)) return LeavingOutcome::WriteFailed;
   editor.document.currentPath = path;
-  IconList& list = *editor.main.图标列表框;
-  list.clearItems();
-  Bytes bytes = ReadFileBytes(path, kMaxImageGroupFileBytes);
-  list.setImageGroup(bytes);
-  editor.document.imageGroupBytes = std::move(bytes);
-  SetMainCaption(editor, TitleSaved(path));
-  RebuildItems(editor);
+  LoadGroupFileAsDocument(editor);
   return LeavingOutcome::Saved;
 }
 

@@ -83,7 +83,7 @@ void OnIconListCurrentChanged(Editor& editor) {
 
 void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColour(editor)); }
 
-void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, MakeColor(240, 240, 240)); }
+void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, kDefaultFillColour); }
 
 bool OnExportDialogCloseRequest(Editor& editor) {
   editor.exportDialog.window->hide();

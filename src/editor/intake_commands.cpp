@@ -2,8 +2,6 @@
 
 #include <QPushButton>
 
-#include "core/files.h"
-#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
@@ -28,16 +26,6 @@ constexpr const char* kShortcutTargetRefused = "该快捷方式目标不是标�
 
 IconList& List(Editor& editor) { return *editor.main.图标列表框; }
 
-// Writes `bytes` to the temporary file and reads them back; the bytes
-// themselves when the round trip fails, so the document is never replaced by
-// a stale or missing file.
-Bytes ThroughTemporaryFile(const Bytes& bytes) {
-  const Text temp = TempImageGroupPath();
-  if (!WriteFileBytes(temp, bytes)) return bytes;
-  Bytes readBack = ReadFileBytes(temp, kMaxImageGroupFileBytes);
-  return readBack == bytes ? readBack : bytes;
-}
-
 // Appends the first icon of `path` to the document and refreshes the list.
 // The result is not examined: the title takes the modified form either way.
 void TakeIcon(Editor& editor, const Text& path) {
@@ -58,12 +46,6 @@ void TakeIconIntoGroup(Editor& editor, const Text& path) {
     CreateNewImageGroup(editor);
     TakeIcon(editor, path);
   }
-}
-
-void OpenGroupFile(Editor& editor, const Text& path) {
-  editor.document.currentPath = path;
-  LoadGroupFileAsDocument(editor);
-  List(editor).setBackgroundColour(kListBackgroundLoaded);
 }
 
 bool EndsWithShortcutSuffix(const Text& path) {

@@ -5,11 +5,11 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "editor/widgets.h"
+
 namespace tilvane {
 
 namespace {
-
-QString FromText(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QMessageBox::Icon IconOf(BoxIcon icon) {
   switch (icon) {
@@ -43,9 +43,9 @@ BoxAnswer AnswerOf(int pressed) {
 QStringList NameFiltersOf(const Text& filter) {
   QStringList filters;
   for (const auto& entry : ParseDialogFilter(filter)) {
-    QString patterns = FromText(entry.pattern);
+    QString patterns = QStringOf(entry.pattern);
     patterns.replace(';', ' ');
-    filters << QStringLiteral("%1 (%2)").arg(FromText(entry.description), patterns);
+    filters << QStringLiteral("%1 (%2)").arg(QStringOf(entry.description), patterns);
   }
   return filters;
 }
@@ -53,7 +53,7 @@ QStringList NameFiltersOf(const Text& filter) {
 }  // namespace
 
 BoxAnswer QtPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
-  QMessageBox box(IconOf(icon), FromText(caption), FromText(text), ButtonsOf(buttons));
+  QMessageBox box(IconOf(icon), QStringOf(caption), QStringOf(text), ButtonsOf(buttons));
   box.setWindowModality(Qt::ApplicationModal);
   return AnswerOf(box.exec());
 }
@@ -70,21 +70,20 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
     fileDialog.setAcceptMode(QFileDialog::AcceptOpen);
     fileDialog.setFileMode(QFileDialog::ExistingFile);
   }
-  if (!dialog.title.empty()) fileDialog.setWindowTitle(FromText(dialog.title));
-  if (!dialog.initialDirectory.empty()) fileDialog.setDirectory(FromText(dialog.initialDirectory));
+  if (!dialog.title.empty()) fileDialog.setWindowTitle(QStringOf(dialog.title));
+  if (!dialog.initialDirectory.empty()) fileDialog.setDirectory(QStringOf(dialog.initialDirectory));
   QStringList filters = NameFiltersOf(dialog.filter);
   if (!filters.isEmpty()) {
     fileDialog.setNameFilters(filters);
     int index = dialog.initialFilterIndex < 0 ? 0 : dialog.initialFilterIndex;
     if (index < filters.size()) fileDialog.selectNameFilter(filters[index]);
   }
-  if (!dialog.defaultExtension.empty()) fileDialog.setDefaultSuffix(FromText(dialog.defaultExtension));
-  if (!dialog.fileName.empty()) fileDialog.selectFile(FromText(dialog.fileName));
+  if (!dialog.defaultExtension.empty()) fileDialog.setDefaultSuffix(QStringOf(dialog.defaultExtension));
+  if (!dialog.fileName.empty()) fileDialog.selectFile(QStringOf(dialog.fileName));
   if (fileDialog.exec() != QDialog::Accepted) return std::nullopt;
   QStringList chosen = fileDialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  QByteArray path = chosen.first().toUtf8();
-  return Text(path.constData(), static_cast<std::size_t>(path.size()));
+  return TextOf(chosen.first());
 }
 
 }  // namespace tilvane

@@ -5,6 +5,7 @@
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
 #include "editor/icon_list.h"
+#include "editor/layout.h"
 
 namespace tilvane {
 
@@ -14,19 +15,20 @@ void RebuildItems(Editor& editor) {
   list.setNumberedItems(list.imageCount());
 }
 
+Bytes ThroughTemporaryFile(const Bytes& bytes) {
+  const Text temp = TempImageGroupPath();
+  if (!WriteFileBytes(temp, bytes)) return bytes;
+  Bytes readBack = ReadFileBytes(temp, kMaxImageGroupFileBytes);
+  return readBack == bytes ? readBack : bytes;
+}
+
 void RefreshIconList(Editor& editor) {
   IconList& list = *editor.main.图标列表框;
-  const Text temp = TempImageGroupPath();
-  bool written = WriteFileBytes(temp, editor.document.imageGroupBytes);
-  list.clearItems();
-  Bytes readBack = written ? ReadFileBytes(temp, kMaxImageGroupFileBytes) : Bytes();
   // A failed write or read-back would otherwise show an older group than the
   // document holds, and a later delete would remove a different image.
-  if (readBack == editor.document.imageGroupBytes) {
-    list.setImageGroup(std::move(readBack));
-  } else {
-    list.setImageGroup(editor.document.imageGroupBytes);
-  }
+  Bytes shown = ThroughTemporaryFile(editor.document.imageGroupBytes);
+  list.clearItems();
+  list.setImageGroup(std::move(shown));
   RebuildItems(editor);
   SetMainCaption(editor, TitleModified(editor.document.currentPath));
   editor.main.按钮4->setEnabled(true);
@@ -40,6 +42,12 @@ void LoadGroupFileAsDocument(Editor& editor) {
   editor.document.imageGroupBytes = std::move(bytes);
   SetMainCaption(editor, TitleSaved(editor.document.currentPath));
   RebuildItems(editor);
+}
+
+void OpenGroupFile(Editor& editor, const Text& path) {
+  editor.document.currentPath = path;
+  LoadGroupFileAsDocument(editor);
+  editor.main.图标列表框->setBackgroundColour(kListBackgroundLoaded);
 }
 
 }  // namespace tilvane

@@ -10,7 +10,6 @@ namespace tilvane {
 
 namespace {
 
-QColor QColorOf(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 Colour ColourOf(const QColor& c) { return static_cast<Colour>(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 QIcon SwatchIcon(Colour c, QSize size) {
@@ -47,6 +46,8 @@ void DrawColumn(QPainter& painter, const QRect& area, const QStringList& lines) 
 }
 
 }  // namespace
+
+QColor QColorOf(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 QString QStringOf(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 

@@ -62,5 +62,7 @@ class ColourPicker : public QComboBox {
 
 QString QStringOf(const Text& text);
 Text TextOf(const QString& text);
+// A colour 0x00BBGGRR as Qt takes it.
+QColor QColorOf(Colour colour);
 
 }  // namespace tilvane

@@ -66,8 +66,7 @@ void BuildWindow(QWidget* window, const WindowLayout<Controls>& layout, Controls
     window->setFixedSize(layout.width, layout.height);
   if (layout.hasBackground) {
     QPalette p = window->palette();
-    Colour c = layout.background;
-    p.setColor(QPalette::Window, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    p.setColor(QPalette::Window, QColorOf(layout.background));
     window->setPalette(p);
     window->setAutoFillBackground(true);
   }
