@@ -7,13 +7,6 @@ BoxAnswer ShowMessageBox(Prompts& prompts, const Text& text, BoxButtons buttons,
   return prompts.MessageBox(text, buttons, icon, caption ? *caption : Text(kDefaultMessageCaption));
 }
 
-bool RunFileDialog(Prompts& prompts, CommonDialog& dialog) {
-  auto chosen = prompts.FileDialog(dialog);
-  if (!chosen) return false;
-  dialog.fileName = *chosen;
-  return true;
-}
-
 std::vector<FilterEntry> ParseDialogFilter(const Text& filter) {
   std::vector<FilterEntry> entries;
   if (filter.empty()) return entries;

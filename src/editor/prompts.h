@@ -25,7 +25,6 @@ struct CommonDialog {
   Text fileName;  // in: the proposed name; out: the chosen full path
   Text filter;    // "description|pattern|description|pattern"
   int initialFilterIndex = 0;
-  Text initialDirectory;
   Text defaultExtension;
 };
 
@@ -34,9 +33,9 @@ class Prompts {
   virtual ~Prompts() = default;
   // Shows a modal box; returns the button pressed.
   virtual BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) = 0;
-  // Runs a file dialog as `dialog` describes it; the chosen full path, or
-  // nothing when the user cancelled.
-  virtual std::optional<Text> FileDialog(const CommonDialog& dialog) = 0;
+  // Runs a file dialog as `dialog` describes it, showing `startFolder` first
+  // (when not empty); the chosen full path, or nothing when the user cancelled.
+  virtual std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) = 0;
 };
 
 // The caption used when none is given.
@@ -44,10 +43,6 @@ inline constexpr const char* kDefaultMessageCaption = "信息：";
 
 BoxAnswer ShowMessageBox(Prompts& prompts, const Text& text, BoxButtons buttons, BoxIcon icon,
                          std::optional<Text> caption = std::nullopt);
-
-// Runs the dialog; on confirmation stores the chosen path in dialog.fileName
-// and returns true; on cancel returns false and leaves fileName as it was.
-bool RunFileDialog(Prompts& prompts, CommonDialog& dialog);
 
 // Splits a bar-separated filter ("||" appended when missing, then every bar
 // ends an element) into (description, pattern) pairs.

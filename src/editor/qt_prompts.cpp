@@ -58,7 +58,7 @@ BoxAnswer QtPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon ic
   return AnswerOf(box.exec());
 }
 
-std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
+std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
   QFileDialog fileDialog(QApplication::activeWindow());
   fileDialog.setOption(QFileDialog::DontUseNativeDialog);
   fileDialog.setOption(QFileDialog::ReadOnly, false);
@@ -71,7 +71,7 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
     fileDialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (!dialog.title.empty()) fileDialog.setWindowTitle(QStringOf(dialog.title));
-  if (!dialog.initialDirectory.empty()) fileDialog.setDirectory(QStringOf(dialog.initialDirectory));
+  if (!startFolder.empty()) fileDialog.setDirectory(QStringOf(startFolder));
   QStringList filters = NameFiltersOf(dialog.filter);
   if (!filters.isEmpty()) {
     fileDialog.setNameFilters(filters);

@@ -60,12 +60,6 @@ ColumnButton::ColumnButton(const QString& caption, QWidget* parent) : QPushButto
 
 QStringList ColumnButton::lines() const { return CharactersOf(text()); }
 
-bool ColumnButton::captionFits() const {
-  QFontMetrics metrics(font());
-  // The face is the button less its bevel: one pixel of frame on each side.
-  return metrics.height() * lines().size() <= height() - 2 && metrics.maxWidth() <= width() - 2;
-}
-
 void ColumnButton::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionButton option;

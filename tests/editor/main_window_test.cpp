@@ -20,6 +20,7 @@
 #include "editor/windows.h"
 
 using namespace tilvane;
+using tilvane::testing::CaptionFits;
 using tilvane::testing::DoubleClickAt;
 using tilvane::testing::EmptySpot;
 using tilvane::testing::Harness;
@@ -78,11 +79,11 @@ class MainWindowTest : public QObject {
     auto* button = static_cast<ColumnButton*>(h.editor().main.按钮1);
     QFont normal(QStringLiteral("WenQuanYi Micro Hei"), 9);
     button->setFont(normal);
-    QVERIFY2(button->captionFits(), "four characters one per line fit a 28 x 64 button at 9 pt");
+    QVERIFY2(CaptionFits(*button), "four characters one per line fit a 28 x 64 button at 9 pt");
     QFont large = normal;
     large.setPointSize(16);
     button->setFont(large);
-    QVERIFY(!button->captionFits());
+    QVERIFY(!CaptionFits(*button));
   }
 
   void freshStartIsIdleAndTurnsTheListGreyOnTheFirstTick() {

@@ -36,8 +36,8 @@ BoxAnswer ScriptedPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxI
   return expected.answer;
 }
 
-std::optional<Text> ScriptedPrompts::FileDialog(const CommonDialog& dialog) {
-  shownDialogs.push_back(dialog);
+std::optional<Text> ScriptedPrompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
+  shownDialogs.push_back({dialog, startFolder});
   if (script_.empty() || !script_.front().dialog) {
     failures.push_back("unexpected file dialog \"" + dialog.title + "\"");
     return std::nullopt;

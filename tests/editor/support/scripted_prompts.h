@@ -19,6 +19,11 @@ struct ExpectedBox {
   BoxAnswer answer;
 };
 
+// A file dialog as it was shown: the control's properties and the folder it started in.
+struct ShownDialog : CommonDialog {
+  Text startFolder;
+};
+
 struct ExpectedDialog {
   FileDialogKind kind;
   Text title;
@@ -31,11 +36,11 @@ class ScriptedPrompts : public Prompts {
   void ExpectDialog(FileDialogKind kind, Text title, std::optional<Text> answer);
 
   BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
-  std::optional<Text> FileDialog(const CommonDialog& dialog) override;
+  std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) override;
 
   // Every box and dialog that was shown, in order.
   std::vector<ExpectedBox> shownBoxes;
-  std::vector<CommonDialog> shownDialogs;
+  std::vector<ShownDialog> shownDialogs;
   // What went differently from the script; empty when all went as expected.
   std::vector<std::string> failures;
 
