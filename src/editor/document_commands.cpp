@@ -130,16 +130,7 @@ void OpenDocumentFile(Editor& editor, const Text& path) {
 
 void OnOpenMenu(Editor& editor) {
   if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
-  Text path = ChosenPath(editor);
-  if (ItemCount(editor) != 0) {
-    BoxAnswer answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), BoxButtons::YesNoCancel,
-                                      BoxIcon::Question, "提示:");
-    if (answer != BoxAnswer::No) return;  // merging does not exist; Yes and Cancel change nothing
-    OpenGroupFile(editor, path);
-    editor.main.按钮4->setEnabled(true);
-    return;
-  }
-  OpenGroupFile(editor, path);
+  OpenGroupFileUnlessMerging(editor, ChosenPath(editor), MergeQuestionWithNotice());
 }
 
 void OnSaveButton(Editor& editor) { Save(editor, kDefaultNameButton, kSaveFilterButton); }

@@ -100,16 +100,7 @@ void CreateNewImageGroup(Editor& editor) {
 void OnAddImagesCommand(Editor& editor) {
   auto path = PickAndTakeIcon(editor);
   if (!path || PathExtension(editor, *path) != "qil") return;
-  if (List(editor).itemCount() == 0) {
-    OpenGroupFile(editor, *path);
-    return;
-  }
-  BoxAnswer answer =
-      ShowMessageBox(editor.prompts(), kMergeQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
-  if (answer == BoxAnswer::No) {
-    OpenGroupFile(editor, *path);
-    editor.main.按钮4->setEnabled(true);
-  }
+  OpenGroupFileUnlessMerging(editor, *path, kMergeQuestion);
 }
 
 void OnAddImagesButton(Editor& editor) {
@@ -138,18 +129,7 @@ void OnFilesDropped(Editor& editor, const Text& paths) {
     }
   }
 
-  if (extension == "qil") {
-    if (List(editor).itemCount() == 0) {
-      OpenGroupFile(editor, paths);
-      return;
-    }
-    BoxAnswer answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), BoxButtons::YesNoCancel,
-                                      BoxIcon::Question, "提示:");
-    if (answer == BoxAnswer::No) {
-      OpenGroupFile(editor, paths);
-      editor.main.按钮4->setEnabled(true);
-    }
-  }
+  if (extension == "qil") OpenGroupFileUnlessMerging(editor, paths, MergeQuestionWithNotice());
 }
 
 }  // namespace tilvane

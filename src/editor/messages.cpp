@@ -1,5 +1,10 @@
 #include "editor/messages.h"
 
+#include <QPushButton>
+
+#include "editor/icon_list.h"
+#include "editor/refresh.h"
+
 namespace tilvane {
 
 void ShowPathShapeError(Editor& editor) {
@@ -20,5 +25,16 @@ bool ConfirmReplace(Editor& editor, const Text& path) {
 }
 
 Text MergeQuestionWithNotice() { return JoinTexts(kMergeQuestion, kLineBreak, kMergeNotAvailable); }
+
+void OpenGroupFileUnlessMerging(Editor& editor, const Text& path, const Text& question) {
+  if (editor.main.图标列表框->itemCount() == 0) {
+    OpenGroupFile(editor, path);
+    return;
+  }
+  BoxAnswer answer = ShowMessageBox(editor.prompts(), question, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer != BoxAnswer::No) return;
+  OpenGroupFile(editor, path);
+  editor.main.按钮4->setEnabled(true);
+}
 
 }  // namespace tilvane
