@@ -98,6 +98,20 @@ void CentreOnScreen(QWidget* window) {
   window->move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
 }
 
+namespace {
+
+// The frame is known only once the window is shown: on the first show, makes
+// the outer size the layout's and centres the window.
+template <typename Controls>
+void SizeOnFirstShow(QWidget* window, bool& sized, const WindowLayout<Controls>& layout) {
+  if (sized) return;
+  sized = true;
+  SetOuterSize(window, layout.width, layout.height);
+  CentreOnScreen(window);
+}
+
+}  // namespace
+
 MainWindow::MainWindow(MainControls& controls) { BuildWindow(this, kMainWindowLayout, controls); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -129,12 +143,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  // The frame is known only once the window is shown: make the outer size the layout's.
-  if (!sized_) {
-    sized_ = true;
-    SetOuterSize(this, kMainWindowLayout.width, kMainWindowLayout.height);
-    CentreOnScreen(this);
-  }
+  SizeOnFirstShow(this, sized_, kMainWindowLayout);
 }
 
 ExportDialog::ExportDialog(QWidget* owner, ExportControls& controls)
@@ -154,11 +163,7 @@ void ExportDialog::closeEvent(QCloseEvent* event) {
 
 void ExportDialog::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!sized_) {
-    sized_ = true;
-    SetOuterSize(this, kExportDialogLayout.width, kExportDialogLayout.height);
-    CentreOnScreen(this);
-  }
+  SizeOnFirstShow(this, sized_, kExportDialogLayout);
 }
 
 }  // namespace tilvane
