@@ -58,13 +58,12 @@ std::unique_ptr<Editor> LoadEditor(EditorServices services) {
   return editor;
 }
 
-bool LoadExportDialog(Editor& editor) {
+void LoadExportDialog(Editor& editor) {
   ExportControls& c = editor.exportDialog;
-  if (c.window) return true;
+  if (c.window) return;
   c.window = new ExportDialog(editor.main.window, c);
   BindExportDialogEvents(editor);
   OnExportDialogCreated(editor);
-  return true;
 }
 
 namespace {

@@ -4,7 +4,7 @@ namespace tilvane {
 
 BoxAnswer ShowMessageBox(Prompts& prompts, const Text& text, BoxButtons buttons, BoxIcon icon,
                          std::optional<Text> caption) {
-  return prompts.MessageBox(text, buttons, icon, caption ? *caption : Text(kDefaultMessageCaption));
+  return prompts.MessageBox(text, buttons, icon, caption.value_or(kDefaultMessageCaption));
 }
 
 std::vector<FilterEntry> ParseDialogFilter(const Text& filter) {
