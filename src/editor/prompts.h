@@ -41,6 +41,7 @@ class Prompts {
 // The caption used when none is given.
 inline constexpr const char* kDefaultMessageCaption = "信息：";
 
+// Shows `text` in a box under `caption`, kDefaultMessageCaption when none is given.
 BoxAnswer ShowMessageBox(Prompts& prompts, const Text& text, BoxButtons buttons, BoxIcon icon,
                          std::optional<Text> caption = std::nullopt);
 
