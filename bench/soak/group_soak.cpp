@@ -22,10 +22,14 @@ namespace {
 // Answers Yes to every question; no file dialog is ever expected here.
 class YesPrompts : public tilvane::Prompts {
  public:
-  int MessageBox(const tilvane::Text&, int, const tilvane::Text&) override { return tilvane::kResultYes; }
-  std::optional<tilvane::Text> FileDialog(const tilvane::CommonDialog&) override { return std::nullopt; }
+  tilvane::BoxAnswer MessageBox(const tilvane::Text&, tilvane::BoxButtons, tilvane::BoxIcon,
+                                const tilvane::Text&) override {
+    return tilvane::BoxAnswer::Yes;
+  }
+  std::optional<tilvane::Text> FileDialog(const tilvane::CommonDialog&, const tilvane::Text&) override {
+    return std::nullopt;
+  }
 };
-
 
 }  // namespace
 

@@ -26,11 +26,10 @@ Text DialogStartFolder(const Editor& editor) {
 }
 
 bool RunFileDialog(Editor& editor, CommonDialog& dialog) {
-  CommonDialog shown = dialog;
-  if (shown.initialDirectory.empty()) shown.initialDirectory = DialogStartFolder(editor);
-  if (!RunFileDialog(editor.prompts(), shown)) return false;
-  dialog.fileName = shown.fileName;
-  editor.lastDialogFolder = FolderOf(shown.fileName);
+  std::optional<Text> chosen = editor.prompts().FileDialog(dialog, DialogStartFolder(editor));
+  if (!chosen) return false;
+  dialog.fileName = *chosen;
+  editor.lastDialogFolder = FolderOf(*chosen);
   return true;
 }
 

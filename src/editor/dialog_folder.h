@@ -12,9 +12,9 @@ namespace tilvane {
 // existing folder.
 Text DialogStartFolder(const Editor& editor);
 
-// RunFileDialog, started in DialogStartFolder unless the dialog names its own
-// initialDirectory (which is left as it was); a confirmed choice makes its
-// folder the one the next dialog starts in.
+// Runs the dialog in DialogStartFolder; on confirmation stores the chosen path
+// in dialog.fileName, makes its folder the one the next dialog starts in and
+// returns true; on cancel returns false and changes nothing.
 bool RunFileDialog(Editor& editor, CommonDialog& dialog);
 
 }  // namespace tilvane

@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "core/files.h"
-#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/intake/path_rules.h"
 #include "editor/dialog_folder.h"
@@ -32,9 +31,9 @@ constexpr const char* kLeaveQuestion = "当前图片组数据已更改,是否保
 constexpr const char* kCannotOpen = "无法打开文件,它不存在或不可读:";
 
 // Sets kind, title, file name and filter, in that order, and runs the dialog.
-bool DialogRun(Editor& editor, int kind, const Text& title, const Text& fileName, const Text& filter) {
+bool DialogRun(Editor& editor, FileDialogKind kind, const Text& title, const Text& fileName, const Text& filter) {
   CommonDialog& dialog = editor.main.通用对话框1;
-  dialog.SetKind(kind);
+  dialog.kind = kind;
   dialog.title = title;
   dialog.fileName = fileName;
   dialog.filter = filter;
@@ -50,7 +49,9 @@ bool IsReadableFile(const Text& path) {
 
 int ItemCount(const Editor& editor) { return editor.main.图标列表框->itemCount(); }
 
-void ShowNothingToSave(Editor& editor) { ShowMessageBox(editor.prompts(), Text(kNothingToSave), 0, Text("提示:")); }
+void ShowNothingToSave(Editor& editor) {
+  ShowMessageBox(editor.prompts(), kNothingToSave, BoxButtons::Ok, BoxIcon::None, "提示:");
+}
 
 // Writes the document to `path` so that an existing file there is replaced
 // only once every byte is safely written. On failure the user is told, and the
@@ -61,20 +62,13 @@ bool WriteDocument(Editor& editor, const Text& path) {
   return result.ok;
 }
 
-// The chosen file becomes the document, shown on the pale-pink background.
-void OpenAsDocument(Editor& editor, const Text& path) {
-  editor.document.currentPath = path;
-  LoadGroupFileAsDocument(editor);
-  editor.main.图标列表框->setBackgroundColour(kListBackgroundLoaded);
-}
-
 void Save(Editor& editor, const Text& proposedName, const Text& filter) {
   if (ItemCount(editor) == 0) {
     ShowNothingToSave(editor);
     return;
   }
   if (editor.document.currentPath.empty()) {
-    if (!DialogRun(editor, 1, kSaveTitle, proposedName, filter)) return;
+    if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, proposedName, filter)) return;
     Text path = ChosenPath(editor);
     if (!WriteDocument(editor, path)) return;
     editor.document.currentPath = path;
@@ -93,10 +87,11 @@ void SaveAs(Editor& editor, const Text& filter, bool appendExtension) {
     ShowNothingToSave(editor);
     return;
   }
-  Text proposed = editor.document.currentPath.empty()
-                      ? Text(kDefaultName)
-                      : JoinTexts(PathFileName(editor, editor.document.currentPath, 0), kCopySuffix);
-  if (!DialogRun(editor, 1, kSaveTitle, proposed, filter)) return;
+  Text proposed =
+      editor.document.currentPath.empty()
+          ? Text(kDefaultName)
+          : JoinTexts(PathFileName(editor, editor.document.currentPath, FileNamePart::WithoutExtension), kCopySuffix);
+  if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, proposed, filter)) return;
   Text target = ChosenPath(editor);
   if (appendExtension) {
     target += ".qil";
@@ -119,31 +114,23 @@ void Delete(Editor& editor) {
 }  // namespace
 
 void OnOpenButton(Editor& editor) {
-  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
-  OpenAsDocument(editor, ChosenPath(editor));
+  if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
+  OpenGroupFile(editor, ChosenPath(editor));
 }
 
 void OpenDocumentFile(Editor& editor, const Text& path) {
   // The open dialog accepts only an existing file; a name given from outside gets the same check.
   if (!IsReadableFile(path)) {
-    ShowMessageBox(editor.prompts(), JoinTexts(kCannotOpen, kLineBreak, path), kIconWarning, Text("错误"));
+    ShowMessageBox(editor.prompts(), JoinTexts(kCannotOpen, kLineBreak, path), BoxButtons::Ok, BoxIcon::Warning,
+                   "错误");
     return;
   }
-  OpenAsDocument(editor, path);
+  OpenGroupFile(editor, path);
 }
 
 void OnOpenMenu(Editor& editor) {
-  if (!DialogRun(editor, 0, kOpenTitle, "", kOpenFilter)) return;
-  Text path = ChosenPath(editor);
-  if (ItemCount(editor) != 0) {
-    int answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), kButtonsYesNoCancel | kIconQuestion,
-                                Text("提示:"));
-    if (answer != kResultNo) return;  // merging does not exist; Yes and Cancel change nothing
-    OpenAsDocument(editor, path);
-    editor.main.按钮4->setEnabled(true);
-    return;
-  }
-  OpenAsDocument(editor, path);
+  if (!DialogRun(editor, FileDialogKind::Open, kOpenTitle, "", kOpenFilter)) return;
+  OpenGroupFileUnlessMerging(editor, ChosenPath(editor), MergeQuestionWithNotice());
 }
 
 void OnSaveButton(Editor& editor) { Save(editor, kDefaultNameButton, kSaveFilterButton); }
@@ -153,11 +140,11 @@ void OnSaveAsMenu(Editor& editor) { SaveAs(editor, kSaveFilterMenu, false); }
 
 void OnDeleteButton(Editor& editor) {
   if (ItemCount(editor) == 0) {
-    ShowMessageBox(editor.prompts(), Text(kNothingToDelete), 0, Text("提示:"));
+    ShowMessageBox(editor.prompts(), kNothingToDelete, BoxButtons::Ok, BoxIcon::None, "提示:");
     return;
   }
   if (editor.main.图标列表框->selectedIndex() == -1) {
-    ShowMessageBox(editor.prompts(), Text(kNoSelection), kIconInformation, Text("提示"));
+    ShowMessageBox(editor.prompts(), kNoSelection, BoxButtons::Ok, BoxIcon::Information, "提示");
     return;
   }
   Delete(editor);
@@ -173,28 +160,23 @@ LeavingOutcome SaveBeforeLeaving(Editor& editor) {
   }
   Text path = editor.document.currentPath;
   if (path.empty()) {
-    if (!DialogRun(editor, 1, kSaveTitle, kDefaultName, kSaveFilterButton)) return LeavingOutcome::Cancelled;
+    if (!DialogRun(editor, FileDialogKind::Save, kSaveTitle, kDefaultName, kSaveFilterButton))
+      return LeavingOutcome::Cancelled;
     path = ChosenPath(editor);
   }
   if (!WriteDocument(editor, path)) return LeavingOutcome::WriteFailed;
   editor.document.currentPath = path;
-  IconList& list = *editor.main.图标列表框;
-  list.clearItems();
-  Bytes bytes = ReadFileBytes(path, kMaxImageGroupFileBytes);
-  list.setImageGroup(bytes);
-  editor.document.imageGroupBytes = std::move(bytes);
-  SetMainCaption(editor, TitleSaved(path));
-  RebuildItems(editor);
+  LoadGroupFileAsDocument(editor);
   return LeavingOutcome::Saved;
 }
 
 std::optional<bool> OnMainCloseRequest(Editor& editor) {
   if (!IsModified(editor)) return std::nullopt;
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultCancel) return false;
-  if (answer == kResultNo) return true;
-  if (answer == kResultYes) {
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::Cancel) return false;
+  if (answer == BoxAnswer::No) return true;
+  if (answer == BoxAnswer::Yes) {
     switch (SaveBeforeLeaving(editor)) {
       case LeavingOutcome::Saved: return true;
       case LeavingOutcome::NothingToSave: return std::nullopt;
@@ -211,33 +193,34 @@ void OnExitCommand(Editor& editor) {
     EndProgram(editor, 0);
     return;
   }
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultNo) {
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::No) {
     EndProgram(editor, 0);
     return;
   }
-  if (answer == kResultYes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
+  if (answer == BoxAnswer::Yes && SaveBeforeLeaving(editor) == LeavingOutcome::Saved) EndProgram(editor, 0);
 }
 
 bool OnSessionEnding(Editor& editor) {
   if (!IsModified(editor)) return true;
-  int answer =
-      ShowMessageBox(editor.prompts(), Text(kLeaveQuestion), kButtonsYesNoCancel | kIconQuestion, Text("提示:"));
-  if (answer == kResultNo) return true;
-  if (answer != kResultYes) return false;
+  BoxAnswer answer =
+      ShowMessageBox(editor.prompts(), kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
+  if (answer == BoxAnswer::No) return true;
+  if (answer != BoxAnswer::Yes) return false;
   LeavingOutcome outcome = SaveBeforeLeaving(editor);
   return outcome == LeavingOutcome::Saved || outcome == LeavingOutcome::NothingToSave;
 }
 
-Text PathFileName(Editor& editor, const Text& path, int mode) {
-  PathNameResult result = PathFileNameOf(path, mode);
+Text PathFileName(Editor& editor, const Text& path, FileNamePart part) {
+  PathNameResult result = PathFileNameOf(path, static_cast<int>(part));
   switch (result.problem) {
     case PathNameProblem::WrongShape:
       ShowPathShapeError(editor);
       return kInputError;
     case PathNameProblem::NetworkPathWithoutHost:
-      ShowMessageBox(editor.prompts(), Text("您输入的网络路径错误,原因是没有网址而直接输入的文件名称!"), 0);
+      ShowMessageBox(editor.prompts(), "您输入的网络路径错误,原因是没有网址而直接输入的文件名称!", BoxButtons::Ok,
+                     BoxIcon::None);
       return kInputError;
     case PathNameProblem::None: break;
   }

@@ -33,8 +33,12 @@ void OnExitCommand(Editor& editor);
 // False when the session should not end (Cancel, or a save that failed).
 bool OnSessionEnding(Editor& editor);
 
-// The file name of `path` without its extension (mode 0) or with it (mode 1);
-// a path of the wrong shape shows an error box and gives "输入错误".
-Text PathFileName(Editor& editor, const Text& path, int mode);
+// How much of a file name PathFileName gives; the numbers are the modes of
+// PathFileNameOf.
+enum class FileNamePart { WithoutExtension = 0, WithExtension = 1 };
+
+// The file name of `path`, without or with its extension; a path of the wrong
+// shape shows an error box and gives "输入错误".
+Text PathFileName(Editor& editor, const Text& path, FileNamePart part);
 
 }  // namespace tilvane

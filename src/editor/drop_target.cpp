@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "editor/widgets.h"
+
 namespace tilvane {
 
 namespace {
@@ -16,8 +18,7 @@ std::vector<Text> LocalFilesOf(const QMimeData* data) {
   if (!data || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) return {};  // anything but local files is not for us
-    QByteArray path = url.toLocalFile().toUtf8();
-    paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
+    paths.push_back(TextOf(url.toLocalFile()));
   }
   return paths;
 }

@@ -26,7 +26,7 @@ constexpr const char* kOutOfMemory = "内存不足,无法完成该操作!";
 // the command just ends.
 void ShowOutOfMemory(Editor& editor) {
   try {
-    ShowMessageBox(editor.prompts(), Text(kOutOfMemory), kButtonsOk | kIconWarning, Text("错误"));
+    ShowMessageBox(editor.prompts(), kOutOfMemory, BoxButtons::Ok, BoxIcon::Warning, "错误");
   } catch (const std::bad_alloc&) {
   }
 }

@@ -61,11 +61,11 @@ void RefreshExportPreview(Editor& editor, Colour fill) {
 void OnExportCommand(Editor& editor) {
   const IconList& list = *editor.main.图标列表框;
   if (list.itemCount() == 0) {
-    ShowMessageBox(editor.prompts(), Text(kNothingToExport), 0, Text("提示:"));
+    ShowMessageBox(editor.prompts(), kNothingToExport, BoxButtons::Ok, BoxIcon::None, "提示:");
     return;
   }
   if (list.selectedIndex() == -1) {
-    ShowMessageBox(editor.prompts(), Text(kSelectFirst), kIconWarning, Text("警告:"));
+    ShowMessageBox(editor.prompts(), kSelectFirst, BoxButtons::Ok, BoxIcon::Warning, "警告:");
     return;
   }
   ShowDialog(editor);
@@ -83,7 +83,7 @@ void OnIconListCurrentChanged(Editor& editor) {
 
 void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColour(editor)); }
 
-void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, MakeColor(240, 240, 240)); }
+void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, kDefaultFillColour); }
 
 bool OnExportDialogCloseRequest(Editor& editor) {
   editor.exportDialog.window->hide();
@@ -94,7 +94,7 @@ void OnExportDialogClose(Editor& editor) { editor.exportDialog.window->hide(); }
 
 void OnExportConfirm(Editor& editor) {
   CommonDialog& dialog = editor.exportDialog.通用对话框1;
-  dialog.SetKind(1);
+  dialog.kind = FileDialogKind::Save;
   dialog.title = "请选择要保存的文件名：";
   dialog.fileName.clear();
   dialog.filter = "位图(BMP)|*.bmp";
@@ -104,7 +104,7 @@ void OnExportConfirm(Editor& editor) {
   Text path = dialog.fileName;
   // An empty file reported as a finished export would be a failure passed off as success.
   if (bmp.empty()) {
-    ShowMessageBox(editor.prompts(), Text(kNoImageToExport), kIconWarning, Text("提示:"));
+    ShowMessageBox(editor.prompts(), kNoImageToExport, BoxButtons::Ok, BoxIcon::Warning, "提示:");
     return;
   }
   SaveResult result = SaveFileAtomically(path, bmp);
@@ -112,7 +112,7 @@ void OnExportConfirm(Editor& editor) {
     ShowWriteFailure(editor, path, result.reason);
     return;
   }
-  ShowMessageBox(editor.prompts(), Text(kExportDone), kIconInformation, Text("提示:"));
+  ShowMessageBox(editor.prompts(), kExportDone, BoxButtons::Ok, BoxIcon::Information, "提示:");
   editor.exportDialog.window->hide();
 }
 

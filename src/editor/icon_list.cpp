@@ -3,11 +3,11 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
+#include "editor/widgets.h"
+
 namespace tilvane {
 
 namespace {
-
-QColor ColourOf(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
 // An image as the list draws it: pixels under the mask are transparent; a
 // 32-bit image whose fourth bytes are not all zero carries its own alpha.
@@ -73,7 +73,7 @@ void IconListModel::ResetNumbered(int count) {
 int IconListModel::Insert(int position, const Text& caption, int imageIndex) {
   const int rows = rowCount();
   const int row = (position < 0 || position > rows) ? rows : position;
-  QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  QString text = QStringOf(caption);
   beginInsertRows(QModelIndex(), row, row);
   if (!listed_ && row == rows && imageIndex == rows && text == QString::number(rows)) {
     ++numbered_;
@@ -179,7 +179,7 @@ void IconList::setSelectedIndex(int index) {
 void IconList::setBackgroundColour(std::uint32_t colour) {
   background_ = colour;
   QPalette p = palette();
-  p.setColor(QPalette::Base, ColourOf(colour));
+  p.setColor(QPalette::Base, QColorOf(colour));
   setPalette(p);
 }
 

@@ -2,8 +2,6 @@
 
 #include <QPushButton>
 
-#include "core/files.h"
-#include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
@@ -28,16 +26,6 @@ constexpr const char* kShortcutTargetRefused = "该快捷方式目标不是标�
 
 IconList& List(Editor& editor) { return *editor.main.图标列表框; }
 
-// Writes `bytes` to the temporary file and reads them back; the bytes
-// themselves when the round trip fails, so the document is never replaced by
-// a stale or missing file.
-Bytes ThroughTemporaryFile(const Bytes& bytes) {
-  const Text temp = TempImageGroupPath();
-  if (!WriteFileBytes(temp, bytes)) return bytes;
-  Bytes readBack = ReadFileBytes(temp, kMaxImageGroupFileBytes);
-  return readBack == bytes ? readBack : bytes;
-}
-
 // Appends the first icon of `path` to the document and refreshes the list.
 // The result is not examined: the title takes the modified form either way.
 void TakeIcon(Editor& editor, const Text& path) {
@@ -53,16 +41,11 @@ void TakeIconIntoGroup(Editor& editor, const Text& path) {
     TakeIcon(editor, path);
     return;
   }
-  if (ShowMessageBox(editor.prompts(), Text(kNewGroupQuestion), kButtonsYesNoCancel, Text("提示")) == kResultYes) {
+  if (ShowMessageBox(editor.prompts(), kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示") ==
+      BoxAnswer::Yes) {
     CreateNewImageGroup(editor);
     TakeIcon(editor, path);
   }
-}
-
-void OpenGroupFile(Editor& editor, const Text& path) {
-  editor.document.currentPath = path;
-  LoadGroupFileAsDocument(editor);
-  List(editor).setBackgroundColour(kListBackgroundLoaded);
 }
 
 bool EndsWithShortcutSuffix(const Text& path) {
@@ -75,7 +58,7 @@ bool EndsWithShortcutSuffix(const Text& path) {
 // Steps 1 and 2 of the Add command; the chosen path, or nothing when cancelled.
 std::optional<Text> PickAndTakeIcon(Editor& editor) {
   CommonDialog& dialog = editor.main.通用对话框1;
-  dialog.SetKind(0);
+  dialog.kind = FileDialogKind::Open;
   dialog.title = kAddTitle;
   dialog.fileName.clear();
   dialog.filter = kAddFilter;
@@ -117,29 +100,20 @@ void CreateNewImageGroup(Editor& editor) {
 void OnAddImagesCommand(Editor& editor) {
   auto path = PickAndTakeIcon(editor);
   if (!path || PathExtension(editor, *path) != "qil") return;
-  if (List(editor).itemCount() == 0) {
-    OpenGroupFile(editor, *path);
-    return;
-  }
-  int answer = ShowMessageBox(editor.prompts(), Text(kMergeQuestion), kButtonsYesNoCancel | kIconQuestion,
-                              Text("提示:"));
-  if (answer == kResultNo) {
-    OpenGroupFile(editor, *path);
-    editor.main.按钮4->setEnabled(true);
-  }
+  OpenGroupFileUnlessMerging(editor, *path, kMergeQuestion);
 }
 
 void OnAddImagesButton(Editor& editor) {
   auto path = PickAndTakeIcon(editor);
   if (!path || PathExtension(editor, *path) != "qil") return;
   // Merging does not exist; whichever the answer, the document stays as it is.
-  ShowMessageBox(editor.prompts(), Text(kMergeQuestion), kButtonsYesNo | kIconQuestion, Text("提示:"));
+  ShowMessageBox(editor.prompts(), kMergeQuestion, BoxButtons::YesNo, BoxIcon::Question, "提示:");
 }
 
 void OnFilesDropped(Editor& editor, const Text& paths) {
   Text extension = PathExtension(editor, paths);
   if (!IsIntakeExtension(extension)) {
-    ShowMessageBox(editor.prompts(), Text(kNotAResourceFile), kIconInformation, Text("提示"));
+    ShowMessageBox(editor.prompts(), kNotAResourceFile, BoxButtons::Ok, BoxIcon::Information, "提示");
     return;
   }
   TakeIconIntoGroup(editor, paths);
@@ -147,26 +121,15 @@ void OnFilesDropped(Editor& editor, const Text& paths) {
   if (extension == "lnk") {
     Text target = ReadShortcutTarget(paths);
     if (target.empty()) {
-      ShowMessageBox(editor.prompts(), Text(kNotAFileShortcut), kIconInformation, Text("提示"));
+      ShowMessageBox(editor.prompts(), kNotAFileShortcut, BoxButtons::Ok, BoxIcon::Information, "提示");
     } else if (!IsIntakeExtension(PathExtension(editor, target))) {
-      ShowMessageBox(editor.prompts(), Text(kShortcutTargetRefused), kIconInformation, Text("提示"));
+      ShowMessageBox(editor.prompts(), kShortcutTargetRefused, BoxButtons::Ok, BoxIcon::Information, "提示");
     } else if (IsDocumentLoaded(editor)) {
       TakeIcon(editor, target);
     }
   }
 
-  if (extension == "qil") {
-    if (List(editor).itemCount() == 0) {
-      OpenGroupFile(editor, paths);
-      return;
-    }
-    int answer = ShowMessageBox(editor.prompts(), MergeQuestionWithNotice(), kButtonsYesNoCancel | kIconQuestion,
-                                Text("提示:"));
-    if (answer == kResultNo) {
-      OpenGroupFile(editor, paths);
-      editor.main.按钮4->setEnabled(true);
-    }
-  }
+  if (extension == "qil") OpenGroupFileUnlessMerging(editor, paths, MergeQuestionWithNotice());
 }
 
 }  // namespace tilvane

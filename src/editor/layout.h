@@ -1,17 +1,28 @@
 // Both windows' layouts as data: geometry, captions, colours and initial
-// states of every control, and the context menu's items. The code that builds
-// widgets from these tables is in layout.cpp.
+// states of every control, the member of the window's controls each one is
+// kept in, and the context menu's items. windows.cpp and main_window.cpp build
+// the widgets from these tables; layout.cpp checks them at compile time.
 #pragma once
 
 #include <span>
+#include <variant>
 
 #include "core/text.h"
+#include "editor/editor.h"
 
 namespace tilvane {
 
 enum class ControlKind { ColumnButton, Button, Label, VerticalLabel, IconList, PictureBox, ColourPicker };
 
+// The member of a window's controls (MainControls or ExportControls) that
+// holds a built control. Its type must be one the row's kind makes.
+template <typename Controls>
+using ControlSlot =
+    std::variant<QPushButton* Controls::*, QLabel* Controls::*, IconList* Controls::*, ColourPicker* Controls::*>;
+
+template <typename Controls>
 struct ControlLayout {
+  ControlSlot<Controls> slot;
   const char* name;
   ControlKind kind;
   int left, top, width, height;
@@ -19,23 +30,25 @@ struct ControlLayout {
   bool enabled = true;
 };
 
+template <typename Controls>
 struct WindowLayout {
   const char* caption;
   int left, top, width, height;  // outer size
   bool sizable;
   bool hasBackground;  // false: the system's colour
   Colour background;
-  std::span<const ControlLayout> controls;
+  std::span<const ControlLayout<Controls>> controls;
 };
 
 struct MenuItemLayout {
-  const char* name;      // empty for a separator
-  const char* caption;
-  const char* shortcut;  // shown after a tab; no key is bound to it
+  QAction* MainControls::* action = nullptr;  // none for a separator
+  const char* name = "";
+  const char* caption = "";
+  const char* shortcut = "";  // shown after a tab; no key is bound to it
 };
 
-extern const WindowLayout kMainWindowLayout;
-extern const WindowLayout kExportDialogLayout;
+extern const WindowLayout<MainControls> kMainWindowLayout;
+extern const WindowLayout<ExportControls> kExportDialogLayout;
 extern const std::span<const MenuItemLayout> kFileMenuLayout;
 
 // Colours used by the commands and the timer.

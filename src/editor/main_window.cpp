@@ -1,7 +1,6 @@
 #include "editor/main_window.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -20,29 +19,21 @@ namespace tilvane {
 
 namespace {
 
-template <typename T>
-T* Control(QWidget* window, const char* name) {
-  return window->findChild<T*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
-}
-
 void BuildFileMenu(Editor& editor) {
   MainControls& c = editor.main;
   c.文件 = new QMenu(QStringLiteral("文件"), c.window);
   c.文件->setObjectName(QStringLiteral("文件"));
-  QAction** targets[] = {&c.打开图片组, &c.保存图片组, &c.图组另存为, nullptr, &c.添加图片,
-                         &c.删除图片,   &c.导出图片,   &c.关闭音乐,   nullptr, &c.退出};
-  std::size_t i = 0;
   for (const MenuItemLayout& item : kFileMenuLayout) {
-    QAction** target = targets[i++];
-    if (!target) {
+    if (!item.action) {
       c.文件->addSeparator();
       continue;
     }
     // The shortcut text is shown after a tab; no key is bound to it.
     QString caption = QString::fromUtf8(item.caption);
     if (*item.shortcut) caption += QLatin1Char('\t') + QString::fromUtf8(item.shortcut);
-    *target = c.文件->addAction(caption);
-    (*target)->setObjectName(QString::fromUtf8(item.name));
+    QAction* action = c.文件->addAction(caption);
+    action->setObjectName(QString::fromUtf8(item.name));
+    c.*item.action = action;
   }
 }
 
@@ -52,13 +43,7 @@ std::unique_ptr<Editor> LoadEditor(EditorServices services) {
   auto editor = std::make_unique<Editor>();
   editor->services = std::move(services);
   MainControls& c = editor->main;
-  c.window = new MainWindow();
-  c.按钮1 = Control<QPushButton>(c.window, "按钮1");
-  c.按钮2 = Control<QPushButton>(c.window, "按钮2");
-  c.按钮3 = Control<QPushButton>(c.window, "按钮3");
-  c.按钮4 = Control<QPushButton>(c.window, "按钮4");
-  c.按钮5 = Control<QPushButton>(c.window, "按钮5");
-  c.图标列表框 = Control<IconList>(c.window, "图标列表框");
+  c.window = new MainWindow(c);
   c.图标列表框->setBackgroundColour(kMainWindowLayout.background);
   c.时钟1 = new QTimer(c.window);
   c.时钟1->setObjectName(QStringLiteral("时钟1"));
@@ -73,20 +58,12 @@ std::unique_ptr<Editor> LoadEditor(EditorServices services) {
   return editor;
 }
 
-bool LoadExportDialog(Editor& editor) {
+void LoadExportDialog(Editor& editor) {
   ExportControls& c = editor.exportDialog;
-  if (c.window) return true;
-  c.window = new ExportDialog(editor.main.window);
-  c.标签1 = Control<QLabel>(c.window, "标签1");
-  c.标签2 = Control<QLabel>(c.window, "标签2");
-  c.标签3 = Control<QLabel>(c.window, "标签3");
-  c.图片框1 = Control<QLabel>(c.window, "图片框1");
-  c.颜色选择器1 = Control<ColourPicker>(c.window, "颜色选择器1");
-  c.按钮1 = Control<QPushButton>(c.window, "按钮1");
-  c.按钮2 = Control<QPushButton>(c.window, "按钮2");
+  if (c.window) return;
+  c.window = new ExportDialog(editor.main.window, c);
   BindExportDialogEvents(editor);
   OnExportDialogCreated(editor);
-  return true;
 }
 
 namespace {

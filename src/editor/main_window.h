@@ -21,7 +21,7 @@ void OnIconListRightClick(Editor& editor, QPoint globalPosition);
 void OnCloseMusicCommand(Editor& editor);
 
 // Creates the export dialog, owned by the main window, hidden.
-bool LoadExportDialog(Editor& editor);
+void LoadExportDialog(Editor& editor);
 
 // Shows the menu "文件" as a context menu at the given screen position.
 void ShowPopupMenu(Editor& editor, QPoint globalPosition);

@@ -1,4 +1,5 @@
-// Texts and boxes that more than one command shows.
+// Texts and boxes that more than one command shows, and the steps that
+// follow their answers.
 #pragma once
 
 #include "editor/editor.h"
@@ -26,5 +27,11 @@ bool ConfirmReplace(Editor& editor, const Text& path);
 // The one-line merge question, and the two-line one that also says merging
 // does not exist.
 Text MergeQuestionWithNotice();
+
+// Opens the group file at `path` in place of the document. While the list
+// shows images, only once the user answers No to the merge `question`
+// (merging does not exist; Yes and Cancel change nothing), and the opened
+// group then counts as unsaved: 按钮4 is enabled.
+void OpenGroupFileUnlessMerging(Editor& editor, const Text& path, const Text& question);
 
 }  // namespace tilvane

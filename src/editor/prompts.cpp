@@ -2,24 +2,9 @@
 
 namespace tilvane {
 
-int ShowMessageBox(Prompts& prompts, const Text& text, int flags, std::optional<Text> caption) {
-  return prompts.MessageBox(text, flags, caption ? *caption : Text(kDefaultMessageCaption));
-}
-
-int ShowMessageBox(Prompts& prompts, int number, int flags, std::optional<Text> caption) {
-  return ShowMessageBox(prompts, ToText(number), flags, std::move(caption));
-}
-
-int ShowMessageBox(Prompts& prompts, bool value, int flags, std::optional<Text> caption) {
-  return ShowMessageBox(prompts, ToText(value), flags, std::move(caption));
-}
-
-bool RunFileDialog(Prompts& prompts, CommonDialog& dialog) {
-  if (dialog.kind != 0 && dialog.kind != 1) return false;  // font and colour dialogs are never used
-  auto chosen = prompts.FileDialog(dialog);
-  if (!chosen) return false;
-  dialog.fileName = *chosen;
-  return true;
+BoxAnswer ShowMessageBox(Prompts& prompts, const Text& text, BoxButtons buttons, BoxIcon icon,
+                         std::optional<Text> caption) {
+  return prompts.MessageBox(text, buttons, icon, caption.value_or(kDefaultMessageCaption));
 }
 
 std::vector<FilterEntry> ParseDialogFilter(const Text& filter) {

@@ -5,42 +5,37 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "editor/widgets.h"
+
 namespace tilvane {
 
 namespace {
 
-QString FromText(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QMessageBox::Icon IconOf(int flags) {
-  switch (flags & 0xF0) {
-    case kIconError: return QMessageBox::Critical;
-    case kIconQuestion: return QMessageBox::Question;
-    case kIconWarning: return QMessageBox::Warning;
-    case kIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+QMessageBox::Icon IconOf(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return QMessageBox::NoIcon;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::Warning: return QMessageBox::Warning;
+    case BoxIcon::Information: return QMessageBox::Information;
   }
+  return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButtons ButtonsOf(int flags) {
-  switch (flags & 0x0F) {
-    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
-    case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case kButtonsYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case kButtonsYesNo: return QMessageBox::Yes | QMessageBox::No;
-    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+QMessageBox::StandardButtons ButtonsOf(BoxButtons buttons) {
+  switch (buttons) {
+    case BoxButtons::Ok: return QMessageBox::Ok;
+    case BoxButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case BoxButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
   }
+  return QMessageBox::Ok;
 }
 
-int ResultOf(int pressed) {
+BoxAnswer AnswerOf(int pressed) {
   switch (pressed) {
-    case QMessageBox::Cancel: return kResultCancel;
-    case QMessageBox::Abort: return 2;
-    case QMessageBox::Retry: return 3;
-    case QMessageBox::Ignore: return 4;
-    case QMessageBox::Yes: return kResultYes;
-    case QMessageBox::No: return kResultNo;
-    default: return kResultOk;
+    case QMessageBox::Cancel: return BoxAnswer::Cancel;
+    case QMessageBox::Yes: return BoxAnswer::Yes;
+    case QMessageBox::No: return BoxAnswer::No;
+    default: return BoxAnswer::Ok;
   }
 }
 
@@ -48,26 +43,26 @@ int ResultOf(int pressed) {
 QStringList NameFiltersOf(const Text& filter) {
   QStringList filters;
   for (const auto& entry : ParseDialogFilter(filter)) {
-    QString patterns = FromText(entry.pattern);
+    QString patterns = QStringOf(entry.pattern);
     patterns.replace(';', ' ');
-    filters << QStringLiteral("%1 (%2)").arg(FromText(entry.description), patterns);
+    filters << QStringLiteral("%1 (%2)").arg(QStringOf(entry.description), patterns);
   }
   return filters;
 }
 
 }  // namespace
 
-int QtPrompts::MessageBox(const Text& text, int flags, const Text& caption) {
-  QMessageBox box(IconOf(flags), FromText(caption), FromText(text), ButtonsOf(flags));
+BoxAnswer QtPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
+  QMessageBox box(IconOf(icon), QStringOf(caption), QStringOf(text), ButtonsOf(buttons));
   box.setWindowModality(Qt::ApplicationModal);
-  return ResultOf(box.exec());
+  return AnswerOf(box.exec());
 }
 
-std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
+std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
   QFileDialog fileDialog(QApplication::activeWindow());
   fileDialog.setOption(QFileDialog::DontUseNativeDialog);
   fileDialog.setOption(QFileDialog::ReadOnly, false);
-  if (dialog.kind == 1) {
+  if (dialog.kind == FileDialogKind::Save) {
     fileDialog.setAcceptMode(QFileDialog::AcceptSave);
     fileDialog.setFileMode(QFileDialog::AnyFile);
     fileDialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -75,21 +70,20 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog) {
     fileDialog.setAcceptMode(QFileDialog::AcceptOpen);
     fileDialog.setFileMode(QFileDialog::ExistingFile);
   }
-  if (!dialog.title.empty()) fileDialog.setWindowTitle(FromText(dialog.title));
-  if (!dialog.initialDirectory.empty()) fileDialog.setDirectory(FromText(dialog.initialDirectory));
+  if (!dialog.title.empty()) fileDialog.setWindowTitle(QStringOf(dialog.title));
+  if (!startFolder.empty()) fileDialog.setDirectory(QStringOf(startFolder));
   QStringList filters = NameFiltersOf(dialog.filter);
   if (!filters.isEmpty()) {
     fileDialog.setNameFilters(filters);
     int index = dialog.initialFilterIndex < 0 ? 0 : dialog.initialFilterIndex;
     if (index < filters.size()) fileDialog.selectNameFilter(filters[index]);
   }
-  if (!dialog.defaultExtension.empty()) fileDialog.setDefaultSuffix(FromText(dialog.defaultExtension));
-  if (!dialog.fileName.empty()) fileDialog.selectFile(FromText(dialog.fileName));
+  if (!dialog.defaultExtension.empty()) fileDialog.setDefaultSuffix(QStringOf(dialog.defaultExtension));
+  if (!dialog.fileName.empty()) fileDialog.selectFile(QStringOf(dialog.fileName));
   if (fileDialog.exec() != QDialog::Accepted) return std::nullopt;
   QStringList chosen = fileDialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  QByteArray path = chosen.first().toUtf8();
-  return Text(path.constData(), static_cast<std::size_t>(path.size()));
+  return TextOf(chosen.first());
 }
 
 }  // namespace tilvane

@@ -7,8 +7,8 @@ namespace tilvane {
 
 class QtPrompts : public Prompts {
  public:
-  int MessageBox(const Text& text, int flags, const Text& caption) override;
-  std::optional<Text> FileDialog(const CommonDialog& dialog) override;
+  BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
+  std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) override;
 };
 
 }  // namespace tilvane

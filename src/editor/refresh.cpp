@@ -5,6 +5,7 @@
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
 #include "editor/icon_list.h"
+#include "editor/layout.h"
 
 namespace tilvane {
 
@@ -14,26 +15,32 @@ void RebuildItems(Editor& editor) {
   list.setNumberedItems(list.imageCount());
 }
 
-void RefreshIconList(Editor& editor) {
-  IconList& list = *editor.main.图标列表框;
+void ThroughTemporaryFile(const Bytes& bytes, Bytes& readBack) {
   const Text temp = TempImageGroupPath();
-  bool written = WriteFileBytes(temp, editor.document.imageGroupBytes);
-  list.clearItems();
-  // The list's last copy of the group is read over, so that a group of about
-  // the same size is read back without new memory.
-  Bytes readBack = list.takeImageGroup();
-  if (written) {
+  if (WriteFileBytes(temp, bytes)) {
     ReadFileBytesInto(temp, kMaxImageGroupFileBytes, readBack);
   } else {
     readBack.clear();
   }
+  if (readBack != bytes) readBack = bytes;
+}
+
+Bytes ThroughTemporaryFile(const Bytes& bytes) {
+  Bytes readBack;
+  ThroughTemporaryFile(bytes, readBack);
+  return readBack;
+}
+
+void RefreshIconList(Editor& editor) {
+  IconList& list = *editor.main.图标列表框;
   // A failed write or read-back would otherwise show an older group than the
   // document holds, and a later delete would remove a different image.
-  if (readBack == editor.document.imageGroupBytes) {
-    list.setImageGroup(std::move(readBack));
-  } else {
-    list.setImageGroup(editor.document.imageGroupBytes);
-  }
+  // The list's last copy of the group is read over, so that a group of about
+  // the same size comes back without new memory.
+  Bytes shown = list.takeImageGroup();
+  ThroughTemporaryFile(editor.document.imageGroupBytes, shown);
+  list.clearItems();
+  list.setImageGroup(std::move(shown));
   RebuildItems(editor);
   SetMainCaption(editor, TitleModified(editor.document.currentPath));
   editor.main.按钮4->setEnabled(true);
@@ -47,6 +54,12 @@ void LoadGroupFileAsDocument(Editor& editor) {
   editor.document.imageGroupBytes = std::move(bytes);
   SetMainCaption(editor, TitleSaved(editor.document.currentPath));
   RebuildItems(editor);
+}
+
+void OpenGroupFile(Editor& editor, const Text& path) {
+  editor.document.currentPath = path;
+  LoadGroupFileAsDocument(editor);
+  editor.main.图标列表框->setBackgroundColour(kListBackgroundLoaded);
 }
 
 }  // namespace tilvane

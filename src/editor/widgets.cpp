@@ -10,7 +10,6 @@ namespace tilvane {
 
 namespace {
 
-QColor QColorOf(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 Colour ColourOf(const QColor& c) { return static_cast<Colour>(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 QIcon SwatchIcon(Colour c, QSize size) {
@@ -48,6 +47,8 @@ void DrawColumn(QPainter& painter, const QRect& area, const QStringList& lines) 
 
 }  // namespace
 
+QColor QColorOf(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
 QString QStringOf(const Text& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 Text TextOf(const QString& text) {
@@ -58,12 +59,6 @@ Text TextOf(const QString& text) {
 ColumnButton::ColumnButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
 
 QStringList ColumnButton::lines() const { return CharactersOf(text()); }
-
-bool ColumnButton::captionFits() const {
-  QFontMetrics metrics(font());
-  // The face is the button less its bevel: one pixel of frame on each side.
-  return metrics.height() * lines().size() <= height() - 2 && metrics.maxWidth() <= width() - 2;
-}
 
 void ColumnButton::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);

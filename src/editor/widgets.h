@@ -19,8 +19,6 @@ class ColumnButton : public QPushButton {
   explicit ColumnButton(const QString& caption, QWidget* parent = nullptr);
   // The characters as they are laid out, top to bottom.
   QStringList lines() const;
-  // Whether every line fits inside the button's face at the current font.
-  bool captionFits() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -62,5 +60,7 @@ class ColourPicker : public QComboBox {
 
 QString QStringOf(const Text& text);
 Text TextOf(const QString& text);
+// A colour 0x00BBGGRR as Qt takes it.
+QColor QColorOf(Colour colour);
 
 }  // namespace tilvane

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <type_traits>
+#include <variant>
 
 #include "editor/icon_list.h"
 #include "editor/widgets.h"
@@ -13,15 +15,13 @@ namespace tilvane {
 
 namespace {
 
-QWidget* BuildControl(const ControlLayout& control, QWidget* parent) {
-  QString text = QString::fromUtf8(control.text);
-  QWidget* widget = nullptr;
-  switch (control.kind) {
-    case ControlKind::ColumnButton: widget = new ColumnButton(text, parent); break;
-    case ControlKind::Button: widget = new QPushButton(text, parent); break;
-    case ControlKind::Label: widget = new QLabel(text, parent); break;
-    case ControlKind::VerticalLabel: widget = new VerticalLabel(text, parent); break;
-    case ControlKind::IconList: widget = new IconList(parent); break;
+QWidget* NewControl(ControlKind kind, const QString& text, QWidget* parent) {
+  switch (kind) {
+    case ControlKind::ColumnButton: return new ColumnButton(text, parent);
+    case ControlKind::Button: return new QPushButton(text, parent);
+    case ControlKind::Label: return new QLabel(text, parent);
+    case ControlKind::VerticalLabel: return new VerticalLabel(text, parent);
+    case ControlKind::IconList: return new IconList(parent);
     case ControlKind::PictureBox: {
       auto* box = new QLabel(parent);
       box->setAlignment(Qt::AlignCenter);
@@ -29,18 +29,48 @@ QWidget* BuildControl(const ControlLayout& control, QWidget* parent) {
       QPalette p = box->palette();
       p.setColor(QPalette::Window, QColor(240, 240, 240));
       box->setPalette(p);
-      widget = box;
-      break;
+      return box;
     }
-    case ControlKind::ColourPicker: widget = new ColourPicker(parent); break;
+    case ControlKind::ColourPicker: return new ColourPicker(parent);
   }
+  return nullptr;
+}
+
+// Builds the control of one row and keeps it in the row's member of `controls`.
+template <typename Controls>
+void BuildControl(const ControlLayout<Controls>& control, QWidget* parent, Controls& controls) {
+  QWidget* widget = NewControl(control.kind, QString::fromUtf8(control.text), parent);
   widget->setObjectName(QString::fromUtf8(control.name));
   widget->setGeometry(control.left, control.top, control.width, control.height);
   widget->setEnabled(control.enabled);
   if (control.kind == ControlKind::ColumnButton || control.kind == ControlKind::Button) {
     widget->setFixedSize(control.width, control.height);
   }
-  return widget;
+  // layout.cpp asserts that every row's kind makes a widget its member can hold.
+  std::visit(
+      [&](auto slot) {
+        auto& member = controls.*slot;
+        member = static_cast<std::remove_reference_t<decltype(member)>>(widget);
+      },
+      control.slot);
+}
+
+// Applies a window layout's caption, size and colours, and builds its controls.
+template <typename Controls>
+void BuildWindow(QWidget* window, const WindowLayout<Controls>& layout, Controls& controls) {
+  window->setWindowTitle(QString::fromUtf8(layout.caption));
+  window->move(layout.left, layout.top);
+  if (layout.sizable)
+    window->resize(layout.width, layout.height);
+  else
+    window->setFixedSize(layout.width, layout.height);
+  if (layout.hasBackground) {
+    QPalette p = window->palette();
+    p.setColor(QPalette::Window, QColorOf(layout.background));
+    window->setPalette(p);
+    window->setAutoFillBackground(true);
+  }
+  for (const auto& control : layout.controls) BuildControl(control, window, controls);
 }
 
 QSize FrameExtra(const QWidget* window) {
@@ -68,24 +98,21 @@ void CentreOnScreen(QWidget* window) {
   window->move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
 }
 
-void BuildWindow(QWidget* window, const WindowLayout& layout) {
-  window->setWindowTitle(QString::fromUtf8(layout.caption));
-  window->move(layout.left, layout.top);
-  if (layout.sizable)
-    window->resize(layout.width, layout.height);
-  else
-    window->setFixedSize(layout.width, layout.height);
-  if (layout.hasBackground) {
-    QPalette p = window->palette();
-    Colour c = layout.background;
-    p.setColor(QPalette::Window, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
-    window->setPalette(p);
-    window->setAutoFillBackground(true);
-  }
-  for (const auto& control : layout.controls) BuildControl(control, window);
+namespace {
+
+// The frame is known only once the window is shown: on the first show, makes
+// the outer size the layout's and centres the window.
+template <typename Controls>
+void SizeOnFirstShow(QWidget* window, bool& sized, const WindowLayout<Controls>& layout) {
+  if (sized) return;
+  sized = true;
+  SetOuterSize(window, layout.width, layout.height);
+  CentreOnScreen(window);
 }
 
-MainWindow::MainWindow() { BuildWindow(this, kMainWindowLayout); }
+}  // namespace
+
+MainWindow::MainWindow(MainControls& controls) { BuildWindow(this, kMainWindowLayout, controls); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (onCloseRequest && !onCloseRequest()) {
@@ -116,18 +143,13 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  // The frame is known only once the window is shown: make the outer size the layout's.
-  if (!sized_) {
-    sized_ = true;
-    SetOuterSize(this, kMainWindowLayout.width, kMainWindowLayout.height);
-    CentreOnScreen(this);
-  }
+  SizeOnFirstShow(this, sized_, kMainWindowLayout);
 }
 
-ExportDialog::ExportDialog(QWidget* owner)
+ExportDialog::ExportDialog(QWidget* owner, ExportControls& controls)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
                          Qt::CustomizeWindowHint) {
-  BuildWindow(this, kExportDialogLayout);
+  BuildWindow(this, kExportDialogLayout, controls);
 }
 
 void ExportDialog::closeEvent(QCloseEvent* event) {
@@ -141,11 +163,7 @@ void ExportDialog::closeEvent(QCloseEvent* event) {
 
 void ExportDialog::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!sized_) {
-    sized_ = true;
-    SetOuterSize(this, kExportDialogLayout.width, kExportDialogLayout.height);
-    CentreOnScreen(this);
-  }
+  SizeOnFirstShow(this, sized_, kExportDialogLayout);
 }
 
 }  // namespace tilvane

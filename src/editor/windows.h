@@ -11,7 +11,8 @@ namespace tilvane {
 
 class MainWindow : public QWidget {
  public:
-  MainWindow();
+  // Builds the window and its controls from kMainWindowLayout, each into its member of `controls`.
+  explicit MainWindow(MainControls& controls);
   // Answers a close request: false keeps the window open.
   std::function<bool()> onCloseRequest;
   std::function<void()> onResized;
@@ -35,7 +36,8 @@ class MainWindow : public QWidget {
 
 class ExportDialog : public QWidget {
  public:
-  explicit ExportDialog(QWidget* owner);
+  // Builds the dialog and its controls from kExportDialogLayout, each into its member of `controls`.
+  ExportDialog(QWidget* owner, ExportControls& controls);
   // Answers a close request from the close box: false keeps the window.
   std::function<bool()> onCloseRequest;
 
@@ -51,7 +53,5 @@ class ExportDialog : public QWidget {
 QSize OuterSize(const QWidget* window);
 void SetOuterSize(QWidget* window, int width, int height);
 void CentreOnScreen(QWidget* window);
-// Applies a window layout's caption, size and colours, and builds its controls.
-void BuildWindow(QWidget* window, const WindowLayout& layout);
 
 }  // namespace tilvane

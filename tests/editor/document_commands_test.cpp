@@ -42,7 +42,7 @@ const Text kMergeQuestion =
 Text OpenGroupFile(Harness& h, const Text& name, int count) {
   Text path = h.PathOf(name);
   WriteFile(path, MakeGroup(count));
-  h.prompts.ExpectDialog(0, kOpenTitle, path);
+  h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
   OnOpenButton(h.editor());
   return path;
 }
@@ -53,13 +53,25 @@ class DocumentCommandsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // A string literal reaches the box as the text it says: no overload of
+  // ShowMessageBox may take it for a truth value or a number.
+  void aLiteralIsShownAsItsText() {
+    Harness h;
+    h.prompts.ExpectBox("文字", BoxButtons::YesNo, BoxIcon::Question, "标题", BoxAnswer::No);
+    QVERIFY(ShowMessageBox(h.editor().prompts(), "文字", BoxButtons::YesNo, BoxIcon::Question, "标题") ==
+            BoxAnswer::No);
+    h.prompts.ExpectBox("没有标题", BoxButtons::Ok, BoxIcon::None, kDefaultMessageCaption);
+    ShowMessageBox(h.editor().prompts(), "没有标题", BoxButtons::Ok, BoxIcon::None);
+    VERIFY_PROMPTS(h);
+  }
+
   // --- Open ---------------------------------------------------------------
   void openButtonReplacesTheDocumentWithoutAQuestion() {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("three.qil");
     WriteFile(path, MakeGroup(3));
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenButton(h.editor());
     QCOMPARE(h.prompts.shownDialogs.back().filter, Text("Quill图片组(qil)|*.qil"));
     QCOMPARE(h.prompts.shownDialogs.back().fileName, Text(""));
@@ -75,7 +87,7 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
     Bytes before = h.editor().document.imageGroupBytes;
-    h.prompts.ExpectDialog(0, kOpenTitle, std::nullopt);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, std::nullopt);
     OnOpenMenu(h.editor());
     QCOMPARE(h.editor().document.imageGroupBytes, before);
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
@@ -83,13 +95,13 @@ class DocumentCommandsTest : public QObject {
   }
 
   void openMenuAsksToMergeAndOnlyNoOpens() {
-    for (int answer : {kResultYes, kResultCancel}) {
+    for (BoxAnswer answer : {BoxAnswer::Yes, BoxAnswer::Cancel}) {
       Harness h;
       h.StartEditedGroup(MakeGroup(2));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(5));
-      h.prompts.ExpectDialog(0, kOpenTitle, path);
-      h.prompts.ExpectBox(kMergeQuestion, 0x23, "提示:", answer);
+      h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
+      h.prompts.ExpectBox(kMergeQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", answer);
       OnOpenMenu(h.editor());
       QCOMPARE(h.ItemCount(), 2);
       QCOMPARE(h.editor().document.currentPath, Text(""));
@@ -100,8 +112,8 @@ class DocumentCommandsTest : public QObject {
     Text path = h.PathOf("other.qil");
     WriteFile(path, MakeGroup(5));
     h.editor().main.按钮4->setEnabled(false);
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
-    h.prompts.ExpectBox(kMergeQuestion, 0x23, "提示:", kResultNo);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
+    h.prompts.ExpectBox(kMergeQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::No);
     OnOpenMenu(h.editor());
     QCOMPARE(h.ItemCount(), 5);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
@@ -113,7 +125,7 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     Text path = h.PathOf("g.qil");
     WriteFile(path, MakeGroup(1));
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenMenu(h.editor());
     QCOMPARE(h.ItemCount(), 1);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
@@ -124,7 +136,7 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     Text path = h.PathOf("notes.qil");
     WriteFile(path, Bytes{'h', 'e', 'l', 'l', 'o'});
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenButton(h.editor());
     QCOMPARE(h.ItemCount(), 0);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
@@ -148,7 +160,7 @@ class DocumentCommandsTest : public QObject {
       h.StartEditedGroup(MakeGroup(2));
       Bytes document = h.editor().document.imageGroupBytes;
       Text path = h.PathOf(v.chosenName);
-      h.prompts.ExpectDialog(1, kSaveTitle, path);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
       v.handler(h.editor());
       QCOMPARE(h.prompts.shownDialogs.back().fileName, v.proposed);
       QCOMPARE(h.prompts.shownDialogs.back().filter, v.filter);
@@ -178,7 +190,7 @@ class DocumentCommandsTest : public QObject {
   void saveAndSaveAsOnAnEmptyListOnlySayThereIsNothingToSave() {
     for (auto handler : {OnSaveMenu, OnSaveButton, OnSaveAsMenu, OnSaveAsButton}) {
       Harness h;
-      h.prompts.ExpectBox(kNothingToSave, 0, "提示:");
+      h.prompts.ExpectBox(kNothingToSave, BoxButtons::Ok, BoxIcon::None, "提示:");
       handler(h.editor());
       VERIFY_PROMPTS(h);
     }
@@ -191,7 +203,7 @@ class DocumentCommandsTest : public QObject {
     original[4] = 0x12;  // a colour word this editor would never write
     original[5] = 0x34;
     WriteFile(path, original);
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenButton(h.editor());
     OnSaveButton(h.editor());
     QCOMPARE(ReadFileBytes(path), original);
@@ -209,7 +221,7 @@ class DocumentCommandsTest : public QObject {
                              Variant{OnSaveAsMenu, "abc", "abc"}}) {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
-      h.prompts.ExpectDialog(1, kSaveTitle, h.PathOf(v.typed));
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, h.PathOf(v.typed));
       v.handler(h.editor());
       Text written = h.PathOf(v.written);
       QCOMPARE(h.prompts.shownDialogs.back().fileName, Text("图片组1"));
@@ -231,7 +243,7 @@ class DocumentCommandsTest : public QObject {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
       h.editor().document.currentPath = c.currentPath;
-      h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
       OnSaveAsMenu(h.editor());
       QCOMPARE(h.prompts.shownDialogs.back().fileName, c.proposed);
       QCOMPARE(h.editor().document.currentPath, c.currentPath);
@@ -246,8 +258,8 @@ class DocumentCommandsTest : public QObject {
     h.prompts.ExpectBox(
         "您提供的路径不是标准的磁盘文件路径或网络文件路径!\n\r标准的磁盘文件路径为{盘符:\\路径\\文件名}~~~~\n\r"
         "标准网络文件路径为{FTP或HTTP://网址/文件名}~~~",
-        0, "错误");
-    h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+        BoxButtons::Ok, BoxIcon::None, "错误");
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
     OnSaveAsButton(h.editor());
     QCOMPARE(h.prompts.shownDialogs.back().fileName, Text("输入错误_副本"));
     VERIFY_PROMPTS(h);
@@ -260,14 +272,14 @@ class DocumentCommandsTest : public QObject {
     Bytes old = MakeGroup(5);
     WriteFile(existing, old);
     Text question = "文件已存在:\n\r" + existing + "\n\r要替换它吗?";
-    h.prompts.ExpectDialog(1, kSaveTitle, h.PathOf("abc"));
-    h.prompts.ExpectBox(question, 0x24, "提示:", kResultNo);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, h.PathOf("abc"));
+    h.prompts.ExpectBox(question, BoxButtons::YesNo, BoxIcon::Question, "提示:", BoxAnswer::No);
     OnSaveAsButton(h.editor());
     QCOMPARE(ReadFileBytes(existing), old);
     QCOMPARE(h.editor().document.currentPath, Text(""));
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
-    h.prompts.ExpectDialog(1, kSaveTitle, h.PathOf("abc"));
-    h.prompts.ExpectBox(question, 0x24, "提示:", kResultYes);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, h.PathOf("abc"));
+    h.prompts.ExpectBox(question, BoxButtons::YesNo, BoxIcon::Question, "提示:", BoxAnswer::Yes);
     OnSaveAsButton(h.editor());
     QCOMPARE(ImageGroupCount(ReadFileBytes(existing)), 2);
     QCOMPARE(h.editor().document.currentPath, existing);
@@ -277,10 +289,10 @@ class DocumentCommandsTest : public QObject {
   // --- Delete ---------------------------------------------------------------
   void deleteButtonChecksCountBeforeSelection() {
     Harness h;
-    h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,你想删除什么~?", 0, "提示:");
+    h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,你想删除什么~?", BoxButtons::Ok, BoxIcon::None, "提示:");
     OnDeleteButton(h.editor());
     h.StartEditedGroup(MakeGroup(2));
-    h.prompts.ExpectBox("请选择需要删除的图片!", 0x40, "提示");
+    h.prompts.ExpectBox("请选择需要删除的图片!", BoxButtons::Ok, BoxIcon::Information, "提示");
     OnDeleteButton(h.editor());
     QCOMPARE(h.ItemCount(), 2);
     VERIFY_PROMPTS(h);
@@ -326,9 +338,9 @@ class DocumentCommandsTest : public QObject {
     {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultCancel);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Cancel);
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultNo);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::No);
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(true));
       VERIFY_PROMPTS(h);
     }
@@ -336,8 +348,8 @@ class DocumentCommandsTest : public QObject {
       // Yes, then a cancelled save dialog: the changes are kept and so is the window.
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
       QVERIFY(IsModified(h.editor()));
       VERIFY_PROMPTS(h);
@@ -346,8 +358,8 @@ class DocumentCommandsTest : public QObject {
       // Yes with an empty list: the message, then the window closes.
       Harness h;
       h.StartEditedGroup(MakeGroup(0));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectBox(kNothingToSave, 0, "提示:");
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectBox(kNothingToSave, BoxButtons::Ok, BoxIcon::None, "提示:");
       QCOMPARE(OnMainCloseRequest(h.editor()), std::nullopt);
       VERIFY_PROMPTS(h);
     }
@@ -362,8 +374,8 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(3));
     Text path = h.PathOf("saved");
-    h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-    h.prompts.ExpectDialog(1, kSaveTitle, path);
+    h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
     h.editor().main.window->show();
     QVERIFY(h.editor().main.window->close());
     QCOMPARE(h.prompts.shownDialogs.back().fileName, Text("图片组1"));
@@ -380,14 +392,14 @@ class DocumentCommandsTest : public QObject {
     {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
       OnExitCommand(h.editor());
       QCOMPARE(h.exitCode, -1);
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultCancel);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Cancel);
       OnExitCommand(h.editor());
       QCOMPARE(h.exitCode, -1);
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultNo);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::No);
       OnExitCommand(h.editor());
       QCOMPARE(h.exitCode, 0);
       QVERIFY(!PathExists(TempImageGroupPath()));
@@ -396,8 +408,8 @@ class DocumentCommandsTest : public QObject {
     {
       Harness h;
       h.StartEditedGroup(MakeGroup(0));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectBox(kNothingToSave, 0, "提示:");
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectBox(kNothingToSave, BoxButtons::Ok, BoxIcon::None, "提示:");
       OnExitCommand(h.editor());
       QCOMPARE(h.exitCode, -1);
       VERIFY_PROMPTS(h);
@@ -421,8 +433,8 @@ class DocumentCommandsTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("out.qil");
-    h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-    h.prompts.ExpectDialog(1, kSaveTitle, path);
+    h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
     OnExitCommand(h.editor());
     QCOMPARE(ImageGroupCount(ReadFileBytes(path)), 2);
     QCOMPARE(h.exitCode, 0);
@@ -437,8 +449,9 @@ class DocumentCommandsTest : public QObject {
     Bytes document = h.editor().document.imageGroupBytes;
     Bytes temp = ReadFileBytes(TempImageGroupPath());
     for (auto handler : {OnSaveMenu, OnSaveAsMenu}) {
-      h.prompts.ExpectDialog(1, kSaveTitle, target);
-      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", 0x30, "错误");
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, target);
+      h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", BoxButtons::Ok, BoxIcon::Warning,
+                          "错误");
       {
         OrdinaryUser user;
         handler(h.editor());
@@ -451,9 +464,9 @@ class DocumentCommandsTest : public QObject {
       QVERIFY(!std::filesystem::exists(target));
     }
     // Leaving: the window stays open.
-    h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-    h.prompts.ExpectDialog(1, kSaveTitle, target);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", 0x30, "错误");
+    h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, target);
+    h.prompts.ExpectBox("无法写入文件:\n\r" + target + "\n\r原因: 没有权限", BoxButtons::Ok, BoxIcon::Warning, "错误");
     {
       OrdinaryUser user;
       QCOMPARE(OnMainCloseRequest(h.editor()), std::optional<bool>(false));
@@ -477,19 +490,19 @@ class DocumentCommandsTest : public QObject {
     tilvane::testing::GiveToOrdinaryUser(path);
     struct stat before {};
     QCOMPARE(::stat(path.c_str(), &before), 0);
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenButton(h.editor());
     h.StartEditedGroup(MakeGroup(3));
     Bytes document = h.editor().document.imageGroupBytes;
     const Text box = "无法写入文件:\n\r" + path + "\n\r原因: 没有权限";
     {
       tilvane::testing::OrdinaryUser user;
-      h.prompts.ExpectBox(box, 0x30, "错误");
+      h.prompts.ExpectBox(box, BoxButtons::Ok, BoxIcon::Warning, "错误");
       OnSaveButton(h.editor());
-      h.prompts.ExpectBox(box, 0x30, "错误");
+      h.prompts.ExpectBox(box, BoxButtons::Ok, BoxIcon::Warning, "错误");
       OnSaveMenu(h.editor());
-      h.prompts.ExpectDialog(1, kSaveTitle, path);
-      h.prompts.ExpectBox(box, 0x30, "错误");
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+      h.prompts.ExpectBox(box, BoxButtons::Ok, BoxIcon::Warning, "错误");
       OnSaveAsMenu(h.editor());
     }
     QCOMPARE(ReadFileBytes(path), old);
@@ -512,12 +525,12 @@ class DocumentCommandsTest : public QObject {
     Text path = h.PathOf("g.qil");
     Bytes old = MakeGroup(1);
     WriteFile(path, old);
-    h.prompts.ExpectDialog(0, kOpenTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     OnOpenButton(h.editor());
     h.StartEditedGroup(MakeGroup(7));
     Bytes document = h.editor().document.imageGroupBytes;
     QVERIFY(document.size() > 8 * 1024);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 文件太大", 0x30, "错误");
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 文件太大", BoxButtons::Ok, BoxIcon::Warning, "错误");
     {
       FileSizeLimit disk(8 * 1024);  // room for the old group, not for the new one
       OnSaveButton(h.editor());

@@ -85,11 +85,11 @@ class ExportDialogTest : public QObject {
 
   void exportCommandChecksTheListFirst() {
     Harness h;
-    h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,无法导出图片!", 0, "提示:");
+    h.prompts.ExpectBox("当前图片组中图片数量为0或未载入图片组,无法导出图片!", BoxButtons::Ok, BoxIcon::None, "提示:");
     OnExportCommand(h.editor());
     QVERIFY(!Visible(h));
     h.StartEditedGroup(MakeGroup(2));
-    h.prompts.ExpectBox("请选择要导出的图片！", 0x30, "警告:");
+    h.prompts.ExpectBox("请选择要导出的图片！", BoxButtons::Ok, BoxIcon::Warning, "警告:");
     OnExportCommand(h.editor());
     QVERIFY(!Visible(h));
     h.Select(1);
@@ -111,8 +111,8 @@ class ExportDialogTest : public QObject {
     QVERIFY(h.editor().exportDialog.图片框1->pixmap().isNull());
     // Confirming now writes nothing and says there is nothing to export.
     Text path = h.PathOf("nothing.bmp");
-    h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("没有可导出的图片:请先在图标列表中选择一张图片。", 0x30, "提示:");
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+    h.prompts.ExpectBox("没有可导出的图片:请先在图标列表中选择一张图片。", BoxButtons::Ok, BoxIcon::Warning, "提示:");
     OnExportConfirm(h.editor());
     QVERIFY(!PathExists(path));
     QVERIFY(Visible(h));
@@ -197,8 +197,8 @@ class ExportDialogTest : public QObject {
     h.Select(1);
     OnExportCommand(h.editor());
     Text path = h.PathOf("图 1.bmp");
-    h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("导出图片文件操作已完成", 0x40, "提示:");
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+    h.prompts.ExpectBox("导出图片文件操作已完成", BoxButtons::Ok, BoxIcon::Information, "提示:");
     OnExportConfirm(h.editor());
     const CommonDialog& shown = h.prompts.shownDialogs.back();
     QCOMPARE(shown.fileName, Text(""));
@@ -210,7 +210,7 @@ class ExportDialogTest : public QObject {
     QVERIFY(!Visible(h));
     // The next export proposes no name again.
     OnExportCommand(h.editor());
-    h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
     OnExportConfirm(h.editor());
     QCOMPARE(h.prompts.shownDialogs.back().fileName, Text(""));
     QVERIFY(Visible(h));
@@ -223,8 +223,8 @@ class ExportDialogTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
-    h.prompts.ExpectDialog(1, kSaveTitle, path);
-    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 没有权限", 0x30, "错误");
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+    h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 没有权限", BoxButtons::Ok, BoxIcon::Warning, "错误");
     {
       OrdinaryUser user;
       OnExportConfirm(h.editor());
@@ -247,8 +247,8 @@ class ExportDialogTest : public QObject {
     for (Fill fill : {Fill{0x00F0F0F0, {0xF0, 0xF0, 0xF0}}, Fill{0x000000FF, {0x00, 0x00, 0xFF}}}) {
       h.editor().exportDialog.颜色选择器1->setColour(fill.colour);
       Text path = h.PathOf("icon-" + ToText(static_cast<int>(fill.colour)) + ".bmp");
-      h.prompts.ExpectDialog(1, kSaveTitle, path);
-      h.prompts.ExpectBox("导出图片文件操作已完成", 0x40, "提示:");
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+      h.prompts.ExpectBox("导出图片文件操作已完成", BoxButtons::Ok, BoxIcon::Information, "提示:");
       OnExportConfirm(h.editor());
       Bytes bmp = ReadFileBytes(path);
       QCOMPARE(bmp.size(), std::size_t{3126});

@@ -89,8 +89,8 @@ class IntakeCommandsTest : public QObject {
   void firstIconAfterStartUpMakesANewGroup() {
     for (auto handler : {OnAddImagesCommand, OnAddImagesButton}) {
       Harness h;
-      h.prompts.ExpectDialog(0, kAddTitle, Exe());
-      h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", kResultYes);
+      h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, Exe());
+      h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", BoxAnswer::Yes);
       handler(h.editor());
       const CommonDialog& shown = h.prompts.shownDialogs.back();
       QCOMPARE(shown.filter, Text("资源图标文件(*.exe)(*.dll)(*.ico)(*.mui)(*.lnk)(*.qil)|"
@@ -111,10 +111,10 @@ class IntakeCommandsTest : public QObject {
   }
 
   void declinedNewGroupAddsNothing() {
-    for (int answer : {kResultNo, kResultCancel}) {
+    for (BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Cancel}) {
       Harness h;
-      h.prompts.ExpectDialog(0, kAddTitle, Exe());
-      h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", answer);
+      h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, Exe());
+      h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", answer);
       OnAddImagesCommand(h.editor());
       QCOMPARE(h.ItemCount(), 0);
       QCOMPARE(h.Caption(), Text("Tilvane"));
@@ -126,8 +126,8 @@ class IntakeCommandsTest : public QObject {
     Harness h;
     Text path = h.PathOf("g.qil");
     WriteFile(path, MakeGroup(3));
-    h.prompts.ExpectDialog(0, kAddTitle, path);
-    h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", kResultNo);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, path);
+    h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", BoxAnswer::No);
     OnAddImagesCommand(h.editor());
     QCOMPARE(h.ItemCount(), 3);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
@@ -139,7 +139,7 @@ class IntakeCommandsTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(1));
     for (int i = 0; i < 2; ++i) {
-      h.prompts.ExpectDialog(0, kAddTitle, Exe());
+      h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, Exe());
       OnAddImagesCommand(h.editor());
     }
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
@@ -152,9 +152,9 @@ class IntakeCommandsTest : public QObject {
     Harness h;
     Text path = h.PathOf("a.qil");
     WriteFile(path, MakeGroup(2));
-    h.prompts.ExpectDialog(0, kAddTitle, path);
-    h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", kResultYes);
-    h.prompts.ExpectBox(kMergeOneLine, 0x24, "提示:", kResultNo);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, path);
+    h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", BoxAnswer::Yes);
+    h.prompts.ExpectBox(kMergeOneLine, BoxButtons::YesNo, BoxIcon::Question, "提示:", BoxAnswer::No);
     OnAddImagesButton(h.editor());
     // The button changes nothing after its question: the new empty group stays.
     QCOMPARE(h.ItemCount(), 0);
@@ -163,15 +163,15 @@ class IntakeCommandsTest : public QObject {
   }
 
   void addMenuAsksToMergeAGroupFileAndOnlyNoOpensIt() {
-    for (int answer : {kResultYes, kResultCancel, kResultNo}) {
+    for (BoxAnswer answer : {BoxAnswer::Yes, BoxAnswer::Cancel, BoxAnswer::No}) {
       Harness h;
       h.StartEditedGroup(MakeGroup(2));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(4));
-      h.prompts.ExpectDialog(0, kAddTitle, path);
-      h.prompts.ExpectBox(kMergeOneLine, 0x23, "提示:", answer);
+      h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, path);
+      h.prompts.ExpectBox(kMergeOneLine, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", answer);
       OnAddImagesCommand(h.editor());
-      if (answer == kResultNo) {
+      if (answer == BoxAnswer::No) {
         QCOMPARE(h.ItemCount(), 4);
         QCOMPARE(h.Caption(), "Tilvane  " + path);
         QVERIFY(h.editor().main.按钮4->isEnabled());
@@ -188,7 +188,7 @@ class IntakeCommandsTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     Text path = h.PathOf("A.QIL");
     WriteFile(path, MakeGroup(3));
-    h.prompts.ExpectDialog(0, kAddTitle, path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, path);
     OnAddImagesCommand(h.editor());
     QCOMPARE(h.ItemCount(), 1);
     VERIFY_PROMPTS(h);
@@ -198,7 +198,7 @@ class IntakeCommandsTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(1));
     Text link = LinkTo(h, "app.lnk", Exe());
-    h.prompts.ExpectDialog(0, kAddTitle, link);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, link);
     OnAddImagesCommand(h.editor());
     QCOMPARE(h.ItemCount(), 2);
     VERIFY_PROMPTS(h);
@@ -216,12 +216,12 @@ class IntakeCommandsTest : public QObject {
 
   void droppedExecutableWithNoGroupAsksFirst() {
     Harness h;
-    h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", kResultYes);
+    h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", BoxAnswer::Yes);
     Drop(h, {Exe()});
     QCOMPARE(h.ItemCount(), 1);
-    for (int answer : {kResultNo, kResultCancel}) {
+    for (BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Cancel}) {
       Harness other;
-      other.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", answer);
+      other.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", answer);
       Drop(other, {Exe()});
       QCOMPARE(other.ItemCount(), 0);
       QCOMPARE(other.Caption(), Text("Tilvane"));
@@ -235,10 +235,10 @@ class IntakeCommandsTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     Text upper = h.PathOf("A.EXE");
     WriteFile(upper, ReadFileBytes(Exe()));
-    h.prompts.ExpectBox(kNotAResourceFile, 0x40, "提示");
+    h.prompts.ExpectBox(kNotAResourceFile, BoxButtons::Ok, BoxIcon::Information, "提示");
     Drop(h, {upper});
     // Two files together arrive as one text ending in a line break.
-    h.prompts.ExpectBox(kNotAResourceFile, 0x40, "提示");
+    h.prompts.ExpectBox(kNotAResourceFile, BoxButtons::Ok, BoxIcon::Information, "提示");
     Drop(h, {IntakeFixture("multi.ico"), IntakeFixture("only16.ico")});
     QCOMPARE(h.ItemCount(), 1);
     VERIFY_PROMPTS(h);
@@ -289,12 +289,13 @@ class IntakeCommandsTest : public QObject {
     computer.linkInfo = false;
     computer.idList = {0x14, 0x00, 0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10,
                        0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
-    h.prompts.ExpectBox("非标准快捷方式,请勿托放例如{我的电脑}等操作系统快捷方式如本软件！", 0x40, "提示");
+    h.prompts.ExpectBox("非标准快捷方式,请勿托放例如{我的电脑}等操作系统快捷方式如本软件！", BoxButtons::Ok,
+                        BoxIcon::Information, "提示");
     Drop(h, {WriteLink(h, "computer.lnk", computer)});
     // To a text file.
     Text notes = h.PathOf("notes.txt");
     WriteFile(notes, Bytes{'x'});
-    h.prompts.ExpectBox("该快捷方式目标不是标准的资源文件！", 0x40, "提示");
+    h.prompts.ExpectBox("该快捷方式目标不是标准的资源文件！", BoxButtons::Ok, BoxIcon::Information, "提示");
     Drop(h, {LinkTo(h, "notes.lnk", notes)});
     // To a group file: passes the test, adds nothing.
     Drop(h, {LinkTo(h, "group.lnk", h.PathOf("missing.qil"))});
@@ -303,15 +304,15 @@ class IntakeCommandsTest : public QObject {
   }
 
   void droppedGroupFileOnAListWithItems() {
-    for (int answer : {kResultYes, kResultCancel, kResultNo}) {
+    for (BoxAnswer answer : {BoxAnswer::Yes, BoxAnswer::Cancel, BoxAnswer::No}) {
       Harness h;
       h.StartEditedGroup(MakeGroup(2));
       SetMainCaption(h.editor(), TitleSaved("/g/old.qil"));
       Text path = h.PathOf("other.qil");
       WriteFile(path, MakeGroup(3));
-      h.prompts.ExpectBox(kMergeTwoLines, 0x23, "提示:", answer);
+      h.prompts.ExpectBox(kMergeTwoLines, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", answer);
       Drop(h, {path});
-      if (answer == kResultNo) {
+      if (answer == BoxAnswer::No) {
         QCOMPARE(h.ItemCount(), 3);
         QCOMPARE(h.Caption(), "Tilvane  " + path);
       } else {
@@ -323,11 +324,11 @@ class IntakeCommandsTest : public QObject {
   }
 
   void droppedGroupFileWithNoGroupOpenIsOpenedWhateverTheAnswer() {
-    for (int answer : {kResultYes, kResultNo}) {
+    for (BoxAnswer answer : {BoxAnswer::Yes, BoxAnswer::No}) {
       Harness h;
       Text path = h.PathOf("g.qil");
       WriteFile(path, MakeGroup(2));
-      h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", answer);
+      h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", answer);
       Drop(h, {path});
       QCOMPARE(h.ItemCount(), 2);
       QCOMPARE(h.Caption(), "Tilvane  " + path);
@@ -338,10 +339,10 @@ class IntakeCommandsTest : public QObject {
   // --- End to end ---------------------------------------------------------------
   void droppedExecutableSavedAndReadBack() {
     Harness h;
-    h.prompts.ExpectBox(kNewGroupQuestion, 3, "提示", kResultYes);
+    h.prompts.ExpectBox(kNewGroupQuestion, BoxButtons::YesNoCancel, BoxIcon::None, "提示", BoxAnswer::Yes);
     Drop(h, {Exe()});
     Text path = h.PathOf("icons.qil");
-    h.prompts.ExpectDialog(1, "请选择保存路径:", path);
+    h.prompts.ExpectDialog(FileDialogKind::Save, "请选择保存路径:", path);
     OnSaveButton(h.editor());
     Bytes saved = ReadFileBytes(path);
     QCOMPARE(ImageGroupCount(saved), 1);

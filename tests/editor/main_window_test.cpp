@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include "core/files.h"
+#include "editor/drop_target.h"
 #include "editor/export_dialog.h"
 #include "editor/icon_list.h"
 #include "editor/main_window.h"
@@ -19,6 +20,7 @@
 #include "editor/windows.h"
 
 using namespace tilvane;
+using tilvane::testing::CaptionFits;
 using tilvane::testing::DoubleClickAt;
 using tilvane::testing::EmptySpot;
 using tilvane::testing::Harness;
@@ -77,11 +79,11 @@ class MainWindowTest : public QObject {
     auto* button = static_cast<ColumnButton*>(h.editor().main.按钮1);
     QFont normal(QStringLiteral("WenQuanYi Micro Hei"), 9);
     button->setFont(normal);
-    QVERIFY2(button->captionFits(), "four characters one per line fit a 28 x 64 button at 9 pt");
+    QVERIFY2(CaptionFits(*button), "four characters one per line fit a 28 x 64 button at 9 pt");
     QFont large = normal;
     large.setPointSize(16);
     button->setFont(large);
-    QVERIFY(!button->captionFits());
+    QVERIFY(!CaptionFits(*button));
   }
 
   void freshStartIsIdleAndTurnsTheListGreyOnTheFirstTick() {
@@ -226,6 +228,49 @@ class MainWindowTest : public QObject {
     for (QAction* a : h.editor().main.文件->actions()) captions << (a->isSeparator() ? "-" : a->text().section('\t', 0, 0));
     QCOMPARE(captions, (QStringList{"打开图片组(&O)", "保存图片组(&S)", "图组另存为(&V)", "-", "添加图片(&A)",
                                     "删除图片(&D)", "导出图片(&W)", "关闭音乐(&M)", "-", "退出(&E)"}));
+  }
+
+  // The handlers reach every control through its member: each must hold the
+  // widget or action of that very name, inside its own window.
+  void everyControlIsKeptInTheMemberOfItsName() {
+    Harness h;
+    const MainControls& m = h.editor().main;
+    const ExportControls& x = h.editor().exportDialog;
+    struct Expected {
+      const QObject* control;
+      const char* name;
+      const QObject* owner;
+    };
+    for (Expected e : {
+             Expected{m.按钮1, "按钮1", m.window},
+             Expected{m.按钮2, "按钮2", m.window},
+             Expected{m.按钮3, "按钮3", m.window},
+             Expected{m.按钮4, "按钮4", m.window},
+             Expected{m.按钮5, "按钮5", m.window},
+             Expected{m.图标列表框, "图标列表框", m.window},
+             Expected{m.时钟1, "时钟1", m.window},
+             Expected{m.拖放对象1, "拖放对象1", m.window},
+             Expected{m.文件, "文件", m.window},
+             Expected{m.打开图片组, "打开图片组", m.文件},
+             Expected{m.保存图片组, "保存图片组", m.文件},
+             Expected{m.图组另存为, "图组另存为", m.文件},
+             Expected{m.添加图片, "添加图片", m.文件},
+             Expected{m.删除图片, "删除图片", m.文件},
+             Expected{m.导出图片, "导出图片", m.文件},
+             Expected{m.关闭音乐, "关闭音乐", m.文件},
+             Expected{m.退出, "退出", m.文件},
+             Expected{x.标签1, "标签1", x.window},
+             Expected{x.标签2, "标签2", x.window},
+             Expected{x.标签3, "标签3", x.window},
+             Expected{x.图片框1, "图片框1", x.window},
+             Expected{x.颜色选择器1, "颜色选择器1", x.window},
+             Expected{x.按钮1, "按钮1", x.window},
+             Expected{x.按钮2, "按钮2", x.window},
+         }) {
+      QVERIFY2(e.control, e.name);
+      QCOMPARE(e.control->objectName(), QString::fromUtf8(e.name));
+      QVERIFY2(e.control->parent() == e.owner, e.name);
+    }
   }
 
   void exportDialogSurvivesItsCloseBox() {

@@ -42,7 +42,14 @@ class HomeFolder {
   QByteArray old_;
 };
 
-Text StartFolderShown(const Harness& h) { return h.prompts.shownDialogs.back().initialDirectory; }
+// Whether a dialog control has a folder of its own to start in: the start
+// folder goes to the prompts beside the control, never into it.
+template <typename Dialog>
+constexpr bool kDialogKeepsAFolder = requires(Dialog dialog) {
+  dialog.initialDirectory;
+};
+
+Text StartFolderShown(const Harness& h) { return h.prompts.shownDialogs.back().startFolder; }
 
 }  // namespace
 
@@ -54,7 +61,7 @@ class OpeningAndLeavingTest : public QObject {
     Harness h;
     HomeFolder home(h.PathOf("home"));
     const QString workingDirectory = QDir::currentPath();
-    h.prompts.ExpectDialog(0, kOpenTitle, std::nullopt);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, std::nullopt);
     OnOpenButton(h.editor());
     QCOMPARE(StartFolderShown(h), h.PathOf("home"));
     QVERIFY(StartFolderShown(h) != TextOf(QCoreApplication::applicationDirPath()));
@@ -63,10 +70,10 @@ class OpeningAndLeavingTest : public QObject {
     QDir().mkpath(QStringOf(h.PathOf("groups")));
     Text group = h.PathOf("groups/g.qil");
     WriteFile(group, MakeGroup(2));
-    h.prompts.ExpectDialog(0, kOpenTitle, group);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, group);
     OnOpenButton(h.editor());
     QCOMPARE(StartFolderShown(h), h.PathOf("home"));
-    h.prompts.ExpectDialog(0, kAddTitle, std::nullopt);
+    h.prompts.ExpectDialog(FileDialogKind::Open, kAddTitle, std::nullopt);
     OnAddImagesButton(h.editor());
     QCOMPARE(StartFolderShown(h), h.PathOf("groups"));
 
@@ -74,15 +81,15 @@ class OpeningAndLeavingTest : public QObject {
     QDir().mkpath(QStringOf(h.PathOf("pictures")));
     h.Select(0);
     OnExportCommand(h.editor());
-    h.prompts.ExpectDialog(1, "请选择要保存的文件名：", h.PathOf("pictures/p.bmp"));
-    h.prompts.ExpectBox("导出图片文件操作已完成", 0x40, "提示:");
+    h.prompts.ExpectDialog(FileDialogKind::Save, "请选择要保存的文件名：", h.PathOf("pictures/p.bmp"));
+    h.prompts.ExpectBox("导出图片文件操作已完成", BoxButtons::Ok, BoxIcon::Information, "提示:");
     OnExportConfirm(h.editor());
     QCOMPARE(StartFolderShown(h), h.PathOf("groups"));
-    h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+    h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
     OnSaveAsMenu(h.editor());
     QCOMPARE(StartFolderShown(h), h.PathOf("pictures"));
     // The control keeps no folder of its own, and the working directory stays.
-    QVERIFY(h.editor().main.通用对话框1.initialDirectory.empty());
+    static_assert(!kDialogKeepsAFolder<CommonDialog>);
     QCOMPARE(QDir::currentPath(), workingDirectory);
     VERIFY_PROMPTS(h);
   }
@@ -131,7 +138,7 @@ class OpeningAndLeavingTest : public QObject {
   void aMissingFileOrAFolderIsRefusedWithABox() {
     Harness h;
     for (const Text& path : {h.PathOf("missing.qil"), h.Folder()}) {
-      h.prompts.ExpectBox("无法打开文件,它不存在或不可读:\n\r" + path, 0x30, "错误");
+      h.prompts.ExpectBox("无法打开文件,它不存在或不可读:\n\r" + path, BoxButtons::Ok, BoxIcon::Warning, "错误");
       OpenDocumentFile(h.editor(), path);
       QCOMPARE(h.Caption(), TitleIdle());
       QVERIFY(h.editor().document.currentPath.empty());
@@ -171,17 +178,17 @@ class OpeningAndLeavingTest : public QObject {
     {
       Harness h;
       h.StartEditedGroup(MakeGroup(2));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultCancel);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Cancel);
       QVERIFY(!OnSessionEnding(h.editor()));
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultNo);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::No);
       QVERIFY(OnSessionEnding(h.editor()));
       // Yes saves; a cancelled save dialog keeps the session going.
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectDialog(1, kSaveTitle, std::nullopt);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, std::nullopt);
       QVERIFY(!OnSessionEnding(h.editor()));
       Text path = h.PathOf("saved.qil");
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectDialog(1, kSaveTitle, path);
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
       QVERIFY(OnSessionEnding(h.editor()));
       QCOMPARE(ImageGroupCount(ReadFileBytes(path)), 2);
       // The program itself is left to the session manager to end.
@@ -193,9 +200,10 @@ class OpeningAndLeavingTest : public QObject {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
       Text path = h.PathOf("no/such/folder.qil");
-      h.prompts.ExpectBox(kLeaveQuestion, 0x23, "提示:", kResultYes);
-      h.prompts.ExpectDialog(1, kSaveTitle, path);
-      h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 文件夹不存在", 0x30, "错误");
+      h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
+      h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
+      h.prompts.ExpectBox("无法写入文件:\n\r" + path + "\n\r原因: 文件夹不存在", BoxButtons::Ok, BoxIcon::Warning,
+                          "错误");
       QVERIFY(!OnSessionEnding(h.editor()));
       VERIFY_PROMPTS(h);
     }

@@ -25,7 +25,7 @@ class QiltoolResultTest : public QObject {
     QVERIFY2(demo.exitCode() == 0, demo.readAllStandardError().constData());
     Text merged = h.PathOf("merged.qil");
     QCOMPARE(ImageGroupCount(ReadFileBytes(merged)), 8);
-    h.prompts.ExpectDialog(0, "请选择要打开的Quill图片组文件:", merged);
+    h.prompts.ExpectDialog(FileDialogKind::Open, "请选择要打开的Quill图片组文件:", merged);
     OnOpenButton(h.editor());
     QCOMPARE(h.ItemCount(), 8);
     QCOMPARE(h.ItemCaptions().back(), Text("7"));

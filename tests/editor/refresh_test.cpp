@@ -178,14 +178,14 @@ class RefreshTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
     const Text text = "内存不足,无法完成该操作!";
-    h.prompts.ExpectBox(text, kButtonsOk | kIconWarning, "错误");
+    h.prompts.ExpectBox(text, BoxButtons::Ok, BoxIcon::Warning, "错误");
     // Thrown, not provoked: a real failed allocation would stop a sanitizer build.
     Guarded(h.editor(), [&] {
       h.editor().main.图标列表框->clearItems();
       throw std::bad_alloc();
     });
     QCOMPARE(h.editor().document.imageGroupBytes, MakeGroup(2));
-    h.prompts.ExpectBox(text, kButtonsOk | kIconWarning, "错误");
+    h.prompts.ExpectBox(text, BoxButtons::Ok, BoxIcon::Warning, "错误");
     QCOMPARE(Guarded(
                  h.editor(), []() -> bool { throw std::bad_alloc(); }, false),
              false);
@@ -201,14 +201,14 @@ class RefreshTest : public QObject {
     Bytes temp = ReadFileBytes(TempImageGroupPath());
     Text path = h.PathOf("g.qil");
     WriteFile(path, MakeGroup(4));
-    h.prompts.ExpectDialog(0, "请选择要打开的Quill图片组文件:", path);
+    h.prompts.ExpectDialog(FileDialogKind::Open, "请选择要打开的Quill图片组文件:", path);
     h.editor().main.按钮4->setEnabled(false);
     OnOpenButton(h.editor());
     QVERIFY(!h.editor().main.按钮4->isEnabled());  // the button's Open leaves Save as it was
     h.editor().main.图标列表框->setBackgroundColour(0x00123456);
     OnSaveMenu(h.editor());
     QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00123456u);  // Save leaves the colour
-    h.prompts.ExpectDialog(1, "请选择保存路径:", h.PathOf("copy"));
+    h.prompts.ExpectDialog(FileDialogKind::Save, "请选择保存路径:", h.PathOf("copy"));
     OnSaveAsMenu(h.editor());
     QCOMPARE(ReadFileBytes(TempImageGroupPath()), temp);
     VERIFY_PROMPTS(h);

@@ -114,4 +114,10 @@ void WriteFile(const Text& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool CaptionFits(const ColumnButton& button) {
+  QFontMetrics metrics(button.font());
+  // The face is the button less its bevel: one pixel of frame on each side.
+  return metrics.height() * button.lines().size() <= button.height() - 2 && metrics.maxWidth() <= button.width() - 2;
+}
+
 }  // namespace tilvane::testing

@@ -8,6 +8,7 @@
 
 #include "editor/editor.h"
 #include "editor/support/scripted_prompts.h"
+#include "editor/widgets.h"
 
 namespace tilvane::testing {
 
@@ -67,5 +68,9 @@ std::uint32_t ImageColour(int k);  // 0x00RRGGBB
 std::uint32_t ColourOfImage(const Bytes& group, int k);
 
 void WriteFile(const Text& path, const Bytes& bytes);
+
+// Whether every line of a column button's caption fits inside its face at
+// the button's current font.
+bool CaptionFits(const ColumnButton& button);
 
 }  // namespace tilvane::testing

@@ -4,38 +4,40 @@ namespace tilvane::testing {
 
 namespace {
 
-std::string Describe(const Text& text, int flags, const Text& caption) {
+// Buttons and icon as the one flags word they stand for.
+std::string Describe(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
+  const int flags = static_cast<int>(buttons) | static_cast<int>(icon);
   return "box \"" + text + "\" flags " + std::to_string(flags) + " caption \"" + caption + "\"";
 }
 
 }  // namespace
 
-void ScriptedPrompts::ExpectBox(Text text, int flags, Text caption, int answer) {
-  script_.push_back({ExpectedBox{std::move(text), flags, std::move(caption), answer}, std::nullopt});
+void ScriptedPrompts::ExpectBox(Text text, BoxButtons buttons, BoxIcon icon, Text caption, BoxAnswer answer) {
+  script_.push_back({ExpectedBox{std::move(text), buttons, icon, std::move(caption), answer}, std::nullopt});
 }
 
-void ScriptedPrompts::ExpectDialog(int kind, Text title, std::optional<Text> answer) {
+void ScriptedPrompts::ExpectDialog(FileDialogKind kind, Text title, std::optional<Text> answer) {
   script_.push_back({std::nullopt, ExpectedDialog{kind, std::move(title), std::move(answer)}});
 }
 
-int ScriptedPrompts::MessageBox(const Text& text, int flags, const Text& caption) {
-  shownBoxes.push_back({text, flags, caption, 0});
+BoxAnswer ScriptedPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
+  shownBoxes.push_back({text, buttons, icon, caption, BoxAnswer::Ok});
   if (script_.empty() || !script_.front().box) {
-    failures.push_back("unexpected " + Describe(text, flags, caption));
-    return kResultCancel;
+    failures.push_back("unexpected " + Describe(text, buttons, icon, caption));
+    return BoxAnswer::Cancel;
   }
   ExpectedBox expected = *script_.front().box;
   script_.pop_front();
-  if (expected.text != text || expected.flags != flags || expected.caption != caption) {
-    failures.push_back("expected " + Describe(expected.text, expected.flags, expected.caption) + " but got " +
-                       Describe(text, flags, caption));
+  if (expected.text != text || expected.buttons != buttons || expected.icon != icon || expected.caption != caption) {
+    failures.push_back("expected " + Describe(expected.text, expected.buttons, expected.icon, expected.caption) +
+                       " but got " + Describe(text, buttons, icon, caption));
   }
   shownBoxes.back().answer = expected.answer;
   return expected.answer;
 }
 
-std::optional<Text> ScriptedPrompts::FileDialog(const CommonDialog& dialog) {
-  shownDialogs.push_back(dialog);
+std::optional<Text> ScriptedPrompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
+  shownDialogs.push_back({dialog, startFolder});
   if (script_.empty() || !script_.front().dialog) {
     failures.push_back("unexpected file dialog \"" + dialog.title + "\"");
     return std::nullopt;
@@ -43,8 +45,9 @@ std::optional<Text> ScriptedPrompts::FileDialog(const CommonDialog& dialog) {
   ExpectedDialog expected = *script_.front().dialog;
   script_.pop_front();
   if (expected.kind != dialog.kind || expected.title != dialog.title) {
-    failures.push_back("expected file dialog kind " + std::to_string(expected.kind) + " \"" + expected.title +
-                       "\" but got kind " + std::to_string(dialog.kind) + " \"" + dialog.title + "\"");
+    failures.push_back("expected file dialog kind " + std::to_string(static_cast<int>(expected.kind)) + " \"" +
+                       expected.title + "\" but got kind " + std::to_string(static_cast<int>(dialog.kind)) + " \"" +
+                       dialog.title + "\"");
   }
   return expected.answer;
 }

@@ -13,28 +13,34 @@ namespace tilvane::testing {
 
 struct ExpectedBox {
   Text text;
-  int flags;
+  BoxButtons buttons;
+  BoxIcon icon;
   Text caption;
-  int answer;
+  BoxAnswer answer;
+};
+
+// A file dialog as it was shown: the control's properties and the folder it started in.
+struct ShownDialog : CommonDialog {
+  Text startFolder;
 };
 
 struct ExpectedDialog {
-  int kind;
+  FileDialogKind kind;
   Text title;
   std::optional<Text> answer;  // nothing: the user cancels
 };
 
 class ScriptedPrompts : public Prompts {
  public:
-  void ExpectBox(Text text, int flags, Text caption, int answer = kResultOk);
-  void ExpectDialog(int kind, Text title, std::optional<Text> answer);
+  void ExpectBox(Text text, BoxButtons buttons, BoxIcon icon, Text caption, BoxAnswer answer = BoxAnswer::Ok);
+  void ExpectDialog(FileDialogKind kind, Text title, std::optional<Text> answer);
 
-  int MessageBox(const Text& text, int flags, const Text& caption) override;
-  std::optional<Text> FileDialog(const CommonDialog& dialog) override;
+  BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
+  std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) override;
 
   // Every box and dialog that was shown, in order.
   std::vector<ExpectedBox> shownBoxes;
-  std::vector<CommonDialog> shownDialogs;
+  std::vector<ShownDialog> shownDialogs;
   // What went differently from the script; empty when all went as expected.
   std::vector<std::string> failures;
 
