@@ -14,6 +14,7 @@
 
 #include "core/files.h"
 #include "support/ordinary_user.h"
+#include "support/test_folder.h"
 
 namespace tilvane {
 namespace {
@@ -45,10 +46,7 @@ TEST(ErrorTextTest, OtherErrorsAreTheLibrarysDescription) {
 class FailedSaveReasonTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("tilvane-error-text-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
+    root_ = testing::FreshTestFolder("tilvane-error-text");
   }
   void TearDown() override {
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);

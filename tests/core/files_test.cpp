@@ -4,6 +4,7 @@
 #include "core/error_text.h"
 #include "support/file_size_limit.h"
 #include "support/ordinary_user.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -24,10 +25,7 @@ namespace fs = std::filesystem;
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("tilvane-files-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_);
+    root_ = testing::FreshTestFolder("tilvane-files-test");
     const char* old = std::getenv("TMPDIR");
     oldTmpdir_ = old ? old : "";
     hadTmpdir_ = old != nullptr;
@@ -40,6 +38,23 @@ class FilesTest : public ::testing::Test {
     fs::remove_all(root_);
   }
   Text PathOf(const char* name) const { return (root_ / name).string(); }
+
+  // mine/doc.qil holding `bytes` with `mode`, the file and its folder given
+  // to the ordinary user.
+  void MakeUsersDocument(const Bytes& bytes, mode_t mode) {
+    fs::create_directories(root_ / "mine");
+    ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), bytes));
+    ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), mode), 0);
+  }
+  void GiveDocumentToOrdinaryUser() {
+    testing::GiveToOrdinaryUser(PathOf("mine"));
+    testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  }
+  // Saves `bytes` at `name` as the ordinary user.
+  SaveResult SaveAsOrdinaryUser(const char* name, const Bytes& bytes) {
+    testing::OrdinaryUser user;
+    return SaveFileAtomically(PathOf(name), bytes);
+  }
 
   fs::path root_;
   std::string oldTmpdir_;
@@ -170,18 +185,11 @@ Ownership OwnershipOf(const Text& path) {
 TEST_F(FilesTest, AtomicSaveOverAFileTheUserMayNotWriteFailsAndLeavesItWhole) {
   // The folder is the user's, so the rename alone would be allowed; the file
   // is protected (0444), so a write in place would not.
-  fs::create_directories(root_ / "mine");
-  Bytes before{1, 2, 3};
-  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), before));
-  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0444), 0);
-  testing::GiveToOrdinaryUser(PathOf("mine"));
-  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  const Bytes before{1, 2, 3};
+  MakeUsersDocument(before, 0444);
+  GiveDocumentToOrdinaryUser();
   Ownership ownership = OwnershipOf(PathOf("mine/doc.qil"));
-  SaveResult result;
-  {
-    testing::OrdinaryUser user;
-    result = SaveFileAtomically(PathOf("mine/doc.qil"), Bytes{9, 9});
-  }
+  const SaveResult result = SaveAsOrdinaryUser("mine/doc.qil", Bytes{9, 9});
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, ErrorText(EACCES));  // the reason as the user reads it
   EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), before);
@@ -190,18 +198,11 @@ TEST_F(FilesTest, AtomicSaveOverAFileTheUserMayNotWriteFailsAndLeavesItWhole) {
 }
 
 TEST_F(FilesTest, AtomicSaveThroughALinkToAProtectedFileFails) {
-  fs::create_directories(root_ / "mine");
-  Bytes before{4, 5};
-  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), before));
-  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0444), 0);
+  const Bytes before{4, 5};
+  MakeUsersDocument(before, 0444);
   fs::create_symlink(PathOf("mine/doc.qil"), PathOf("mine/link.qil"));
-  testing::GiveToOrdinaryUser(PathOf("mine"));
-  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
-  SaveResult result;
-  {
-    testing::OrdinaryUser user;
-    result = SaveFileAtomically(PathOf("mine/link.qil"), Bytes{9});
-  }
+  GiveDocumentToOrdinaryUser();
+  const SaveResult result = SaveAsOrdinaryUser("mine/link.qil", Bytes{9});
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), before);
   EXPECT_TRUE(fs::is_symlink(PathOf("mine/link.qil")));
@@ -209,17 +210,10 @@ TEST_F(FilesTest, AtomicSaveThroughALinkToAProtectedFileFails) {
 
 TEST_F(FilesTest, AtomicSaveByTheOwnerKeepsModeOwnerAndGroup) {
   // Saved by the user who owns it (the ordinary user, also under root).
-  fs::create_directories(root_ / "mine");
-  ASSERT_TRUE(WriteFileBytes(PathOf("mine/doc.qil"), Bytes{1}));
-  ASSERT_EQ(::chmod(PathOf("mine/doc.qil").c_str(), 0604), 0);
-  testing::GiveToOrdinaryUser(PathOf("mine"));
-  testing::GiveToOrdinaryUser(PathOf("mine/doc.qil"));
+  MakeUsersDocument(Bytes{1}, 0604);
+  GiveDocumentToOrdinaryUser();
   Ownership before = OwnershipOf(PathOf("mine/doc.qil"));
-  SaveResult result;
-  {
-    testing::OrdinaryUser user;
-    result = SaveFileAtomically(PathOf("mine/doc.qil"), Bytes{7, 7});
-  }
+  const SaveResult result = SaveAsOrdinaryUser("mine/doc.qil", Bytes{7, 7});
   ASSERT_TRUE(result.ok) << result.reason;
   EXPECT_EQ(ReadFileBytes(PathOf("mine/doc.qil")), (Bytes{7, 7}));
   EXPECT_EQ(OwnershipOf(PathOf("mine/doc.qil")), before);

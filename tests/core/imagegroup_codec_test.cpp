@@ -1,25 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "core/imagegroup/codec.h"
+#include "core/imagegroup_expect.h"
 #include "core/imagegroup_test_groups.h"
 
 namespace tilvane {
 namespace {
 
-using testing::GroupShape;
-using testing::kColourBmpAt;
-using testing::MakeList;
-using testing::PutU16At;
-using testing::PutU32At;
-using testing::ShapeName;
-using testing::U16At;
-using testing::U32At;
-
-Bytes Encode(const ImageList& list) {
-  auto bytes = EncodeImageGroup(list);
-  EXPECT_TRUE(bytes.has_value());
-  return bytes.value_or(Bytes{});
-}
+using namespace testing;
 
 std::string DecodeReason(const Bytes& bytes) {
   ErrorOr<ImageList> list = DecodeImageGroup(bytes);

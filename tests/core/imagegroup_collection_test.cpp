@@ -3,21 +3,14 @@
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
+#include "core/imagegroup_expect.h"
 #include "core/imagegroup_test_groups.h"
 #include "support/large_group.h"
 
 namespace tilvane {
 namespace {
 
-using testing::MakeList;
-using testing::PutU32At;
-using testing::U32At;
-
-ImageList Decoded(const Bytes& group) {
-  auto list = DecodeImageGroup(group);
-  EXPECT_TRUE(list.has_value());
-  return list.value_or(ImageList{});
-}
+using namespace testing;
 
 Bytes GroupOf(int images, std::uint16_t capacity) {
   return *EncodeImageGroup(MakeList({.tileWidth = 4, .tileHeight = 4, .images = images, .capacity = capacity}));

@@ -98,7 +98,7 @@ TEST(DibIconTest, BrokenHeadersAndShortDataFail) {
 
   auto broken = [&](std::size_t at, std::uint32_t value) {
     Bytes bytes = good;
-    testing::SetU32(bytes, at, value);
+    testing::Set32(bytes, at, value);
     return bytes;
   };
   EXPECT_FALSE(DecodeDibIcon(broken(0, 39))) << "header smaller than BITMAPINFOHEADER";
@@ -110,7 +110,7 @@ TEST(DibIconTest, BrokenHeadersAndShortDataFail) {
   EXPECT_FALSE(DecodeDibIcon(broken(16, 1))) << "compressed";
   EXPECT_FALSE(DecodeDibIcon(broken(32, 257))) << "more colours than 8 bits hold";
   Bytes depth = good;
-  testing::SetU16(depth, 14, 7);
+  testing::Set16(depth, 14, 7);
   EXPECT_FALSE(DecodeDibIcon(depth)) << "7 bits per pixel";
   // Colour rows cut short: 40 header + 8 palette bytes + 2 rows of 4 bytes.
   Bytes cut(good.begin(), good.begin() + 40 + 8 + 7);
@@ -123,7 +123,7 @@ TEST(DibIconTest, FailuresSayWhatIsWrong) {
   Bytes good = WriteDib(PaletteSpec(8));
   auto reasonOf = [&](std::size_t at, std::uint32_t value) -> std::string {
     Bytes bytes = good;
-    testing::SetU32(bytes, at, value);
+    testing::Set32(bytes, at, value);
     ErrorOr<IconPixels> icon = DecodeDibIcon(bytes);
     return icon ? "decoded" : icon.reason();
   };
@@ -150,7 +150,7 @@ TEST(DibIconTest, NegativeHeightIsReadTopDown) {
   std::swap(spec.values[2], spec.values[6]);
   std::swap(spec.values[3], spec.values[7]);
   Bytes topDown = WriteDib(spec);
-  testing::SetU32(topDown, 8, static_cast<std::uint32_t>(-4));
+  testing::Set32(topDown, 8, static_cast<std::uint32_t>(-4));
   ErrorOr<IconPixels> a = DecodeDibIcon(bottomUp);
   ErrorOr<IconPixels> b = DecodeDibIcon(topDown);
   ASSERT_TRUE(a && b);
@@ -240,21 +240,21 @@ TEST(IcoFileTest, DirectoryEntriesAndDamage) {
 
   // An entry pointing past the end is passed over; when all do, nothing.
   Bytes pastEnd = ico;
-  testing::SetU32(pastEnd, 6 + 16 + 12, 0xFFFFFF00);
+  testing::Set32(pastEnd, 6 + 16 + 12, 0xFFFFFF00);
   MemoryByteSource partly(pastEnd);
   icon = ReadIconForCell(partly, {0, 4, 2, false});
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 4) << "the 256 entry remains and is scaled into the cell";
-  testing::SetU32(pastEnd, 6 + 12, 0xFFFFFF00);
+  testing::Set32(pastEnd, 6 + 12, 0xFFFFFF00);
   MemoryByteSource none(pastEnd);
   EXPECT_FALSE(ReadIconForCell(none, {}));
 
   Bytes countTooLarge = ico;
-  testing::SetU16(countTooLarge, 4, 500);
+  testing::Set16(countTooLarge, 4, 500);
   MemoryByteSource truncated(countTooLarge);
   EXPECT_FALSE(ReadIcoDirectory(truncated));
   Bytes cursor = ico;
-  testing::SetU16(cursor, 2, 2);
+  testing::Set16(cursor, 2, 2);
   MemoryByteSource cursorSource(cursor);
   EXPECT_EQ(DetectIconFileKind(cursorSource), IconFileKind::kUnknown) << "type 2 is a cursor file";
 }
@@ -267,13 +267,13 @@ TEST(IcoFileTest, FailuresSayWhatIsWrong) {
   EXPECT_STREQ(ReadIconForCell(source, {0, 0, 2, false}).reason(), "cell size out of range");
 
   Bytes pastEnd = ico;
-  testing::SetU32(pastEnd, 6 + 12, 0xFFFFFF00);
+  testing::Set32(pastEnd, 6 + 12, 0xFFFFFF00);
   MemoryByteSource none(pastEnd);
   EXPECT_STREQ(ReadIconPicture(none, {}).reason(), "none of the icon's pictures is in the file");
   EXPECT_STREQ(ReadIcoPicture(none, (*ReadIcoDirectory(none))[0]).reason(), "data runs past the end of the file");
 
   Bytes countTooLarge = ico;
-  testing::SetU16(countTooLarge, 4, 500);
+  testing::Set16(countTooLarge, 4, 500);
   MemoryByteSource truncated(countTooLarge);
   EXPECT_STREQ(ReadIconPicture(truncated, {}).reason(), "icon directory cut short");
   Bytes text = ToBytes("neither an icon file nor an executable");

@@ -156,13 +156,13 @@ TEST(PeResourcesTest, DamagedHeadersSayWhatIsWrong) {
   newExecutable[pe + 1] = 'E';
   EXPECT_EQ(reasonOf(newExecutable), "not a 32- or 64-bit executable");
   Bytes farHeader = good;
-  testing::SetU32(farHeader, 0x3C, 0xFFFFFFF0);
+  testing::Set32(farHeader, 0x3C, 0xFFFFFFF0);
   EXPECT_EQ(reasonOf(farHeader), "not a 32- or 64-bit executable");
   Bytes fewDirectories = good;
-  testing::SetU32(fewDirectories, pe + 24 + 92, 2);
+  testing::Set32(fewDirectories, pe + 24 + 92, 2);
   EXPECT_EQ(reasonOf(fewDirectories), "an executable without resources");
   Bytes manySections = good;
-  testing::SetU16(manySections, pe + 6, 0xFFFF);
+  testing::Set16(manySections, pe + 6, 0xFFFF);
   EXPECT_EQ(reasonOf(manySections), "executable declares more sections than a loader accepts");
   EXPECT_EQ(reasonOf(Bytes{'M', 'Z', 0}), "executable header cut short");
 }
@@ -178,20 +178,20 @@ TEST(PeResourcesTest, DamagedHeadersGiveNothing) {
   ASSERT_TRUE(iconOf(good));
 
   Bytes farHeader = good;
-  testing::SetU32(farHeader, 0x3C, 0xFFFFFFF0);
+  testing::Set32(farHeader, 0x3C, 0xFFFFFFF0);
   EXPECT_FALSE(iconOf(farHeader));
   Bytes newExecutable = good;
   newExecutable[pe] = 'N';
   newExecutable[pe + 1] = 'E';
   EXPECT_FALSE(iconOf(newExecutable)) << "16-bit executables are not read";
   Bytes badMagic = good;
-  testing::SetU16(badMagic, pe + 24, 0x107);
+  testing::Set16(badMagic, pe + 24, 0x107);
   EXPECT_FALSE(iconOf(badMagic));
   Bytes fewDirectories = good;
-  testing::SetU32(fewDirectories, pe + 24 + 92, 2);
+  testing::Set32(fewDirectories, pe + 24 + 92, 2);
   EXPECT_FALSE(iconOf(fewDirectories)) << "no resource directory slot";
   Bytes manySections = good;
-  testing::SetU16(manySections, pe + 6, 0xFFFF);
+  testing::Set16(manySections, pe + 6, 0xFFFF);
   EXPECT_FALSE(iconOf(manySections)) << "the section table runs past the end";
 
   // Cut anywhere before the end, the file gives nothing or a whole icon.
@@ -224,20 +224,20 @@ TEST(PeResourcesTest, LoopsAndForgedSizesInTheTreeGiveNothing) {
   Bytes level3 = ResourceDirectory({{0x409, 72}});
   tree.insert(tree.end(), level2.begin(), level2.end());
   tree.insert(tree.end(), level3.begin(), level3.end());
-  testing::PutU32(tree, 0x1000 + 88);
-  testing::PutU32(tree, 0xFFFFFFFF);
-  testing::PutU32(tree, 0);
-  testing::PutU32(tree, 0);
+  testing::Put32(tree, 0x1000 + 88);
+  testing::Put32(tree, 0xFFFFFFFF);
+  testing::Put32(tree, 0);
+  testing::Put32(tree, 0);
   Bytes forged = testing::WriteMinimalPe(tree);
   MemoryByteSource forgedSource(forged);
   resources = PeResources::Open(forgedSource);
   ASSERT_TRUE(resources);
   EXPECT_FALSE(resources->ReadByIndex(kResourceTypeGroupIcon, 0));
   // The same entry with an honest size reads the bytes after it.
-  testing::SetU32(forged, 0x200 + 76, 4);
+  testing::Set32(forged, 0x200 + 76, 4);
   forged.insert(forged.end(), {1, 2, 3, 4});
-  testing::SetU32(forged, 0x58 + 224 + 16, static_cast<std::uint32_t>(tree.size() + 4));
-  testing::SetU32(forged, 0x58 + 224 + 8, static_cast<std::uint32_t>(tree.size() + 4));
+  testing::Set32(forged, 0x58 + 224 + 16, static_cast<std::uint32_t>(tree.size() + 4));
+  testing::Set32(forged, 0x58 + 224 + 8, static_cast<std::uint32_t>(tree.size() + 4));
   MemoryByteSource honestSource(forged);
   resources = PeResources::Open(honestSource);
   ASSERT_TRUE(resources);
@@ -247,8 +247,8 @@ TEST(PeResourcesTest, LoopsAndForgedSizesInTheTreeGiveNothing) {
 // A tree with RT_ICON id 2 (a 16 x 16 picture) and one group listing a 32 x 32
 // picture with id 5 first, which the file does not hold, then id 2.
 Bytes PeWithMissingPicture(std::uint16_t presentId) {
-  using testing::PutU16;
-  using testing::PutU32;
+  using testing::Put16;
+  using testing::Put32;
   using testing::ResourceDirectory;
   testing::DibSpec spec;
   spec.width = spec.height = 16;
@@ -264,19 +264,19 @@ Bytes PeWithMissingPicture(std::uint16_t presentId) {
   const std::uint32_t pictureAt = 160;
   const std::uint32_t groupAt = pictureAt + static_cast<std::uint32_t>(picture.size());
   for (auto [at, size] : {std::pair{pictureAt, static_cast<std::uint32_t>(picture.size())}, std::pair{groupAt, 34u}}) {
-    PutU32(tree, 0x1000 + at);
-    PutU32(tree, size);
-    PutU32(tree, 0);
-    PutU32(tree, 0);
+    Put32(tree, 0x1000 + at);
+    Put32(tree, size);
+    Put32(tree, 0);
+    Put32(tree, 0);
   }
   tree.insert(tree.end(), picture.begin(), picture.end());
-  for (std::uint32_t v : {0u, 1u, 2u}) PutU16(tree, v);
+  for (std::uint32_t v : {0u, 1u, 2u}) Put16(tree, v);
   for (auto [side, id] : {std::pair{32u, 5u}, std::pair{16u, 2u}}) {
     tree.insert(tree.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side), 0, 0});
-    PutU16(tree, 1);
-    PutU16(tree, 24);
-    PutU32(tree, static_cast<std::uint32_t>(picture.size()));
-    PutU16(tree, id);
+    Put16(tree, 1);
+    Put16(tree, 24);
+    Put32(tree, static_cast<std::uint32_t>(picture.size()));
+    Put16(tree, id);
   }
   return testing::WriteMinimalPe(tree);
 }
@@ -359,17 +359,17 @@ TEST(PeResourcesTest, DeepOffsetsAreReachedWithoutReadingWhatLiesBetween) {
 }
 
 TEST(IconDirectoryTest, DirectoriesAreCutToTheirFirstEntriesAndHugePicturesPassedOver) {
-  using testing::PutU16;
-  using testing::PutU32;
+  using testing::Put16;
+  using testing::Put32;
   // A group resource declaring 1,000 entries, all there: the first 256 count.
   Bytes group;
-  for (std::uint32_t v : {0u, 1u, 1000u}) PutU16(group, v);
+  for (std::uint32_t v : {0u, 1u, 1000u}) Put16(group, v);
   for (std::uint32_t e = 0; e < 1000; ++e) {
     group.insert(group.end(), {16, 16, 0, 0});
-    PutU16(group, 1);
-    PutU16(group, 32);
-    PutU32(group, 100);
-    PutU16(group, e);
+    Put16(group, 1);
+    Put16(group, 32);
+    Put32(group, 100);
+    Put16(group, e);
   }
   ErrorOr<std::vector<IconDirectoryEntry>> entries = ParseGroupIconDirectory(group);
   ASSERT_TRUE(entries);
@@ -393,7 +393,7 @@ TEST(IconDirectoryTest, DirectoriesAreCutToTheirFirstEntriesAndHugePicturesPasse
   ErrorOr<IconPixels> blue = ReadIconForCell(honest, {});
   ASSERT_TRUE(blue);
   EXPECT_EQ(blue->pixels[0] & 0x00FFFFFFu, 0x000000FFu) << "with an honest size the 32 x 32 entry wins";
-  testing::SetU32(ico, 6 + 16 + 8, kMaxIconPictureBytes + 1);
+  testing::Set32(ico, 6 + 16 + 8, kMaxIconPictureBytes + 1);
   ico.resize(ico.size() + kMaxIconPictureBytes + 1, 0);
   MemoryByteSource forged(ico);
   ErrorOr<IconPixels> green = ReadIconForCell(forged, {});

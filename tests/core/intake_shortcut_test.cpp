@@ -78,7 +78,7 @@ TEST(ShortcutTest, NotALinkOrDamagedGivesEmptyText) {
   // A base path offset past the LinkInfo, and an unterminated suffix.
   Bytes pastInfo = good;
   const std::size_t info = 0x4C + 2 + 4 + 2;
-  testing::SetU32(pastInfo, info + 16, 0x7FFFFFFF);
+  testing::Set32(pastInfo, info + 16, 0x7FFFFFFF);
   EXPECT_EQ(ParseShortcutTarget(pastInfo), "");
   Bytes unterminated = good;
   unterminated[unterminated.size() - 5] = 'x';

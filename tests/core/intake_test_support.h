@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "support/little_endian.h"
 
 namespace tilvane::testing {
 
@@ -18,21 +19,10 @@ inline std::string IntakeFixture(const std::string& name) {
   return std::string(TILVANE_BINARY_DIR) + "/fixtures/intake/" + name;
 }
 
-inline void PutU16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void PutU32(Bytes& out, std::uint32_t value) {
-  PutU16(out, value & 0xFFFF);
-  PutU16(out, value >> 16);
-}
-inline void SetU32(Bytes& out, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-inline void SetU16(Bytes& out, std::size_t at, std::uint32_t value) {
-  out[at] = static_cast<std::uint8_t>(value);
-  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
+using little_endian::Put16;
+using little_endian::Put32;
+using little_endian::Set16;
+using little_endian::Set32;
 
 // Paths in the tests are UTF-8, as in the program; on Windows a plain
 // std::string would be read in the ANSI code page instead.
@@ -92,18 +82,18 @@ struct DibSpec {
 
 inline Bytes WriteDib(const DibSpec& spec) {
   Bytes out;
-  PutU32(out, 40);
-  PutU32(out, spec.width);
-  PutU32(out, spec.height * 2);
-  PutU16(out, 1);
-  PutU16(out, spec.bits);
-  PutU32(out, 0);
-  PutU32(out, 0);
-  PutU32(out, 0);
-  PutU32(out, 0);
-  PutU32(out, static_cast<std::uint32_t>(spec.palette.size()));
-  PutU32(out, 0);
-  for (std::uint32_t colour : spec.palette) PutU32(out, colour);
+  Put32(out, 40);
+  Put32(out, spec.width);
+  Put32(out, spec.height * 2);
+  Put16(out, 1);
+  Put16(out, spec.bits);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, static_cast<std::uint32_t>(spec.palette.size()));
+  Put32(out, 0);
+  for (std::uint32_t colour : spec.palette) Put32(out, colour);
   const std::size_t stride = (static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32 * 4;
   for (int y = spec.height - 1; y >= 0; --y) {
     Bytes row(stride, 0);
@@ -141,19 +131,19 @@ struct IcoEntrySpec {
 
 inline Bytes WriteIco(const std::vector<IcoEntrySpec>& entries) {
   Bytes out;
-  PutU16(out, 0);
-  PutU16(out, 1);
-  PutU16(out, static_cast<std::uint32_t>(entries.size()));
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, static_cast<std::uint32_t>(entries.size()));
   std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(entries.size());
   for (const IcoEntrySpec& e : entries) {
     out.push_back(static_cast<std::uint8_t>(e.width & 0xFF));
     out.push_back(static_cast<std::uint8_t>(e.height & 0xFF));
     out.push_back(0);
     out.push_back(0);
-    PutU16(out, 1);
-    PutU16(out, e.bits);
-    PutU32(out, static_cast<std::uint32_t>(e.picture.size()));
-    PutU32(out, offset);
+    Put16(out, 1);
+    Put16(out, e.bits);
+    Put32(out, static_cast<std::uint32_t>(e.picture.size()));
+    Put32(out, offset);
     offset += static_cast<std::uint32_t>(e.picture.size());
   }
   for (const IcoEntrySpec& e : entries) out.insert(out.end(), e.picture.begin(), e.picture.end());
@@ -166,22 +156,22 @@ inline Bytes WriteMinimalPe(const Bytes& section, std::uint32_t resourceSize = 0
   Bytes out(0x200 + section.size(), 0);
   out[0] = 'M';
   out[1] = 'Z';
-  SetU32(out, 0x3C, 0x40);
-  SetU32(out, 0x40, 0x00004550);
-  SetU16(out, 0x44, 0x014C);         // i386
-  SetU16(out, 0x46, 1);              // one section
-  SetU16(out, 0x54, 224);            // optional header size
+  Set32(out, 0x3C, 0x40);
+  Set32(out, 0x40, 0x00004550);
+  Set16(out, 0x44, 0x014C);         // i386
+  Set16(out, 0x46, 1);              // one section
+  Set16(out, 0x54, 224);            // optional header size
   const std::size_t opt = 0x58;
-  SetU16(out, opt, 0x10B);
-  SetU32(out, opt + 92, 16);         // data directories
-  SetU32(out, opt + 96 + 16, 0x1000);  // resources
-  SetU32(out, opt + 96 + 20, resourceSize ? resourceSize : static_cast<std::uint32_t>(section.size()));
+  Set16(out, opt, 0x10B);
+  Set32(out, opt + 92, 16);         // data directories
+  Set32(out, opt + 96 + 16, 0x1000);  // resources
+  Set32(out, opt + 96 + 20, resourceSize ? resourceSize : static_cast<std::uint32_t>(section.size()));
   const std::size_t table = opt + 224;
   std::copy_n(".rsrc", 5, out.begin() + table);
-  SetU32(out, table + 8, static_cast<std::uint32_t>(section.size()));
-  SetU32(out, table + 12, 0x1000);
-  SetU32(out, table + 16, static_cast<std::uint32_t>(section.size()));
-  SetU32(out, table + 20, 0x200);
+  Set32(out, table + 8, static_cast<std::uint32_t>(section.size()));
+  Set32(out, table + 12, 0x1000);
+  Set32(out, table + 16, static_cast<std::uint32_t>(section.size()));
+  Set32(out, table + 20, 0x200);
   std::copy(section.begin(), section.end(), out.begin() + 0x200);
   return out;
 }
@@ -190,11 +180,11 @@ inline Bytes WriteMinimalPe(const Bytes& section, std::uint32_t resourceSize = 0
 // id entries. Subdirectory offsets need the 0x80000000 bit from the caller.
 inline Bytes ResourceDirectory(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries) {
   Bytes out(12, 0);
-  PutU16(out, 0);
-  PutU16(out, static_cast<std::uint32_t>(entries.size()));
+  Put16(out, 0);
+  Put16(out, static_cast<std::uint32_t>(entries.size()));
   for (auto [id, offset] : entries) {
-    PutU32(out, id);
-    PutU32(out, offset);
+    Put32(out, id);
+    Put32(out, offset);
   }
   return out;
 }
@@ -217,63 +207,63 @@ inline void PutString(Bytes& out, const std::string& text) {
   out.push_back(0);
 }
 inline void PutUnicode(Bytes& out, const std::u16string& text) {
-  for (char16_t unit : text) PutU16(out, unit);
-  PutU16(out, 0);
+  for (char16_t unit : text) Put16(out, unit);
+  Put16(out, 0);
 }
 
 inline Bytes WriteShellLink(const LinkSpec& spec) {
   Bytes out;
-  PutU32(out, spec.headerSize);
+  Put32(out, spec.headerSize);
   const std::uint8_t classId[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(spec.validClassId ? 0x46 : 0x47)};
   out.insert(out.end(), classId, classId + 16);
   const bool unicode = !spec.unicodeBase.empty() || !spec.unicodeSuffix.empty();
   std::uint32_t flags = (spec.idList.empty() ? 0 : 0x1) | (spec.linkInfo ? 0x2 : 0) | (unicode ? 0x80 : 0);
-  PutU32(out, flags);
+  Put32(out, flags);
   out.resize(0x4C, 0);
   if (!spec.idList.empty()) {
-    PutU16(out, static_cast<std::uint32_t>(spec.idList.size() + 2));
+    Put16(out, static_cast<std::uint32_t>(spec.idList.size() + 2));
     out.insert(out.end(), spec.idList.begin(), spec.idList.end());
-    PutU16(out, 0);
+    Put16(out, 0);
   }
   if (spec.linkInfo) {
     const std::uint32_t headerSize = unicode ? 0x24 : 0x1C;
     Bytes info(headerSize, 0);
     const bool network = !spec.netName.empty();
     std::uint32_t infoFlags = network ? 0x2 : 0x1;
-    SetU32(info, 4, headerSize);
-    SetU32(info, 8, infoFlags);
+    Set32(info, 4, headerSize);
+    Set32(info, 8, infoFlags);
     if (!network) {
-      SetU32(info, 12, static_cast<std::uint32_t>(info.size()));
-      PutU32(info, 0x11);  // volume id: size, drive type, serial, label offset, empty label
-      PutU32(info, 3);
-      PutU32(info, 0x1234);
-      PutU32(info, 0x10);
+      Set32(info, 12, static_cast<std::uint32_t>(info.size()));
+      Put32(info, 0x11);  // volume id: size, drive type, serial, label offset, empty label
+      Put32(info, 3);
+      Put32(info, 0x1234);
+      Put32(info, 0x10);
       info.push_back(0);
-      SetU32(info, 16, static_cast<std::uint32_t>(info.size()));
+      Set32(info, 16, static_cast<std::uint32_t>(info.size()));
       PutString(info, spec.localBase);
     } else {
-      SetU32(info, 20, static_cast<std::uint32_t>(info.size()));
-      PutU32(info, 0x14 + static_cast<std::uint32_t>(spec.netName.size()) + 1);
-      PutU32(info, 0);
-      PutU32(info, 0x14);
-      PutU32(info, 0);
-      PutU32(info, 0x00020000);
+      Set32(info, 20, static_cast<std::uint32_t>(info.size()));
+      Put32(info, 0x14 + static_cast<std::uint32_t>(spec.netName.size()) + 1);
+      Put32(info, 0);
+      Put32(info, 0x14);
+      Put32(info, 0);
+      Put32(info, 0x00020000);
       PutString(info, spec.netName);
     }
-    SetU32(info, 24, static_cast<std::uint32_t>(info.size()));
+    Set32(info, 24, static_cast<std::uint32_t>(info.size()));
     PutString(info, spec.suffix);
     if (unicode) {
       if (info.size() % 2) info.push_back(0);
-      SetU32(info, 28, static_cast<std::uint32_t>(info.size()));
+      Set32(info, 28, static_cast<std::uint32_t>(info.size()));
       PutUnicode(info, spec.unicodeBase);
-      SetU32(info, 32, static_cast<std::uint32_t>(info.size()));
+      Set32(info, 32, static_cast<std::uint32_t>(info.size()));
       PutUnicode(info, spec.unicodeSuffix);
     }
-    SetU32(info, 0, static_cast<std::uint32_t>(info.size()));
+    Set32(info, 0, static_cast<std::uint32_t>(info.size()));
     out.insert(out.end(), info.begin(), info.end());
   }
-  PutU32(out, 0);  // no extra data blocks
+  Put32(out, 0);  // no extra data blocks
   return out;
 }
 

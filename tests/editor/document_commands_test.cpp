@@ -20,13 +20,7 @@
 #include "editor/windows.h"
 
 using namespace tilvane;
-using tilvane::testing::ColourOfImage;
-using tilvane::testing::Harness;
-using tilvane::testing::ImageColour;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::FileSizeLimit;
-using tilvane::testing::OrdinaryUser;
-using tilvane::testing::WriteFile;
+using namespace tilvane::testing;
 
 namespace {
 

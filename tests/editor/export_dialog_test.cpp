@@ -24,11 +24,7 @@
 #include "support/ordinary_user.h"
 
 using namespace tilvane;
-using tilvane::testing::DoubleClickAt;
-using tilvane::testing::EmptySpot;
-using tilvane::testing::Harness;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::OrdinaryUser;
+using namespace tilvane::testing;
 
 namespace {
 

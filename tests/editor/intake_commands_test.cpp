@@ -19,10 +19,7 @@
 #include "editor/windows.h"
 
 using namespace tilvane;
-using tilvane::testing::Harness;
-using tilvane::testing::IntakeFixture;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::WriteFile;
+using namespace tilvane::testing;
 
 namespace {
 

@@ -20,12 +20,7 @@
 #include "editor/windows.h"
 
 using namespace tilvane;
-using tilvane::testing::CaptionFits;
-using tilvane::testing::DoubleClickAt;
-using tilvane::testing::EmptySpot;
-using tilvane::testing::Harness;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::RightClickAt;
+using namespace tilvane::testing;
 
 class MainWindowTest : public QObject {
   Q_OBJECT

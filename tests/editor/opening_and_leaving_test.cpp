@@ -18,9 +18,7 @@
 #include "editor/widgets.h"
 
 using namespace tilvane;
-using tilvane::testing::Harness;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::WriteFile;
+using namespace tilvane::testing;
 
 namespace {
 

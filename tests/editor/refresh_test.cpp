@@ -17,11 +17,7 @@
 #include "support/large_group.h"
 
 using namespace tilvane;
-using tilvane::testing::ColourOfImage;
-using tilvane::testing::Harness;
-using tilvane::testing::ImageColour;
-using tilvane::testing::MakeGroup;
-using tilvane::testing::WriteFile;
+using namespace tilvane::testing;
 
 class RefreshTest : public QObject {
   Q_OBJECT

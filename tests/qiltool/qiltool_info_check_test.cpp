@@ -17,13 +17,8 @@ namespace {
 class QiltoolInspect : public QiltoolTest {};
 
 TEST_F(QiltoolInspect, InfoShowsEveryHeaderField) {
-  GroupShape shape;
-  shape.tileWidth = 16;
-  shape.tileHeight = 24;
-  shape.bitsPerPixel = 8;
-  shape.images = 3;
-  shape.capacity = 5;
-  const std::string path = WriteGroup("eight bit.qil", MakeList(shape));
+  const std::string path = WriteGroup(
+      "eight bit.qil", MakeList({.tileWidth = 16, .tileHeight = 24, .bitsPerPixel = 8, .images = 3, .capacity = 5}));
   ToolResult info = Run({"info", path});
   ASSERT_EQ(info.status, 0) << info.err;
   EXPECT_EQ(info.out, path +

@@ -100,27 +100,18 @@ TEST_F(QiltoolMerge, WritesNothingWhenAnInputDoesNotDecode) {
 
 // A few bytes can declare huge cells; filling them must not take the machine down.
 TEST_F(QiltoolMerge, RefusesToBlowTinyImagesUpIntoHugeCells) {
-  GroupShape huge;
-  huge.tileWidth = 1024;
-  huge.tileHeight = 1024;
-  huge.images = 0;
-  huge.capacity = 0;
-  const std::string big = WriteGroup("huge cells.qil", MakeList(huge));
-  GroupShape tiny;
-  tiny.tileWidth = 1;
-  tiny.tileHeight = 1;
-  tiny.images = 300;
-  tiny.capacity = 300;
-  const std::string many = WriteGroup("many.qil", MakeList(tiny));
+  const std::string big =
+      WriteGroup("huge cells.qil", MakeList({.tileWidth = 1024, .tileHeight = 1024, .images = 0, .capacity = 0}));
+  const std::string many =
+      WriteGroup("many.qil", MakeList({.tileWidth = 1, .tileHeight = 1, .images = 300, .capacity = 300}));
   ToolResult merged = Run({"merge", File("out.qil"), big, many});
   EXPECT_EQ(merged.status, 1);
   EXPECT_EQ(merged.err, "qiltool: " + File("out.qil") + ": not written: the merged group would hold over 1 GiB of pixels\n");
   EXPECT_FALSE(PathExists(File("out.qil")));
 
-  huge.tileWidth = 2048;
-  const std::string wider = WriteGroup("wider.qil", MakeList(huge));
-  tiny.images = 2;
-  const std::string few = WriteGroup("few.qil", MakeList(tiny));
+  const std::string wider =
+      WriteGroup("wider.qil", MakeList({.tileWidth = 2048, .tileHeight = 1024, .images = 0, .capacity = 0}));
+  const std::string few = WriteGroup("few.qil", MakeList({.tileWidth = 1, .tileHeight = 1, .images = 2, .capacity = 300}));
   ToolResult scaled = Run({"merge", File("out.qil"), wider, few});
   EXPECT_EQ(scaled.status, 1);
   EXPECT_EQ(scaled.err, "qiltool: " + few + ": its images cannot be scaled into 2048x1024 cells\n");

@@ -24,13 +24,8 @@ struct CraftedPeShape {
 namespace crafted_detail {
 using little_endian::Put16;
 using little_endian::Put32;
-inline void Set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-inline void Set16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  out[at] = static_cast<std::uint8_t>(value);
-  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
+using little_endian::Set16;
+using little_endian::Set32;
 // A directory header declaring `count` entries: named ones first, as far as
 // the two 16-bit counts need both.
 inline void PutDirectoryHeader(std::vector<std::uint8_t>& out, std::uint32_t count) {

@@ -13,20 +13,6 @@ struct PartReason {
 #define TILVANE_BMP_REASON(phrase) \
   PartReason { "colour bitmap " phrase, "mask bitmap " phrase }
 
-constexpr PartReason kHeadersCutShort = TILVANE_BMP_REASON("headers cut short");
-constexpr PartReason kNotABmp = TILVANE_BMP_REASON("is not a BMP");
-constexpr PartReason kUnknownHeaderSize = TILVANE_BMP_REASON("has an unknown header size");
-constexpr PartReason kSeveralPlanes = TILVANE_BMP_REASON("has more than one plane");
-constexpr PartReason kCompressed = TILVANE_BMP_REASON("is compressed");
-constexpr PartReason kNegativeSize = TILVANE_BMP_REASON("has a negative size");
-constexpr PartReason kUnsupportedDepth = TILVANE_BMP_REASON("has an unsupported depth");
-constexpr PartReason kPartialColourTable = TILVANE_BMP_REASON("has a partial colour table");
-constexpr PartReason kColourTableCutShort = TILVANE_BMP_REASON("colour table cut short");
-constexpr PartReason kOffsetInsideHeaders = TILVANE_BMP_REASON("pixel offset lies inside its headers");
-constexpr PartReason kCutShort = TILVANE_BMP_REASON("cut short");
-constexpr PartReason kRowsCutShort = TILVANE_BMP_REASON("pixel rows cut short");
-#undef TILVANE_BMP_REASON
-
 Failure Fail(BmpPart part, const PartReason& reason) {
   return Failure{part == BmpPart::kColour ? reason.colour : reason.mask};
 }
@@ -48,19 +34,20 @@ ErrorOr<BmpView> ReadBmp(SpanReader& reader, BmpPart part) {
   reader.Skip(4 + 4 + 4);  // image size (may be 0 for uncompressed rows) and resolutions
   const std::uint32_t coloursUsed = reader.U32();
   reader.Skip(4);  // important colours
-  if (!reader.Ok()) return Fail(part, kHeadersCutShort);
-  if (b != 'B' || m != 'M') return Fail(part, kNotABmp);
-  if (headerSize < 40) return Fail(part, kUnknownHeaderSize);
+  if (!reader.Ok()) return Fail(part, TILVANE_BMP_REASON("headers cut short"));
+  if (b != 'B' || m != 'M') return Fail(part, TILVANE_BMP_REASON("is not a BMP"));
+  if (headerSize < 40) return Fail(part, TILVANE_BMP_REASON("has an unknown header size"));
   // Longer information headers (V4, V5) only add fields that an uncompressed
   // bitmap does not need.
-  if (!reader.Skip(headerSize - 40)) return Fail(part, kHeadersCutShort);
-  if (planes != 1) return Fail(part, kSeveralPlanes);
-  if (compression != 0) return Fail(part, kCompressed);
-  if (width < 0 || height < 0) return Fail(part, kNegativeSize);
-  if (!IsBmpDepth(bits)) return Fail(part, kUnsupportedDepth);
+  if (!reader.Skip(headerSize - 40)) return Fail(part, TILVANE_BMP_REASON("headers cut short"));
+  if (planes != 1) return Fail(part, TILVANE_BMP_REASON("has more than one plane"));
+  if (compression != 0) return Fail(part, TILVANE_BMP_REASON("is compressed"));
+  if (width < 0 || height < 0) return Fail(part, TILVANE_BMP_REASON("has a negative size"));
+  if (!IsBmpDepth(bits)) return Fail(part, TILVANE_BMP_REASON("has an unsupported depth"));
 
   const std::uint32_t fullPalette = bits <= 8 ? (1u << bits) : 0;
-  if (coloursUsed != 0 && coloursUsed != fullPalette) return Fail(part, kPartialColourTable);
+  if (coloursUsed != 0 && coloursUsed != fullPalette)
+    return Fail(part, TILVANE_BMP_REASON("has a partial colour table"));
 
   BmpView view;
   view.width = static_cast<std::uint32_t>(width);
@@ -68,18 +55,18 @@ ErrorOr<BmpView> ReadBmp(SpanReader& reader, BmpPart part) {
   view.bitsPerPixel = bits;
   view.stride = BmpRowStride(view.width, bits);
   view.palette = reader.Take(std::size_t{fullPalette} * 4);
-  if (!reader.Ok()) return Fail(part, kColourTableCutShort);
+  if (!reader.Ok()) return Fail(part, TILVANE_BMP_REASON("colour table cut short"));
 
   const std::size_t tableEnd = reader.Position() - start;
-  if (pixelOffset < tableEnd) return Fail(part, kOffsetInsideHeaders);
-  if (!reader.Skip(pixelOffset - tableEnd)) return Fail(part, kCutShort);
+  if (pixelOffset < tableEnd) return Fail(part, TILVANE_BMP_REASON("pixel offset lies inside its headers"));
+  if (!reader.Skip(pixelOffset - tableEnd)) return Fail(part, TILVANE_BMP_REASON("cut short"));
 
   // stride <= 2^33 and height < 2^31, so compare by division instead of
   // forming a product that could wrap.
   if (view.stride != 0 && view.height > reader.Remaining() / view.stride)
-    return Fail(part, kRowsCutShort);
+    return Fail(part, TILVANE_BMP_REASON("pixel rows cut short"));
   view.pixels = reader.Take(static_cast<std::size_t>(view.stride * view.height));
-  if (!reader.Ok()) return Fail(part, kRowsCutShort);
+  if (!reader.Ok()) return Fail(part, TILVANE_BMP_REASON("pixel rows cut short"));
   return view;
 }
 
@@ -109,5 +96,7 @@ void AppendBmpHeaders(Bytes& out, std::uint32_t width, std::uint32_t height, std
   AppendU32(out, imageSize);
   for (int i = 0; i < 4; ++i) AppendU32(out, 0);  // resolutions and colour counts
 }
+
+#undef TILVANE_BMP_REASON
 
 }  // namespace tilvane
