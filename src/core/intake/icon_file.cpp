@@ -41,6 +41,7 @@ ErrorOr<IconPixels> ReadExecutableIcon(ByteSource& file, const IconRequest& requ
   const Bytes group = TRY(resources.ReadByIndex(kResourceTypeGroupIcon, static_cast<std::size_t>(request.iconIndex)));
   const std::vector<IconDirectoryEntry> entries = TRY(ParseGroupIconDirectory(group));
   std::vector<std::uint16_t> ids;
+  ids.reserve(entries.size());
   for (const IconDirectoryEntry& entry : entries) ids.push_back(static_cast<std::uint16_t>(entry.location));
   std::vector<bool> available = resources.HaveIds(kResourceTypeIcon, ids);
   const std::size_t chosen = TRY(ChooseAvailable(entries, available, request));
