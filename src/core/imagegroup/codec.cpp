@@ -1,7 +1,6 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -466,30 +465,72 @@ ErrorOr<void> AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image
   return {};
 }
 
-// Appends the zeroed rows of a tiled bitmap holding `count` images, tile j
-// copied as bytes from tile source(j) of `from`, and returns where the rows
-// start. Every tile row must start
-// and end on a byte, which `bits` x tileWidth being a multiple of 8 ensures.
-template <typename Source>
-std::uint8_t* AppendMovedTiles(Bytes& out, const BmpView& from, const ImageList& header, std::uint32_t height,
-                               std::size_t stride, unsigned bits, std::size_t count, Source source) {
-  const std::size_t tw = header.tileWidth;
-  const std::size_t th = header.tileHeight;
+// Appends the zeroed rows of a tiled bitmap with tiles 0 .. count - 1
+// copied as bytes from `from`, whose tiles are as high and whose tile rows
+// start and end on bytes.
+void AppendTilesAsBytes(Bytes& out, const BmpView& from, std::size_t tileHeight, std::size_t rowBytes,
+                        std::uint32_t height, std::size_t stride, std::size_t count) {
   const std::size_t start = out.size();
   out.resize(start + stride * height);
-  std::uint8_t* const rows = out.data() + start;
-  if (stride == 0) return rows;
-  const std::size_t rowBytes = tw * bits / 8;
-  for (std::size_t j = 0; j < count; ++j) {
-    const std::size_t i = source(j);
-    const std::size_t to = (j % kTilesPerRow) * rowBytes;
+  if (stride == 0) return;
+  const TileRows to{out.data() + start, height, stride, tileHeight, rowBytes};
+  for (std::size_t i = 0; i < count; ++i) {
     const std::size_t at = (i % kTilesPerRow) * rowBytes;
-    for (std::size_t y = 0; y < th; ++y) {
-      std::memcpy(rows + StoredRow(height, th, j, y) * stride + to,
-                  from.pixels.data() + StoredRow(from.height, th, i, y) * from.stride + at, rowBytes);
-    }
+    for (std::size_t y = 0; y < tileHeight; ++y)
+      std::memcpy(to.Row(i, y), from.pixels.data() + StoredRow(from.height, tileHeight, i, y) * from.stride + at,
+                  rowBytes);
   }
-  return rows;
+}
+
+// The group exactly as EncodeImageGroup would write what it decodes to
+// (headers written afresh, free slots cleared, nothing after the last
+// bitmap), its tiles moved as bytes, so that it can be edited in place.
+// Nothing when its tile rows share bytes, which only a decode can separate.
+ErrorOr<std::optional<Bytes>> NormalForm(ByteSpan bytes) {
+  const ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
+  const ImageList& header = parsed.shape.header;
+  const std::size_t tw = header.tileWidth;
+  if (tw == 0 || (tw * header.bitsPerPixel) % 8 != 0 || (parsed.mask && tw % 8 != 0)) return std::nullopt;
+  const auto layout = LayoutFor(header);
+  if (!layout) return Failure{kTooLargeToWrite};
+  const BitmapSize& size = layout->size;
+  const std::size_t count = parsed.shape.imageCount;
+  Bytes out;
+  out.reserve(layout->total);
+  AppendLeadingHeaders(out, header, count, size);
+  AppendTilesAsBytes(out, parsed.colour, header.tileHeight, tw * header.bitsPerPixel / 8, size.height,
+                     size.colourStride, count);
+  if (parsed.mask) {
+    AppendMaskHeaders(out, size);
+    AppendTilesAsBytes(out, *parsed.mask, header.tileHeight, tw / 8, size.height, size.maskStride, count);
+  }
+  return std::optional<Bytes>(std::move(out));
+}
+
+// Opens `group` to be edited in place, first replacing `normal` with its
+// normal form when it is not already in it (`group` itself is left as it
+// is); the bytes to edit are then `normal`. Nothing when its tiles cannot
+// move as bytes.
+ErrorOr<std::optional<InPlaceGroup>> OpenForEdit(Bytes& group, Bytes& normal, bool& useNormal) {
+  useNormal = false;
+  if (std::optional<InPlaceGroup> open = OpenInPlace(group)) return open;
+  std::optional<Bytes> rewritten = TRY(NormalForm(group));
+  if (!rewritten) return std::optional<InPlaceGroup>();
+  normal = std::move(*rewritten);
+  useNormal = true;
+  return OpenInPlace(normal);
+}
+
+void RemoveTiles(Bytes& group, const InPlaceGroup& open, std::size_t first, std::size_t count) {
+  const std::size_t images = open.images;
+  const std::size_t removed = first < images ? std::min(count, images - first) : 0;
+  const std::size_t kept = images - removed;
+  for (const TileRows& rows : {open.Colour(group), open.Mask(group)}) {
+    if (rows.stride == 0) continue;  // no mask
+    for (std::size_t j = first; j < kept; ++j) rows.MoveTile(j + removed, j);
+    for (std::size_t j = kept; j < images; ++j) rows.ClearTile(j);
+  }
+  PutImageCount(group, kept);
 }
 
 }  // namespace
@@ -563,31 +604,9 @@ Image ImageGroupReader::ImageAt(std::size_t index) const {
 
 ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count) {
   try {
-    const ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
-    const ImageList& header = parsed.shape.header;
-    const std::size_t images = parsed.shape.imageCount;
-    const std::size_t tw = header.tileWidth;
-    if ((tw * header.bitsPerPixel) % 8 != 0 || (parsed.mask && tw % 8 != 0)) {
-      // Tiles that share bytes with their neighbours are moved pixel by pixel.
-      ImageList list = TRY(Decode(bytes));
-      list.EraseImages(first, count);
-      return EncodeImageGroup(list);
-    }
-    const std::size_t removed = first < images ? std::min(count, images - first) : 0;
-    const std::size_t kept = images - removed;
-    const auto source = [first, removed](std::size_t j) { return j < first ? j : j + removed; };
-    const auto layout = LayoutFor(header);
-    if (!layout) return Failure{kTooLargeToWrite};
-    const BitmapSize& size = layout->size;
-    Bytes out;
-    out.reserve(layout->total);
-    AppendLeadingHeaders(out, header, kept, size);
-    AppendMovedTiles(out, parsed.colour, header, size.height, size.colourStride, header.bitsPerPixel, kept, source);
-    if (parsed.mask) {
-      AppendMaskHeaders(out, size);
-      AppendMovedTiles(out, *parsed.mask, header, size.height, size.maskStride, 1, kept, source);
-    }
-    return out;
+    Bytes group(bytes.begin(), bytes.end());
+    TRY(RemoveImagesInPlace(group, first, count));
+    return group;
   } catch (const std::bad_alloc&) {
     return Failure{kOutOfMemory};
   }
@@ -595,42 +614,9 @@ ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::siz
 
 ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
   try {
-    const ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
-    ImageList header = parsed.shape.header;
-    const std::size_t images = parsed.shape.imageCount;
-    const std::size_t tw = header.tileWidth;
-    const std::size_t th = header.tileHeight;
-    const bool bytesMove = IsReadyForIcons(header) && tw % 8 == 0 && std::endian::native == std::endian::little;
-    if (!bytesMove) {
-      ImageList list = TRY(Decode(bytes));
-      if (!AppendImage(list, image)) return Failure{kGroupFull};
-      return EncodeImageGroup(list);
-    }
-    const std::size_t pixels = header.PixelsPerImage();
-    if (image.pixels.size() != pixels || image.mask.size() != pixels) return Failure{kImageDoesNotFit};
-    const auto capacity = CapacityForOneMore(images, header.capacity, header.growStep);
-    if (!capacity) return Failure{kGroupFull};
-    header.capacity = *capacity;
-    const auto layout = LayoutFor(header);
-    if (!layout) return Failure{kTooLargeToWrite};
-    const BitmapSize& size = layout->size;
-    const auto same = [](std::size_t j) { return j; };
-    Bytes out;
-    out.reserve(layout->total);
-    AppendLeadingHeaders(out, header, images + 1, size);
-    const std::size_t x0 = (images % kTilesPerRow) * tw;
-    std::uint8_t* rows = AppendMovedTiles(out, parsed.colour, header, size.height, size.colourStride, 32, images, same);
-    for (std::size_t y = 0; y < th; ++y)
-      pixel_rows::WriteRow(rows + StoredRow(size.height, th, images, y) * size.colourStride, 32, x0, tw,
-                           image.pixels.data() + y * tw);
-    AppendMaskHeaders(out, size);
-    rows = AppendMovedTiles(out, *parsed.mask, header, size.height, size.maskStride, 1, images, same);
-    std::uint8_t any = 0;
-    for (std::size_t y = 0; y < th; ++y)
-      any |= pixel_rows::PackBits(rows + StoredRow(size.height, th, images, y) * size.maskStride, x0, tw,
-                                  image.mask.data() + y * tw);
-    if (any > 1) return Failure{kBadMaskEntry};
-    return out;
+    Bytes group(bytes.begin(), bytes.end());
+    TRY(AppendImageInPlace(group, image));
+    return group;
   } catch (const std::bad_alloc&) {
     return Failure{kOutOfMemory};
   }
@@ -638,23 +624,19 @@ ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image) {
 
 ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count) {
   try {
-    std::optional<InPlaceGroup> open = OpenInPlace(group);
+    Bytes normal;
+    bool useNormal = false;
+    const std::optional<InPlaceGroup> open = TRY(OpenForEdit(group, normal, useNormal));
     if (!open) {
-      group = TRY(RemoveImagesFromGroup(group, first, count));
+      // Tiles that share bytes with their neighbours are moved pixel by pixel.
+      ImageList list = TRY(Decode(group));
+      list.EraseImages(first, count);
+      group = TRY(EncodeImageGroup(list));
       return {};
     }
-    const std::size_t images = open->images;
-    const std::size_t removed = first < images ? std::min(count, images - first) : 0;
-    const std::size_t kept = images - removed;
-    const TileRows colour = open->Colour(group);
-    for (std::size_t j = first; j < kept; ++j) colour.MoveTile(j + removed, j);
-    for (std::size_t j = kept; j < images; ++j) colour.ClearTile(j);
-    if (open->header.HasMask()) {
-      const TileRows mask = open->Mask(group);
-      for (std::size_t j = first; j < kept; ++j) mask.MoveTile(j + removed, j);
-      for (std::size_t j = kept; j < images; ++j) mask.ClearTile(j);
-    }
-    PutImageCount(group, kept);
+    Bytes& edited = useNormal ? normal : group;
+    RemoveTiles(edited, *open, first, count);
+    if (useNormal) group = std::move(normal);
     return {};
   } catch (const std::bad_alloc&) {
     return Failure{kOutOfMemory};
@@ -663,9 +645,19 @@ ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t c
 
 ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image) {
   try {
-    std::optional<InPlaceGroup> open = OpenInPlace(group);
-    if (open && IsReadyForIcons(open->header)) return AppendInPlace(group, *open, image);
-    group = TRY(AppendImageToGroup(group, image));
+    Bytes normal;
+    bool useNormal = false;
+    std::optional<InPlaceGroup> open = TRY(OpenForEdit(group, normal, useNormal));
+    if (!open || !IsReadyForIcons(open->header)) {
+      // Pixels of another depth, or tiles sharing bytes: through the whole list.
+      ImageList list = TRY(Decode(group));
+      if (!AppendImage(list, image)) return Failure{kGroupFull};
+      group = TRY(EncodeImageGroup(list));
+      return {};
+    }
+    Bytes& edited = useNormal ? normal : group;
+    TRY(AppendInPlace(edited, *open, image));
+    if (useNormal) group = std::move(normal);
     return {};
   } catch (const std::bad_alloc&) {
     return Failure{kOutOfMemory};

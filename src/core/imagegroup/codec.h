@@ -159,26 +159,25 @@ class ImageGroupReader {
 // The BMP file-size fields and any bytes after the last bitmap are ignored.
 ErrorOr<ImageList> DecodeImageGroup(ByteSpan bytes);
 
-// The group with images first, first + 1, ... first + count - 1 removed as
-// far as they exist, exactly as decoding, erasing them and encoding again
-// would give it (capacity kept), but with the tiles moved as bytes: no pixel
-// is widened. Fails when the group does not decode or memory runs out.
-ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
-
-// The group with `image` appended after its last image, exactly as decoding,
-// AppendImage and encoding again would give it; in a 32-bit group with a
-// mask the existing tiles are moved as bytes, not widened. Fails when the
-// group does not decode, is full, or the image does not fit it.
-ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
-
-// RemoveImagesFromGroup and AppendImageToGroup made where the group lies, with
-// the same result: a group exactly as EncodeImageGroup writes it, with tile
-// rows that start and end on bytes (and, to append, 32 bits deep with a
-// mask), is edited in place, moving only the tiles after `first` and, when
-// an append needs more slots, the rows once; any other group is replaced by
-// the functions' result. Fails, with `group` unchanged, where they fail.
+// Removes images first, first + 1, ... first + count - 1 as far as they
+// exist, exactly as decoding, erasing them and encoding again would (capacity
+// kept). Where tile rows start and end on bytes no pixel is widened: a group
+// exactly as EncodeImageGroup writes it is edited where it lies, moving only
+// the tiles after `first`; any other is first written out in that form, its
+// tiles moved as bytes. Fails, with `group` unchanged, when the group does
+// not decode or memory runs out.
 ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t count);
+
+// Appends `image` after the last image, exactly as decoding, AppendImage and
+// encoding again would. A 32-bit group with a mask is edited as above: the
+// image goes into the first free slot and, when the slots run out, the rows
+// move once. Fails, with `group` unchanged, when the group does not decode,
+// is full, or the image does not fit it.
 ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image);
+
+// The same on a copy of `bytes`.
+ErrorOr<Bytes> RemoveImagesFromGroup(ByteSpan bytes, std::size_t first, std::size_t count);
+ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 
 // Encodes at the list's own depth; the colour word is always 0xFF000000. Fails
 // only when the list cannot be written out (inconsistent sizes, over 65,535
