@@ -67,6 +67,19 @@ void BM_WriteAndReadSameBytes(benchmark::State& state) {
 BENCHMARK(BM_WriteAndReadSameBytes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// The refresh's own round trip: the reference plus the check that the bytes
+// read back are the document's.
+void BM_ThroughTemporaryFile(benchmark::State& state) {
+  tilvane::Bytes bytes = GroupOf(static_cast<int>(state.range(0)));
+  tilvane::Bytes readBack;
+  for (auto _ : state) {
+    tilvane::ThroughTemporaryFile(bytes, readBack);
+    benchmark::DoNotOptimize(readBack.data());
+  }
+}
+BENCHMARK(BM_ThroughTemporaryFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -395,5 +395,66 @@ TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
   EXPECT_TRUE(EncodeImageGroup(list).has_value());
 }
 
+// Decoding into a list and encoding into bytes that already hold something
+// else (larger or smaller, with or without a mask, another depth) must give
+// exactly what decoding and encoding afresh give: every byte of the old
+// contents is written over or dropped.
+TEST(ImageGroupCodec, DecodingAndEncodingIntoUsedStorageLeaveNothingOfIt) {
+  const std::vector<GroupShape> shapes = {
+      {.images = 9, .capacity = 12},
+      {.tileWidth = 32, .tileHeight = 32, .bitsPerPixel = 32, .mask = true, .images = 3, .capacity = 5},
+      {.tileWidth = 15, .tileHeight = 7, .bitsPerPixel = 4, .mask = true, .images = 5, .capacity = 8},
+      {.tileWidth = 9, .tileHeight = 1, .bitsPerPixel = 1, .mask = false, .images = 6, .capacity = 6,
+       .depthCodeZero = true},
+      {.tileWidth = 32, .tileHeight = 16, .bitsPerPixel = 24, .mask = false, .images = 2, .capacity = 11},
+      {.tileWidth = 3, .tileHeight = 5, .bitsPerPixel = 16, .mask = true, .images = 0, .capacity = 0},
+  };
+  ImageList list = MakeList({.images = 20, .capacity = 20}, 99);
+  Bytes bytes(300000, 0xAA);
+  std::uint32_t seed = 40;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const GroupShape& shape : shapes) {
+      const ImageList expected = MakeList(shape, ++seed);
+      const Bytes group = Encode(expected);
+      ASSERT_TRUE(EncodeImageGroupInto(expected, bytes).ok()) << ShapeName(shape);
+      EXPECT_EQ(bytes, group) << ShapeName(shape);
+      ASSERT_TRUE(DecodeImageGroupInto(group, list).ok()) << ShapeName(shape);
+      EXPECT_EQ(list, expected) << ShapeName(shape);
+      // Dirty the storage for the next shape.
+      std::fill(bytes.begin(), bytes.end(), 0xAA);
+      std::fill(list.pixels.begin(), list.pixels.end(), 0xFFFFFFFFu);
+      std::fill(list.mask.begin(), list.mask.end(), 1);
+    }
+  }
+}
+
+TEST(ImageGroupCodec, FailingToDecodeOrEncodeIntoStorageKeepsWhatItHeld) {
+  const ImageList kept = MakeList({.images = 3, .capacity = 4}, 5);
+  ImageList list = kept;
+  Bytes group = Encode(MakeList({.images = 2}, 6));
+  group.resize(group.size() - 1);
+  EXPECT_FALSE(DecodeImageGroupInto(group, list).ok());
+  EXPECT_EQ(list, kept);
+
+  const Bytes keptBytes = Encode(kept);
+  Bytes bytes = keptBytes;
+  ImageList inconsistent = MakeList({.images = 2, .capacity = 2}, 7);
+  inconsistent.capacity = 1;
+  EXPECT_FALSE(EncodeImageGroupInto(inconsistent, bytes).ok());
+  EXPECT_EQ(bytes, keptBytes);
+
+  // A mask entry other than 0 or 1 is found while packing, in icon-sized
+  // tiles as in any other; what was being written is then dropped.
+  for (GroupShape shape : {GroupShape{.images = 6, .capacity = 8}, GroupShape{.tileWidth = 16, .images = 6, .capacity = 6}}) {
+    ImageList badMask = MakeList(shape, 8);
+    badMask.MaskOf(5)[badMask.PixelsPerImage() - 1] = 2;
+    const ErrorOr<void> encoded = EncodeImageGroupInto(badMask, bytes);
+    ASSERT_FALSE(encoded.ok()) << ShapeName(shape);
+    EXPECT_EQ(encoded.reason(), std::string("a mask entry other than 0 or 1"));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(EncodeImageGroup(badMask).ok());
+  }
+}
+
 }  // namespace
 }  // namespace tilvane

@@ -1,6 +1,7 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -47,33 +48,56 @@ bool TilesFit(const BmpView& bmp, std::uint32_t tileWidth, std::uint32_t tileHei
          bmp.height >= std::uint64_t{TileRowsFor(capacity)} * tileHeight;
 }
 
-void CutColourTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint32_t* pixels) {
-  const std::size_t x0 = (i % kTilesPerRow) * tw;
-  for (std::size_t y = 0; y < th; ++y) {
-    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-    pixel_rows::ReadRow(row, bmp.bitsPerPixel, x0, tw, pixels + y * tw);
+// The icons this editor makes: 32 x 32 pixels, 32 bits deep. Their tile rows
+// are copied with a width known at compile time.
+constexpr std::size_t kIconWidth = 32;
+
+// Calls cutRow(row, x0, out) for rows 0 .. th - 1 of tiles first .. end - 1,
+// with `row` the stored row that holds the tile's row, x0 the tile's first
+// pixel in it and `out` the row's place in `block`, where the tiles lie one
+// after another from tile `first` on, tw x th entries each. The stored rows
+// are visited in the order they lie in the bytes, each once for all the
+// tiles it crosses.
+template <typename T, typename CutRow>
+void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t first, std::size_t end, T* block,
+                 CutRow cutRow) {
+  const std::size_t per = tw * th;
+  for (std::size_t tileRow = first / kTilesPerRow; tileRow * kTilesPerRow < end; ++tileRow) {
+    const std::size_t from = std::max(first, tileRow * kTilesPerRow);
+    const std::size_t to = std::min(end, (tileRow + 1) * kTilesPerRow);
+    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, from, th - 1) * bmp.stride;
+    for (std::size_t y = th; y-- > 0; row += bmp.stride)
+      for (std::size_t i = from; i < to; ++i) cutRow(row, (i % kTilesPerRow) * tw, block + (i - first) * per + y * tw);
   }
 }
 
-void CutMaskTile(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t i, std::uint8_t* mask) {
-  const std::size_t x0 = (i % kTilesPerRow) * tw;
-  for (std::size_t y = 0; y < th; ++y) {
-    const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, i, y) * bmp.stride;
-    pixel_rows::UnpackBits(row, x0, tw, mask + y * tw);
+// Widen tiles first .. end - 1 of a colour bitmap and of a mask bitmap.
+void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
+                    std::uint32_t* pixels) {
+  if (colour.bitsPerPixel == 32 && tw == kIconWidth && std::endian::native == std::endian::little) {
+    CutTileRows(colour, tw, th, first, end, pixels, [](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
+      std::memcpy(out, row + 4 * x0, 4 * kIconWidth);
+    });
+    return;
   }
+  const unsigned bits = colour.bitsPerPixel;
+  CutTileRows(colour, tw, th, first, end, pixels,
+              [bits, tw](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
+                pixel_rows::ReadRow(row, bits, x0, tw, out);
+              });
 }
 
-// Widens every used tile into the list's blocks, image after image.
-void CutTiles(const BmpView& colour, const BmpView* mask, std::size_t count, ImageList& list) {
-  const std::size_t tw = list.tileWidth;
-  const std::size_t th = list.tileHeight;
-  const std::size_t pixels = list.PixelsPerImage();
-  list.pixels.resize(count * pixels);
-  if (mask) list.mask.resize(count * pixels);
-  for (std::size_t i = 0; i < count; ++i) {
-    CutColourTile(colour, tw, th, i, list.pixels.data() + i * pixels);
-    if (mask) CutMaskTile(*mask, tw, th, i, list.mask.data() + i * pixels);
+void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
+                  std::uint8_t* entries) {
+  if (tw == kIconWidth) {
+    CutTileRows(mask, tw, th, first, end, entries, [](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+      for (std::size_t k = 0; k < kIconWidth / 8; ++k) pixel_rows::UnpackByte(row[x0 / 8 + k], out + 8 * k);
+    });
+    return;
   }
+  CutTileRows(mask, tw, th, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+    pixel_rows::UnpackBits(row, x0, tw, out);
+  });
 }
 
 // A group whose structure checked out: its header fields and palette, and
@@ -86,8 +110,7 @@ struct ParsedGroup {
 
 ErrorOr<ParsedGroup> Parse(ByteSpan bytes) {
   if (bytes.size() <= kContainerHeaderSize) return Failure{"too short for an image group"};
-  if (bytes[0] != 'M' || bytes[1] != 'I' || bytes[2] != 'T' || bytes[3] != 'L')
-    return Failure{"not an image group"};
+  if (bytes[0] != 'M' || bytes[1] != 'I' || bytes[2] != 'T' || bytes[3] != 'L') return Failure{"not an image group"};
 
   // The colour word is a key colour for drawing without masks; nothing here
   // draws that way, so its value is not read.
@@ -147,12 +170,34 @@ ErrorOr<ParsedGroup> ParseWithinLimit(ByteSpan bytes) {
   return parsed;
 }
 
-ErrorOr<ImageList> Decode(ByteSpan bytes) {
+// Decodes into `list`, keeping the storage of its blocks. Room is made in
+// both blocks before anything is changed, so that running out of memory
+// leaves `list` as it was.
+ErrorOr<void> DecodeInto(ByteSpan bytes, ImageList& list) {
   ParsedGroup parsed = TRY(ParseWithinLimit(bytes));
   // Everything below is sized by what the bitmaps were just shown to hold,
   // and by the cap just checked.
-  ImageList list = std::move(parsed.shape.header);
-  CutTiles(parsed.colour, parsed.mask ? &*parsed.mask : nullptr, parsed.shape.imageCount, list);
+  ImageList& header = parsed.shape.header;
+  const std::size_t count = parsed.shape.imageCount;
+  const std::size_t values = count * header.PixelsPerImage();
+  const std::size_t entries = parsed.mask ? values : 0;
+  list.pixels.reserve(values);
+  list.mask.reserve(entries);
+  list.pixels.resize(values);
+  list.mask.resize(entries);
+  header.pixels.swap(list.pixels);
+  header.mask.swap(list.mask);
+  list = std::move(header);
+  const std::size_t tw = list.tileWidth;
+  const std::size_t th = list.tileHeight;
+  CutColourTiles(parsed.colour, tw, th, 0, count, list.pixels.data());
+  if (parsed.mask) CutMaskTiles(*parsed.mask, tw, th, 0, count, list.mask.data());
+  return {};
+}
+
+ErrorOr<ImageList> Decode(ByteSpan bytes) {
+  ImageList list;
+  TRY(DecodeInto(bytes, list));
   return list;
 }
 
@@ -264,49 +309,104 @@ void AppendMaskHeaders(Bytes& out, const BitmapSize& size) {
   AppendU32(out, 0x00FFFFFF);  // entry 1: white, transparent
 }
 
-// Appends the zeroed pixel rows of a tiled bitmap in one step and fills each
-// row from the tiles it crosses, in the order the rows are stored, so the
-// output is written front to back. `putRow(row, image, x0, y)` writes row y
-// of an image at pixel x0 into a zeroed row; its results are ORed together
-// and returned.
+// Fills the `height` pixel rows of a tiled bitmap at `rows`, `stride` bytes
+// each, a tile row at a time and in each from its top row down, so that
+// every image is read front to back. Each row is cleared first unless
+// `tilesFillRows` says the tiles cover all of it and four tiles cross it;
+// `putRow(row, image, x0, y)` then writes row y of each image it crosses from
+// pixel x0 on, ORing sub-byte pixels in. The results of putRow are ORed
+// together and returned.
 template <typename PutRow>
-unsigned AppendTileRows(Bytes& out, const ImageList& list, std::uint32_t height, std::size_t stride, PutRow putRow) {
+unsigned PutTileRows(std::uint8_t* rows, const ImageList& list, std::uint32_t height, std::size_t stride,
+                     bool tilesFillRows, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
   const std::size_t count = list.ImageCount();
   unsigned any = 0;
   // Zero-width tiles give rows of no bytes, however many rows are declared.
   if (stride == 0) return any;
-  const std::size_t start = out.size();
-  out.resize(start + stride * height);
-  std::uint8_t* row = out.data() + start;
-  for (std::size_t stored = 0; stored < height; ++stored, row += stride) {
-    const std::size_t fromTop = height - 1 - stored;
-    const std::size_t first = fromTop / th * kTilesPerRow;
-    const std::size_t y = fromTop % th;
-    for (std::size_t i = first; i < first + kTilesPerRow && i < count; ++i)
-      any |= putRow(row, i, (i % kTilesPerRow) * tw, y);
+  for (std::size_t first = 0; first / kTilesPerRow * th < height; first += kTilesPerRow) {
+    const std::size_t end = std::min(first + kTilesPerRow, std::max(first, count));
+    const bool clear = !tilesFillRows || end != first + kTilesPerRow;
+    std::uint8_t* row = rows + StoredRow(height, th, first, 0) * stride;
+    for (std::size_t y = 0; y < th; ++y, row -= stride) {
+      if (clear) std::memset(row, 0, stride);
+      for (std::size_t i = first; i < end; ++i) any |= putRow(row, i, (i % kTilesPerRow) * tw, y);
+    }
   }
   return any;
 }
 
-// False when a mask entry was neither 0 nor 1; `out` is then of no use.
-bool AppendBitmaps(Bytes& out, const ImageList& list, const BitmapSize& size) {
+void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
   const unsigned bits = list.bitsPerPixel;
-  AppendTileRows(out, list, size.height, size.colourStride,
-                 [&list, tw, bits](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                   pixel_rows::WriteRow(row, bits, x0, tw, list.PixelsOf(image).data() + y * tw);
-                   return 0u;
-                 });
-  if (!list.HasMask()) return true;
-  AppendMaskHeaders(out, size);
+  const bool tilesFillRows = bits >= 8 && size.colourStride == kTilesPerRow * tw * bits / 8;
+  if (bits == 32 && tw == kIconWidth && std::endian::native == std::endian::little) {
+    PutTileRows(rows, list, size.height, size.colourStride, tilesFillRows,
+                [&list](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                  std::memcpy(row + 4 * x0, list.PixelsOf(image).data() + y * kIconWidth, 4 * kIconWidth);
+                  return 0u;
+                });
+    return;
+  }
+  PutTileRows(rows, list, size.height, size.colourStride, tilesFillRows,
+              [&list, tw, bits](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                pixel_rows::WriteRow(row, bits, x0, tw, list.PixelsOf(image).data() + y * tw);
+                return 0u;
+              });
+}
+
+// False when a mask entry was neither 0 nor 1; the rows are then of no use.
+bool PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
+  const std::size_t tw = list.tileWidth;
+  if (tw == kIconWidth) {
+    // Each byte of `any` ORs the entries at one place in a group of eight.
+    const unsigned any = PutTileRows(rows, list, size.height, size.maskStride, false,
+                                     [&list](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                                       const std::uint8_t* entries = list.MaskOf(image).data() + y * kIconWidth;
+                                       std::uint64_t any = 0;
+                                       for (std::size_t k = 0; k < kIconWidth / 8; ++k) {
+                                         std::uint64_t word;
+                                         std::memcpy(&word, entries + 8 * k, 8);
+                                         any |= word;
+                                         row[x0 / 8 + k] = pixel_rows::PackEight(entries + 8 * k);
+                                       }
+                                       return unsigned{(any & ~0x0101010101010101ull) != 0};
+                                     });
+    return any == 0;
+  }
   const unsigned any =
-      AppendTileRows(out, list, size.height, size.maskStride,
-                     [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                       return unsigned{pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw)};
-                     });
+      PutTileRows(rows, list, size.height, size.maskStride, false,
+                  [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                    return unsigned{pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw)};
+                  });
   return any <= 1;
+}
+
+// Encodes into `out`, keeping its storage. Every other check is made and
+// every allocation done before the first byte of `out` is written; mask
+// entries are checked while they are packed, and one other than 0 or 1
+// leaves `out` empty.
+ErrorOr<void> EncodeInto(const ImageList& list, Bytes& out) {
+  if (!CanEncode(list)) return Failure{kInconsistentList};
+  const auto layout = LayoutFor(list);
+  if (!layout) return Failure{kTooLargeToWrite};
+  Bytes headers;
+  AppendLeadingHeaders(headers, list, list.ImageCount(), layout->size);
+  Bytes maskHeaders;
+  if (list.HasMask()) AppendMaskHeaders(maskHeaders, layout->size);
+  // Only the growth of a shorter vector is cleared; every byte is written below.
+  out.resize(layout->total);
+  std::memcpy(out.data(), headers.data(), headers.size());
+  PutColourRows(out.data() + layout->colourRowsAt, list, layout->size);
+  if (list.HasMask()) {
+    std::memcpy(out.data() + layout->maskHeaderAt, maskHeaders.data(), maskHeaders.size());
+    if (!PutMaskRows(out.data() + layout->maskRowsAt, list, layout->size)) {
+      out.clear();
+      return Failure{kBadMaskEntry};
+    }
+  }
+  return {};
 }
 
 // One of a group's two tiled bitmaps inside its bytes, for moving tiles as
@@ -543,6 +643,14 @@ ErrorOr<ImageList> DecodeImageGroup(ByteSpan bytes) {
   }
 }
 
+ErrorOr<void> DecodeImageGroupInto(ByteSpan bytes, ImageList& list) {
+  try {
+    return DecodeInto(bytes, list);
+  } catch (const std::bad_alloc&) {
+    return Failure{kOutOfMemory};
+  }
+}
+
 ErrorOr<ImageGroupShape> CheckImageGroup(ByteSpan bytes) {
   try {
     return TRY(Parse(bytes)).shape;
@@ -554,15 +662,18 @@ ErrorOr<ImageGroupShape> CheckImageGroup(ByteSpan bytes) {
 bool WithinDecodeLimit(const ImageGroupShape& shape) { return shape.DecodedPixels() <= kMaxDecodedPixels; }
 
 ErrorOr<Bytes> EncodeImageGroup(const ImageList& list) {
-  if (!CanEncode(list)) return Failure{kInconsistentList};
-  const auto layout = LayoutFor(list);
-  if (!layout) return Failure{kTooLargeToWrite};
   try {
     Bytes out;
-    out.reserve(layout->total);
-    AppendLeadingHeaders(out, list, list.ImageCount(), layout->size);
-    if (!AppendBitmaps(out, list, layout->size)) return Failure{kBadMaskEntry};
+    TRY(EncodeInto(list, out));
     return out;
+  } catch (const std::bad_alloc&) {
+    return Failure{kOutOfMemory};
+  }
+}
+
+ErrorOr<void> EncodeImageGroupInto(const ImageList& list, Bytes& out) {
+  try {
+    return EncodeInto(list, out);
   } catch (const std::bad_alloc&) {
     return Failure{kOutOfMemory};
   }
@@ -594,10 +705,10 @@ Image ImageGroupReader::ImageAt(std::size_t index) const {
   const ImageList& list = parsed.shape.header;
   Image image;
   image.pixels.resize(list.PixelsPerImage());
-  CutColourTile(parsed.colour, list.tileWidth, list.tileHeight, index, image.pixels.data());
+  CutColourTiles(parsed.colour, list.tileWidth, list.tileHeight, index, index + 1, image.pixels.data());
   if (parsed.mask) {
     image.mask.resize(list.PixelsPerImage());
-    CutMaskTile(*parsed.mask, list.tileWidth, list.tileHeight, index, image.mask.data());
+    CutMaskTiles(*parsed.mask, list.tileWidth, list.tileHeight, index, index + 1, image.mask.data());
   }
   return image;
 }

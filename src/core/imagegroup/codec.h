@@ -159,6 +159,11 @@ class ImageGroupReader {
 // The BMP file-size fields and any bytes after the last bitmap are ignored.
 ErrorOr<ImageList> DecodeImageGroup(ByteSpan bytes);
 
+// The same into `list`, whose blocks keep their storage: decoding a group no
+// larger than the one `list` held allocates nothing for its pixels. On
+// failure `list` is left as it was.
+ErrorOr<void> DecodeImageGroupInto(ByteSpan bytes, ImageList& list);
+
 // Removes images first, first + 1, ... first + count - 1 as far as they
 // exist, exactly as decoding, erasing them and encoding again would (capacity
 // kept). Where tile rows start and end on bytes no pixel is widened: a group
@@ -188,6 +193,12 @@ ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 // that does not fit the depth, a mask entry other than 0 or 1, and images in
 // a group whose tiles are 0 pixels wide or high.
 ErrorOr<Bytes> EncodeImageGroup(const ImageList& list);
+
+// The same into `out`, which keeps its storage: encoding over bytes at least
+// as long allocates nothing. Every check but one is made before `out` is
+// touched, and leaves it as it was; mask entries are checked while they are
+// packed, and one other than 0 or 1 leaves `out` empty.
+ErrorOr<void> EncodeImageGroupInto(const ImageList& list, Bytes& out);
 
 // The colour of a stored pixel value of `list` as 0x00RRGGBB, whatever the
 // depth; black for a palette index past the palette.
