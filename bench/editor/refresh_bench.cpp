@@ -49,7 +49,11 @@ void BM_RefreshIconList(benchmark::State& state) {
   }
   state.counters["items"] = editor.main.图标列表框->itemCount();
 }
-BENCHMARK(BM_RefreshIconList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+BENCHMARK(BM_RefreshIconList)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 void BM_WriteAndReadSameBytes(benchmark::State& state) {
@@ -64,7 +68,11 @@ void BM_WriteAndReadSameBytes(benchmark::State& state) {
     benchmark::DoNotOptimize(readBack.data());
   }
 }
-BENCHMARK(BM_WriteAndReadSameBytes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+BENCHMARK(BM_WriteAndReadSameBytes)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 // The refresh's own round trip: the reference plus the check that the bytes
@@ -77,7 +85,11 @@ void BM_ThroughTemporaryFile(benchmark::State& state) {
     benchmark::DoNotOptimize(readBack.data());
   }
 }
-BENCHMARK(BM_ThroughTemporaryFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
+BENCHMARK(BM_ThroughTemporaryFile)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

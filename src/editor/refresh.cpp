@@ -39,8 +39,8 @@ void RefreshIconList(Editor& editor) {
   // the same size comes back without new memory.
   Bytes shown = list.takeImageGroup();
   ThroughTemporaryFile(editor.document.imageGroupBytes, shown);
-  list.clearItems();
   list.setImageGroup(std::move(shown));
+  // Every item is removed and rebuilt in the one reset.
   RebuildItems(editor);
   SetMainCaption(editor, TitleModified(editor.document.currentPath));
   editor.main.按钮4->setEnabled(true);
