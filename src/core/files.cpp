@@ -78,6 +78,11 @@ bool WriteFileBytes(const Text& path, ByteSpan bytes) {
   return platform::WriteWholeFile(path, bytes) == 0;
 }
 
+bool WriteFileBytesAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) {
+  if (path.empty()) return false;
+  return platform::WriteAndReadBack(path, bytes, readBack) == 0;
+}
+
 bool PathExists(const Text& path) { return !path.empty() && platform::AnythingAt(path); }
 
 bool RemoveFile(const Text& path) {

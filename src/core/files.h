@@ -36,6 +36,12 @@ void ReadFileBytesInto(const Text& path, std::uint64_t maxBytes, Bytes& into);
 // `path`: a link there is a failure.
 bool WriteFileBytes(const Text& path, ByteSpan bytes);
 
+// Writes `bytes` as WriteFileBytes does and reads the file back into
+// `readBack` (its storage reused), the file held for this round trip alone
+// so that another editor's cannot come between the two; what comes back is
+// then what was written. False on any failure, `readBack` then of no use.
+bool WriteFileBytesAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack);
+
 // Whether anything (a file, a folder, a link) exists at `path`.
 bool PathExists(const Text& path);
 
@@ -45,7 +51,7 @@ bool RemoveFile(const Text& path);
 // Result of a write that replaces its target only once every byte is on disk.
 struct SaveResult {
   bool ok = false;
-  Text reason;  // why it failed, in the user's language; empty on success
+  Text reason;    // why it failed, in the user's language; empty on success
   int error = 0;  // the system's error number behind `reason`, for programs that word it themselves
 };
 

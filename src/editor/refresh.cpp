@@ -16,13 +16,10 @@ void RebuildItems(Editor& editor) {
 }
 
 void ThroughTemporaryFile(const Bytes& bytes, Bytes& readBack) {
-  const Text temp = TempImageGroupPath();
-  if (WriteFileBytes(temp, bytes)) {
-    ReadFileBytesInto(temp, kMaxImageGroupFileBytes, readBack);
-  } else {
-    readBack.clear();
-  }
-  if (readBack != bytes) readBack = bytes;
+  // The file is held for the round trip alone, so what comes back is what
+  // was written; when the write or the read fails the document's own bytes
+  // are shown, never what the file still held before.
+  if (!WriteFileBytesAndReadBack(TempImageGroupPath(), bytes, readBack)) readBack = bytes;
 }
 
 Bytes ThroughTemporaryFile(const Bytes& bytes) {

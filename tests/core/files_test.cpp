@@ -6,6 +6,7 @@
 #include "support/ordinary_user.h"
 #include "support/test_folder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace tilvane {
 namespace {
@@ -32,8 +34,10 @@ class FilesTest : public ::testing::Test {
     ::setenv("TMPDIR", root_.c_str(), 1);
   }
   void TearDown() override {
-    if (hadTmpdir_) ::setenv("TMPDIR", oldTmpdir_.c_str(), 1);
-    else ::unsetenv("TMPDIR");
+    if (hadTmpdir_)
+      ::setenv("TMPDIR", oldTmpdir_.c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
     fs::remove_all(root_);
   }
@@ -147,6 +151,69 @@ TEST_F(FilesTest, WriteNeverFollowsALinkAtThePath) {
   fs::create_symlink(PathOf("precious"), PathOf("link"));
   EXPECT_FALSE(WriteFileBytes(PathOf("link"), Bytes{0, 0}));
   EXPECT_EQ(ReadFileBytes(PathOf("precious")), precious);
+}
+
+// The round trip leaves exactly the bytes in the file and in the buffer,
+// however long either was, and reuses the buffer's storage.
+TEST_F(FilesTest, WriteAndReadBackGivesExactlyWhatWasWritten) {
+  Bytes big(90000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 11 + 3);
+  Bytes readBack(120000, 0xEE);
+  const std::uint8_t* storage = readBack.data();
+  ASSERT_TRUE(WriteFileBytesAndReadBack(PathOf("t"), big, readBack));
+  EXPECT_EQ(readBack, big);
+  EXPECT_EQ(ReadFileBytes(PathOf("t")), big);
+  ASSERT_TRUE(WriteFileBytesAndReadBack(PathOf("t"), Bytes{4, 5}, readBack));
+  EXPECT_EQ(readBack, (Bytes{4, 5}));
+  EXPECT_EQ(ReadFileBytes(PathOf("t")), (Bytes{4, 5}));
+  ASSERT_TRUE(WriteFileBytesAndReadBack(PathOf("t"), big, readBack));
+  EXPECT_EQ(readBack, big);
+  EXPECT_EQ(readBack.data(), storage);
+  EXPECT_TRUE(WriteFileBytesAndReadBack(PathOf("t"), Bytes{}, readBack));
+  EXPECT_TRUE(readBack.empty());
+}
+
+// No link is followed, a folder is not a file, and a pipe at the path fails
+// at once instead of waiting for a reader.
+TEST_F(FilesTest, WriteAndReadBackRefusesWhatIsNotAFile) {
+  Bytes readBack;
+  const Bytes precious{'k', 'e', 'e', 'p'};
+  ASSERT_TRUE(WriteFileBytes(PathOf("precious"), precious));
+  fs::create_symlink(PathOf("precious"), PathOf("link"));
+  EXPECT_FALSE(WriteFileBytesAndReadBack(PathOf("link"), Bytes{0, 0}, readBack));
+  EXPECT_EQ(ReadFileBytes(PathOf("precious")), precious);
+  fs::create_directory(PathOf("folder"));
+  EXPECT_FALSE(WriteFileBytesAndReadBack(PathOf("folder"), Bytes{1}, readBack));
+  ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteFileBytesAndReadBack(PathOf("pipe"), Bytes(200000, 1), readBack));
+  EXPECT_FALSE(WriteFileBytesAndReadBack("", Bytes{1}, readBack));
+  EXPECT_FALSE(WriteFileBytesAndReadBack(PathOf("no/such/folder/t"), Bytes{1}, readBack));
+}
+
+// While another opening holds the file's lock (as another editor's round
+// trip does), the round trip neither writes nor reads; once the lock goes,
+// it completes with its own bytes.
+TEST_F(FilesTest, WriteAndReadBackWaitsForAnotherRoundTrip) {
+  const Bytes other(5000, 'o');
+  ASSERT_TRUE(WriteFileBytes(PathOf("shared"), other));
+  const int held = ::open(PathOf("shared").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
+  const Bytes mine(7000, 'm');
+  Bytes readBack;
+  bool ok = false;
+  std::thread roundTrip([&] { ok = WriteFileBytesAndReadBack(PathOf("shared"), mine, readBack); });
+  // However long the round trip has had, the file is still the other's.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(ReadFileBytes(PathOf("shared")), other);
+  ::close(held);
+  roundTrip.join();
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(readBack, mine);
+  EXPECT_EQ(ReadFileBytes(PathOf("shared")), mine);
 }
 
 TEST_F(FilesTest, RemoveReportsWhetherAFileWasDeleted) {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/files.h"
 #include "core/error_text.h"
+#include "core/files.h"
 #include "core/platform/text_codes.h"
 #include "intake_test_support.h"
 
@@ -43,6 +43,28 @@ TEST(FilesWin32Test, ReadsLargeFilesWhole) {
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 13);
   ASSERT_TRUE(WriteFileBytes(folder.File("大.bin"), big));
   EXPECT_EQ(ReadFileBytes(folder.File("大.bin")), big);
+}
+
+// The round trip gives back exactly what it wrote, and cannot run while
+// another program holds the file open for writing.
+TEST(FilesWin32Test, WriteAndReadBackHoldsTheFileForItself) {
+  testing::ScratchFolder folder;
+  const Text path = folder.File("临时图片组.tmp");
+  Bytes big(300000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
+  Bytes readBack(400000, 0xEE);
+  ASSERT_TRUE(WriteFileBytesAndReadBack(path, big, readBack));
+  EXPECT_EQ(readBack, big);
+  ASSERT_TRUE(WriteFileBytesAndReadBack(path, Bytes{1, 2}, readBack));
+  EXPECT_EQ(readBack, (Bytes{1, 2}));
+  EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2}));
+  HANDLE other = ::CreateFileW(platform::Utf8ToWide(path)->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(WriteFileBytesAndReadBack(path, big, readBack));
+  ::CloseHandle(other);
+  EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2}));
+  EXPECT_FALSE(WriteFileBytesAndReadBack(folder.File(""), big, readBack)) << "a folder";
 }
 
 TEST(FilesWin32Test, AtomicSaveRefusesAReadOnlyFileAndLeavesItWhole) {

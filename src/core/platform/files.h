@@ -65,6 +65,15 @@ bool AnythingAt(const Text& path);
 // 0 or the reason.
 int WriteWholeFile(const Text& path, ByteSpan bytes);
 
+// Writes `bytes` as WriteWholeFile does and reads the file back into
+// `readBack` (its storage reused) through the same opening, which holds the
+// file for itself throughout: on POSIX systems an exclusive lock that every
+// caller of this function waits for, on Windows a handle shared with no one.
+// So another editor's round trip on the same file can come neither between
+// the write and the read nor into the middle of either. 0 or the reason; on
+// failure `readBack` holds nothing of use, and when the file could not be
+// held nothing was written.
+int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack);
 // Deletes a file (not a folder). 0 or the reason.
 int DeleteRegularFile(const Text& path);
 

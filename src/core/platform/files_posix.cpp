@@ -1,6 +1,7 @@
 #include "core/platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -194,6 +195,49 @@ int WriteWholeFile(const Text& path, ByteSpan bytes) {
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return errno;
   if (S_ISREG(info.st_mode) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) return errno;
+  return fd.Close() ? 0 : errno;
+}
+
+namespace {
+
+// Waits for an exclusive lock on the whole file, held by this opening of it
+// until it is closed.
+bool LockExclusively(int fd) {
+#if defined(F_OFD_SETLKW)
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0)
+    if (errno != EINTR) return false;
+#else
+  while (::flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR) return false;
+#endif
+  return true;
+}
+
+}  // namespace
+
+int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) {
+  // Not waiting to open keeps a pipe at the path from stopping the editor;
+  // only a regular file is written.
+  FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (!fd.valid()) return errno;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return errno;
+  if (!S_ISREG(info.st_mode)) return EINVAL;
+  if (!LockExclusively(fd.get())) return errno;
+  if (!WriteAll(fd.get(), bytes)) return errno;
+  if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) return errno;
+  readBack.resize(bytes.size());
+  std::size_t done = 0;
+  while (done < readBack.size()) {
+    ssize_t got = ::pread(fd.get(), readBack.data() + done, readBack.size() - done, static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) return EIO;  // shorter than what was just written
+    done += static_cast<std::size_t>(got);
+  }
   return fd.Close() ? 0 : errno;
 }
 

@@ -215,6 +215,32 @@ int WriteWholeFile(const Text& path, ByteSpan bytes) {
   return file.Close() ? 0 : LastError();
 }
 
+int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) {
+  std::optional<std::wstring> wide = Utf8ToWide(path);
+  if (!wide) return ENOENT;
+  DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ELOOP;
+  // Shared with no one until it is closed: another program cannot open the
+  // file while it is written and read back.
+  Handle file(::CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return LastError();
+  if (!WriteAll(file.get(), bytes)) return LastError();
+  if (!::SetEndOfFile(file.get())) return LastError();
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return LastError();
+  readBack.resize(bytes.size());
+  std::size_t done = 0;
+  while (done < readBack.size()) {
+    DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(readBack.size() - done, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), readBack.data() + done, wanted, &got, nullptr)) return LastError();
+    if (got == 0) return EIO;  // shorter than what was just written
+    done += got;
+  }
+  return file.Close() ? 0 : LastError();
+}
+
 int DeleteRegularFile(const Text& path) {
   std::optional<std::wstring> wide = Utf8ToWide(path);
   if (!wide) return ENOENT;
