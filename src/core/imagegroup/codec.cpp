@@ -89,9 +89,10 @@ void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::
 
 void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                   std::uint8_t* entries) {
-  if (tw == kIconWidth) {
-    CutTileRows(mask, tw, th, first, end, entries, [](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-      for (std::size_t k = 0; k < kIconWidth / 8; ++k) pixel_rows::UnpackByte(row[x0 / 8 + k], out + 8 * k);
+  if (tw % 8 == 0) {
+    // Every tile row is whole bytes.
+    CutTileRows(mask, tw, th, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+      pixel_rows::UnpackWholeBytes(row + x0 / 8, tw / 8, out);
     });
     return;
   }
@@ -359,21 +360,15 @@ void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& 
 // False when a mask entry was neither 0 nor 1; the rows are then of no use.
 bool PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
-  if (tw == kIconWidth) {
-    // Each byte of `any` ORs the entries at one place in a group of eight.
-    const unsigned any = PutTileRows(rows, list, size.height, size.maskStride, false,
-                                     [&list](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                                       const std::uint8_t* entries = list.MaskOf(image).data() + y * kIconWidth;
-                                       std::uint64_t any = 0;
-                                       for (std::size_t k = 0; k < kIconWidth / 8; ++k) {
-                                         std::uint64_t word;
-                                         std::memcpy(&word, entries + 8 * k, 8);
-                                         any |= word;
-                                         row[x0 / 8 + k] = pixel_rows::PackEight(entries + 8 * k);
-                                       }
-                                       return unsigned{(any & ~0x0101010101010101ull) != 0};
-                                     });
-    return any == 0;
+  if (tw % 8 == 0) {
+    // Every tile row is whole bytes, written over.
+    const bool tilesFillRows = size.maskStride == kTilesPerRow * tw / 8;
+    const unsigned bad = PutTileRows(
+        rows, list, size.height, size.maskStride, tilesFillRows,
+        [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+          return unsigned{!pixel_rows::PackWholeBytes(list.MaskOf(image).data() + y * tw, tw / 8, row + x0 / 8)};
+        });
+    return bad == 0;
   }
   const unsigned any =
       PutTileRows(rows, list, size.height, size.maskStride, false,

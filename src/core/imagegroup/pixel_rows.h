@@ -36,6 +36,12 @@ inline void UnpackByte(std::uint8_t byte, std::uint8_t* out) {
   std::memcpy(out, &word, 8);
 }
 
+// Whole packed bytes as values of 0 or 1: `bytes` packed bytes become
+// 8 * `bytes` values, the top bit of each byte first.
+inline void UnpackWholeBytes(const std::uint8_t* packed, std::size_t bytes, std::uint8_t* out) {
+  for (std::size_t k = 0; k < bytes; ++k) UnpackByte(packed[k], out + 8 * k);
+}
+
 // Reads `count` one-bit values starting at pixel x0 of `row`.
 template <typename T>
 void UnpackBits(const std::uint8_t* row, std::size_t x0, std::size_t count, T* out) {
@@ -96,6 +102,19 @@ T PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values
   anyEight |= anyEight >> 16;
   anyEight |= anyEight >> 8;
   return static_cast<T>(any | static_cast<T>(anyEight & 0xFF));
+}
+
+// The other way round: 8 * `bytes` values of 0 or 1 packed into `bytes`
+// bytes, written over. Returns false when a value was neither 0 nor 1.
+inline bool PackWholeBytes(const std::uint8_t* values, std::size_t bytes, std::uint8_t* packed) {
+  std::uint64_t any = 0;
+  for (std::size_t k = 0; k < bytes; ++k) {
+    std::uint64_t word;
+    std::memcpy(&word, values + 8 * k, 8);
+    any |= word;
+    packed[k] = PackEight(values + 8 * k);
+  }
+  return (any & ~0x0101010101010101ull) == 0;
 }
 
 // Reads `count` pixel values of `bits` per pixel from pixel x0 of `row`, as
