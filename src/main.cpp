@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTranslator>
@@ -94,7 +93,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral(TILVANE_VERSION));
-  QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
   CommandLine commandLine = ParseCommandLine(QApplication::arguments());
   if (!commandLine.ok) return 2;
 
