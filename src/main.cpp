@@ -13,6 +13,7 @@
 #include "core/files.h"
 #include "core/music/player.h"
 #include "editor/document_commands.h"
+#include "editor/font_preload.h"
 #include "editor/main_window.h"
 #include "editor/qt_prompts.h"
 #include "editor/termination_signals.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
   // when the display's connection breaks at the end of a desktop session and
   // Qt leaves through exit().
   std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
+  // Runs while Qt starts and the windows are built; LoadEditor waits for it.
+  tilvane::StartFontConfigPreload();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral(TILVANE_VERSION));
