@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   // when the display's connection breaks at the end of a desktop session and
   // Qt leaves through exit().
   std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
-  // Runs while Qt starts and the windows are built; LoadEditor waits for it.
+  // Runs while Qt starts and the windows are built (editor/font_preload.h).
   tilvane::StartFontConfigPreload();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
@@ -128,7 +128,11 @@ int main(int argc, char** argv) {
   });
 
   editor->main.window->show();
-  if (!commandLine.file.isEmpty()) tilvane::OpenDocumentFile(*editor, tilvane::TextOf(commandLine.file));
+  if (!commandLine.file.isEmpty()) {
+    // Opening lays the images' captions out before the first frame is drawn.
+    tilvane::FinishFontConfigPreload();
+    tilvane::OpenDocumentFile(*editor, tilvane::TextOf(commandLine.file));
+  }
   int code = QApplication::exec();
   if (!editor->ended) tilvane::EndProgram(*editor, code);
   editor.reset();

@@ -1,9 +1,11 @@
 // Reading the system's font configuration (fontconfig's files and caches) is
 // the largest single cost before the editor's first frame, and it needs
 // nothing from Qt. A program starts it on a thread of its own first thing,
-// before its QApplication, and LoadEditor waits for it before any window is
-// drawn, so that Qt finds the configuration loaded instead of reading it on
-// the path to the first frame.
+// before its QApplication, so that it runs while Qt starts and the windows are
+// built. The first text of the first frame (the main window's column buttons)
+// waits for it, so that Qt finds the configuration loaded instead of reading it
+// a second time; code that lays out or draws text before that frame calls
+// FinishFontConfigPreload first. Without a preload both return at once.
 #pragma once
 
 namespace tilvane {

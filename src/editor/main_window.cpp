@@ -12,7 +12,6 @@
 #include "core/music/player.h"
 #include "editor/drop_target.h"
 #include "editor/event_table.h"
-#include "editor/font_preload.h"
 #include "editor/export_dialog.h"
 #include "editor/icon_list.h"
 #include "editor/widgets.h"
@@ -63,8 +62,6 @@ std::unique_ptr<Editor> LoadEditor(EditorServices services) {
   BindMainWindowEvents(*editor);
   c.时钟1->start();
   OnMainCreated(*editor);
-  // Nothing has been drawn yet: the first frame is the first use of a font.
-  FinishFontConfigPreload();
   return editor;
 }
 

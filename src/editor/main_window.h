@@ -15,8 +15,7 @@ inline constexpr int kCaptionFontPointSize = 9;
 
 // Makes the caption font the application font, builds the main window and its
 // controls, binds every event, starts the timer and runs OnMainCreated. The
-// window is not shown yet. Waits for a font configuration preload
-// (font_preload.h) before it returns.
+// window is not shown yet.
 std::unique_ptr<Editor> LoadEditor(EditorServices services);
 
 void OnMainCreated(Editor& editor);
