@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QTranslator>
@@ -14,6 +13,7 @@
 #include "core/files.h"
 #include "core/music/player.h"
 #include "editor/document_commands.h"
+#include "editor/font_preload.h"
 #include "editor/main_window.h"
 #include "editor/qt_prompts.h"
 #include "editor/termination_signals.h"
@@ -91,10 +91,11 @@ int main(int argc, char** argv) {
   // when the display's connection breaks at the end of a desktop session and
   // Qt leaves through exit().
   std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
+  // Runs while Qt starts and the windows are built (editor/font_preload.h).
+  tilvane::StartFontConfigPreload();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral(TILVANE_VERSION));
-  QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
   CommandLine commandLine = ParseCommandLine(QApplication::arguments());
   if (!commandLine.ok) return 2;
 
@@ -127,7 +128,11 @@ int main(int argc, char** argv) {
   });
 
   editor->main.window->show();
-  if (!commandLine.file.isEmpty()) tilvane::OpenDocumentFile(*editor, tilvane::TextOf(commandLine.file));
+  if (!commandLine.file.isEmpty()) {
+    // Opening lays the images' captions out before the first frame is drawn.
+    tilvane::FinishFontConfigPreload();
+    tilvane::OpenDocumentFile(*editor, tilvane::TextOf(commandLine.file));
+  }
   int code = QApplication::exec();
   if (!editor->ended) tilvane::EndProgram(*editor, code);
   editor.reset();

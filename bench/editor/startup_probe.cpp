@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "core/music/player.h"
+#include "editor/font_preload.h"
 #include "editor/main_window.h"
 #include "editor/qt_prompts.h"
 #include "editor/windows.h"
@@ -26,6 +27,8 @@ long long MonotonicNanoseconds() {
 
 int main(int argc, char** argv) {
   bool editorMode = argc > 1 && std::strcmp(argv[1], "editor") == 0;
+  // The editor starts as src/main.cpp starts it.
+  if (editorMode) tilvane::StartFontConfigPreload();
   QApplication app(argc, argv);
   if (editorMode) {
     tilvane::QtPrompts prompts;

@@ -9,8 +9,13 @@
 
 namespace tilvane {
 
-// Builds the main window and its controls, binds every event, starts the
-// timer and runs OnMainCreated. The window is not shown yet.
+// The application font LoadEditor sets: the captions are Chinese.
+inline constexpr const char* kCaptionFontFamily = "WenQuanYi Micro Hei";
+inline constexpr int kCaptionFontPointSize = 9;
+
+// Makes the caption font the application font, builds the main window and its
+// controls, binds every event, starts the timer and runs OnMainCreated. The
+// window is not shown yet.
 std::unique_ptr<Editor> LoadEditor(EditorServices services);
 
 void OnMainCreated(Editor& editor);

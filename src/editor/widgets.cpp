@@ -6,6 +6,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include "editor/font_preload.h"
+
 namespace tilvane {
 
 namespace {
@@ -66,6 +68,9 @@ void ColumnButton::paintEvent(QPaintEvent*) {
   initStyleOption(&option);
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButton, option);
+  // The captions are the first text of the main window's first frame: a font
+  // configuration still loading is waited for here, after the button is drawn.
+  FinishFontConfigPreload();
   painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
   DrawColumn(painter, rect(), lines());
 }

@@ -2,6 +2,8 @@
 // resize arithmetic, the context menu and the keys that do nothing.
 #include <QAction>
 #include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -67,6 +69,20 @@ class MainWindowTest : public QObject {
     QVERIFY(qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
     // The resize handler has laid the list out from the window's outer size.
     QCOMPARE(h.editor().main.图标列表框->size(), QSize(503 - 45, 366 - 37));
+  }
+
+  void everyControlOfBothWindowsIsBuiltWithTheCaptionFont() {
+    Harness h;
+    MainControls& m = h.editor().main;
+    ExportControls& e = h.editor().exportDialog;
+    const QWidget* controls[] = {m.按钮1, m.按钮5, m.图标列表框, e.标签1, e.标签3, e.颜色选择器1, e.按钮2};
+    for (const QWidget* control : controls) {
+      // QFontInfo is the font actually matched, not the one asked for.
+      QFontInfo shown(control->font());
+      QCOMPARE(shown.family(), QString::fromUtf8(kCaptionFontFamily));
+      QCOMPARE(shown.pointSize(), kCaptionFontPointSize);
+    }
+    QCOMPARE(m.文件->font().family(), QString::fromUtf8(kCaptionFontFamily));
   }
 
   void columnCaptionsFitAtTheDefaultFontAndNotAtALargeOne() {
