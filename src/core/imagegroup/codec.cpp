@@ -87,15 +87,21 @@ void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::
               });
 }
 
+// Tile rows of whole bytes, `kWidth` pixels wide when it is not 0 (so that
+// the bytes of a row are a constant), `tw` otherwise.
+template <std::size_t kWidth>
+void CutWholeByteMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
+                           std::uint8_t* entries) {
+  const std::size_t bytes = kWidth != 0 ? kWidth / 8 : tw / 8;
+  CutTileRows(mask, tw, th, first, end, entries, [bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+    pixel_rows::UnpackWholeBytes(row + x0 / 8, bytes, out);
+  });
+}
+
 void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                   std::uint8_t* entries) {
-  if (tw % 8 == 0) {
-    // Every tile row is whole bytes.
-    CutTileRows(mask, tw, th, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-      pixel_rows::UnpackWholeBytes(row + x0 / 8, tw / 8, out);
-    });
-    return;
-  }
+  if (tw == kIconWidth) return CutWholeByteMaskTiles<kIconWidth>(mask, tw, th, first, end, entries);
+  if (tw % 8 == 0) return CutWholeByteMaskTiles<0>(mask, tw, th, first, end, entries);
   CutTileRows(mask, tw, th, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
     pixel_rows::UnpackBits(row, x0, tw, out);
   });
@@ -357,19 +363,27 @@ void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& 
               });
 }
 
+// Packs whole-byte tile rows as CutWholeByteMaskTiles reads them; false
+// when a mask entry was neither 0 nor 1.
+template <std::size_t kWidth>
+bool PutWholeByteMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
+  const std::size_t tw = list.tileWidth;
+  const std::size_t bytes = kWidth != 0 ? kWidth / 8 : tw / 8;
+  // Four tiles then fill a row, which is written over.
+  const bool tilesFillRows = size.maskStride == kTilesPerRow * bytes;
+  const unsigned bad = PutTileRows(rows, list, size.height, size.maskStride, tilesFillRows,
+                                   [&list, bytes](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                                     const std::uint8_t* entries = list.MaskOf(image).data() + y * bytes * 8;
+                                     return unsigned{!pixel_rows::PackWholeBytes(entries, bytes, row + x0 / 8)};
+                                   });
+  return bad == 0;
+}
+
 // False when a mask entry was neither 0 nor 1; the rows are then of no use.
 bool PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
-  if (tw % 8 == 0) {
-    // Every tile row is whole bytes, written over.
-    const bool tilesFillRows = size.maskStride == kTilesPerRow * tw / 8;
-    const unsigned bad = PutTileRows(
-        rows, list, size.height, size.maskStride, tilesFillRows,
-        [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-          return unsigned{!pixel_rows::PackWholeBytes(list.MaskOf(image).data() + y * tw, tw / 8, row + x0 / 8)};
-        });
-    return bad == 0;
-  }
+  if (tw == kIconWidth) return PutWholeByteMaskRows<kIconWidth>(rows, list, size);
+  if (tw % 8 == 0) return PutWholeByteMaskRows<0>(rows, list, size);
   const unsigned any =
       PutTileRows(rows, list, size.height, size.maskStride, false,
                   [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {

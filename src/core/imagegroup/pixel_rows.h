@@ -26,15 +26,8 @@ inline constexpr std::array<std::array<std::uint8_t, 8>, 256> kUnpackedBits = []
   return table;
 }();
 
-// One packed byte as eight values of 0 or 1, its top bit first. Multiplying
-// copies the byte into all eight bytes of a word; each then keeps its own bit,
-// and adding 0x7F carries any bit that is set into the byte's top bit.
-inline void UnpackByte(std::uint8_t byte, std::uint8_t* out) {
-  std::uint64_t word = (byte * 0x0101010101010101ull) & 0x0102040810204080ull;
-  word = ((word + 0x7F7F7F7F7F7F7F7Full) >> 7) & 0x0101010101010101ull;
-  if constexpr (std::endian::native != std::endian::little) word = __builtin_bswap64(word);
-  std::memcpy(out, &word, 8);
-}
+// One packed byte as eight values of 0 or 1, its top bit first.
+inline void UnpackByte(std::uint8_t byte, std::uint8_t* out) { std::memcpy(out, kUnpackedBits[byte].data(), 8); }
 
 // Whole packed bytes as values of 0 or 1: `bytes` packed bytes become
 // 8 * `bytes` values, the top bit of each byte first.
