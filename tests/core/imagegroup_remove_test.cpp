@@ -115,6 +115,15 @@ TEST(AppendImageToGroup, RefusesImagesThatDoNotFitAndGroupsThatDoNotDecode) {
   image.mask.pop_back();
   EXPECT_FALSE(AppendImageInPlace(inPlace, image));
   EXPECT_EQ(inPlace, group);
+  // So it does through the whole list (a group of another depth), which is
+  // written back over the group's own bytes only once it is known to fit.
+  const GroupShape deep{.tileWidth = 8, .tileHeight = 2, .bitsPerPixel = 24, .images = 2};
+  const Bytes deepGroup = *EncodeImageGroup(MakeList(deep));
+  Bytes deepInPlace = deepGroup;
+  image = ImageOfShape(deep, 4);
+  image.mask[1] = 2;
+  EXPECT_FALSE(AppendImageInPlace(deepInPlace, image));
+  EXPECT_EQ(deepInPlace, deepGroup);
   Bytes broken(group.begin(), group.begin() + 100);
   EXPECT_FALSE(AppendImageInPlace(broken, ImageOfShape(shape, 3)));
   EXPECT_FALSE(RemoveImagesInPlace(broken, 0, 1));

@@ -1,10 +1,12 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
 
 #include "core/imagegroup/bmp_layout.h"
 #include "core/imagegroup/pixel_rows.h"
@@ -321,27 +323,24 @@ void AppendMaskHeaders(Bytes& out, const BitmapSize& size) {
 // every image is read front to back. Each row is cleared first unless
 // `tilesFillRows` says the tiles cover all of it and four tiles cross it;
 // `putRow(row, image, x0, y)` then writes row y of each image it crosses from
-// pixel x0 on, ORing sub-byte pixels in. The results of putRow are ORed
-// together and returned.
+// pixel x0 on, ORing sub-byte pixels in.
 template <typename PutRow>
-unsigned PutTileRows(std::uint8_t* rows, const ImageList& list, std::uint32_t height, std::size_t stride,
-                     bool tilesFillRows, PutRow putRow) {
+void PutTileRows(std::uint8_t* rows, const ImageList& list, std::uint32_t height, std::size_t stride,
+                 bool tilesFillRows, PutRow putRow) {
   const std::size_t tw = list.tileWidth;
   const std::size_t th = list.tileHeight;
   const std::size_t count = list.ImageCount();
-  unsigned any = 0;
   // Zero-width tiles give rows of no bytes, however many rows are declared.
-  if (stride == 0) return any;
+  if (stride == 0) return;
   for (std::size_t first = 0; first / kTilesPerRow * th < height; first += kTilesPerRow) {
     const std::size_t end = std::min(first + kTilesPerRow, std::max(first, count));
     const bool clear = !tilesFillRows || end != first + kTilesPerRow;
     std::uint8_t* row = rows + StoredRow(height, th, first, 0) * stride;
     for (std::size_t y = 0; y < th; ++y, row -= stride) {
       if (clear) std::memset(row, 0, stride);
-      for (std::size_t i = first; i < end; ++i) any |= putRow(row, i, (i % kTilesPerRow) * tw, y);
+      for (std::size_t i = first; i < end; ++i) putRow(row, i, (i % kTilesPerRow) * tw, y);
     }
   }
-  return any;
 }
 
 void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
@@ -352,54 +351,65 @@ void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& 
     PutTileRows(rows, list, size.height, size.colourStride, tilesFillRows,
                 [&list](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
                   std::memcpy(row + 4 * x0, list.PixelsOf(image).data() + y * kIconWidth, 4 * kIconWidth);
-                  return 0u;
                 });
     return;
   }
   PutTileRows(rows, list, size.height, size.colourStride, tilesFillRows,
               [&list, tw, bits](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
                 pixel_rows::WriteRow(row, bits, x0, tw, list.PixelsOf(image).data() + y * tw);
-                return 0u;
               });
 }
 
-// Packs whole-byte tile rows as CutWholeByteMaskTiles reads them; false
-// when a mask entry was neither 0 nor 1.
+// Packs whole-byte tile rows as CutWholeByteMaskTiles reads them.
 template <std::size_t kWidth>
-bool PutWholeByteMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
+void PutWholeByteMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
   const std::size_t bytes = kWidth != 0 ? kWidth / 8 : tw / 8;
   // Four tiles then fill a row, which is written over.
   const bool tilesFillRows = size.maskStride == kTilesPerRow * bytes;
-  const unsigned bad = PutTileRows(rows, list, size.height, size.maskStride, tilesFillRows,
-                                   [&list, bytes](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                                     const std::uint8_t* entries = list.MaskOf(image).data() + y * bytes * 8;
-                                     return unsigned{!pixel_rows::PackWholeBytes(entries, bytes, row + x0 / 8)};
-                                   });
-  return bad == 0;
+  PutTileRows(rows, list, size.height, size.maskStride, tilesFillRows,
+              [&list, bytes](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                pixel_rows::PackWholeBytes(list.MaskOf(image).data() + y * bytes * 8, bytes, row + x0 / 8);
+              });
 }
 
-// False when a mask entry was neither 0 nor 1; the rows are then of no use.
-bool PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
+// Mask entries are already known to be 0 or 1.
+void PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
   if (tw == kIconWidth) return PutWholeByteMaskRows<kIconWidth>(rows, list, size);
   if (tw % 8 == 0) return PutWholeByteMaskRows<0>(rows, list, size);
-  const unsigned any =
-      PutTileRows(rows, list, size.height, size.maskStride, false,
-                  [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                    return unsigned{pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw)};
-                  });
-  return any <= 1;
+  PutTileRows(rows, list, size.height, size.maskStride, false,
+              [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
+                pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw);
+              });
 }
 
-// Encodes into `out`, keeping its storage. Every other check is made and
-// every allocation done before the first byte of `out` is written; mask
-// entries are checked while they are packed, and one other than 0 or 1
-// leaves `out` empty.
+// Whether every mask entry is 0 or 1, read four words at a time so that the
+// ORs do not wait on each other.
+bool EntriesAreBits(std::span<const std::uint8_t> entries) {
+  std::array<std::uint64_t, 4> any{};
+  std::size_t i = 0;
+  for (; i + 32 <= entries.size(); i += 32) {
+    for (std::size_t k = 0; k < any.size(); ++k) {
+      std::uint64_t word;
+      std::memcpy(&word, entries.data() + i + 8 * k, 8);
+      any[k] |= word;
+    }
+  }
+  std::uint64_t all = any[0] | any[1] | any[2] | any[3];
+  for (; i < entries.size(); ++i) all |= entries[i];
+  return (all & ~0x0101010101010101ull) == 0;
+}
+
+// Encodes into `out`, keeping its storage. Every check is made and every
+// allocation done before the first byte of `out` is written, so that a
+// failure leaves it as it was and a list can be written back over the bytes
+// it was decoded from.
 ErrorOr<void> EncodeInto(const ImageList& list, Bytes& out) {
   if (!CanEncode(list)) return Failure{kInconsistentList};
   const auto layout = LayoutFor(list);
   if (!layout) return Failure{kTooLargeToWrite};
+  if (!EntriesAreBits(list.mask)) return Failure{kBadMaskEntry};
   Bytes headers;
   AppendLeadingHeaders(headers, list, list.ImageCount(), layout->size);
   Bytes maskHeaders;
@@ -410,10 +420,7 @@ ErrorOr<void> EncodeInto(const ImageList& list, Bytes& out) {
   PutColourRows(out.data() + layout->colourRowsAt, list, layout->size);
   if (list.HasMask()) {
     std::memcpy(out.data() + layout->maskHeaderAt, maskHeaders.data(), maskHeaders.size());
-    if (!PutMaskRows(out.data() + layout->maskRowsAt, list, layout->size)) {
-      out.clear();
-      return Failure{kBadMaskEntry};
-    }
+    PutMaskRows(out.data() + layout->maskRowsAt, list, layout->size);
   }
   return {};
 }
@@ -552,9 +559,7 @@ void GrowInPlace(Bytes& group, InPlaceGroup& open, std::uint16_t capacity) {
 ErrorOr<void> AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
   const std::size_t pixels = open.header.PixelsPerImage();
   if (image.pixels.size() != pixels || image.mask.size() != pixels) return Failure{kImageDoesNotFit};
-  std::uint8_t any = 0;
-  for (std::uint8_t entry : image.mask) any |= entry;
-  if (any > 1) return Failure{kBadMaskEntry};
+  if (!EntriesAreBits(image.mask)) return Failure{kBadMaskEntry};
   const auto capacity = CapacityForOneMore(open.images, open.header.capacity, open.header.growStep);
   if (!capacity) return Failure{kGroupFull};
   if (*capacity != open.header.capacity) {
@@ -748,10 +753,11 @@ ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t c
     bool useNormal = false;
     const std::optional<InPlaceGroup> open = TRY(OpenForEdit(group, normal, useNormal));
     if (!open) {
-      // Tiles that share bytes with their neighbours are moved pixel by pixel.
+      // Tiles that share bytes with their neighbours are moved pixel by
+      // pixel; the list is written back over the group's own bytes.
       ImageList list = TRY(Decode(group));
       list.EraseImages(first, count);
-      group = TRY(EncodeImageGroup(list));
+      TRY(EncodeInto(list, group));
       return {};
     }
     Bytes& edited = useNormal ? normal : group;
@@ -772,7 +778,7 @@ ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image) {
       // Pixels of another depth, or tiles sharing bytes: through the whole list.
       ImageList list = TRY(Decode(group));
       if (!AppendImage(list, image)) return Failure{kGroupFull};
-      group = TRY(EncodeImageGroup(list));
+      TRY(EncodeInto(list, group));
       return {};
     }
     Bytes& edited = useNormal ? normal : group;

@@ -195,9 +195,8 @@ ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 ErrorOr<Bytes> EncodeImageGroup(const ImageList& list);
 
 // The same into `out`, which keeps its storage: encoding over bytes at least
-// as long allocates nothing. Every check but one is made before `out` is
-// touched, and leaves it as it was; mask entries are checked while they are
-// packed, and one other than 0 or 1 leaves `out` empty.
+// as long allocates nothing. On failure `out` is left as it was, so a list
+// may be written back over the very bytes it was decoded from.
 ErrorOr<void> EncodeImageGroupInto(const ImageList& list, Bytes& out);
 
 // The colour of a stored pixel value of `list` as 0x00RRGGBB, whatever the

@@ -98,16 +98,9 @@ T PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values
 }
 
 // The other way round: 8 * `bytes` values of 0 or 1 packed into `bytes`
-// bytes, written over. Returns false when a value was neither 0 nor 1.
-inline bool PackWholeBytes(const std::uint8_t* values, std::size_t bytes, std::uint8_t* packed) {
-  std::uint64_t any = 0;
-  for (std::size_t k = 0; k < bytes; ++k) {
-    std::uint64_t word;
-    std::memcpy(&word, values + 8 * k, 8);
-    any |= word;
-    packed[k] = PackEight(values + 8 * k);
-  }
-  return (any & ~0x0101010101010101ull) == 0;
+// bytes, written over.
+inline void PackWholeBytes(const std::uint8_t* values, std::size_t bytes, std::uint8_t* packed) {
+  for (std::size_t k = 0; k < bytes; ++k) packed[k] = PackEight(values + 8 * k);
 }
 
 // Reads `count` pixel values of `bits` per pixel from pixel x0 of `row`, as
