@@ -73,7 +73,7 @@ void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t
   }
 }
 
-// Widen tiles first .. end - 1 of a colour bitmap and of a mask bitmap.
+// Widens tiles first .. end - 1 of the colour bitmap into `pixels`.
 void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                     std::uint32_t* pixels) {
   if (colour.bitsPerPixel == 32 && tw == kIconWidth && std::endian::native == std::endian::little) {
@@ -100,6 +100,7 @@ void CutWholeByteMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, 
   });
 }
 
+// Widens tiles first .. end - 1 of the mask bitmap into `entries`.
 void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                   std::uint8_t* entries) {
   if (tw == kIconWidth) return CutWholeByteMaskTiles<kIconWidth>(mask, tw, th, first, end, entries);

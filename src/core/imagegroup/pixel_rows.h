@@ -41,10 +41,10 @@ void UnpackBits(const std::uint8_t* row, std::size_t x0, std::size_t count, T* o
   std::size_t i = 0;
   for (; i < count && ((x0 + i) & 7) != 0; ++i) out[i] = (row[(x0 + i) >> 3] >> (7 - ((x0 + i) & 7))) & 1;
   for (; i + 8 <= count; i += 8) {
-    const auto& bits = kUnpackedBits[row[(x0 + i) >> 3]];
     if constexpr (sizeof(T) == 1) {
-      std::memcpy(out + i, bits.data(), 8);
+      UnpackByte(row[(x0 + i) >> 3], out + i);
     } else {
+      const auto& bits = kUnpackedBits[row[(x0 + i) >> 3]];
       for (int k = 0; k < 8; ++k) out[i + k] = bits[k];
     }
   }

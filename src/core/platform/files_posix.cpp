@@ -51,6 +51,20 @@ bool WriteAll(int fd, ByteSpan bytes) {
   return true;
 }
 
+// Fills `out` from `offset` on without moving the file position. 0, the
+// reason, or EIO when the file ends first.
+int ReadAllAt(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    ssize_t got = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) return EIO;
+    done += static_cast<std::size_t>(got);
+  }
+  return 0;
+}
+
 Text DirectoryOf(const Text& path) {
   auto slash = path.rfind('/');
   if (slash == Text::npos) return ".";
@@ -159,16 +173,8 @@ std::int64_t ReadableFile::Read(std::span<std::uint8_t> out, int* error) {
 }
 
 bool ReadableFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-  if (handle_ < 0) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    ssize_t got =
-        ::pread(static_cast<int>(handle_), out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;  // a file that shrank under us counts as a failed read
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
+  // A file that shrank under us counts as a failed read.
+  return handle_ >= 0 && ReadAllAt(static_cast<int>(handle_), offset, out) == 0;
 }
 
 PathKind KindOfPath(const Text& path, int* error) {
@@ -230,14 +236,7 @@ int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) {
   if (!WriteAll(fd.get(), bytes)) return errno;
   if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) return errno;
   readBack.resize(bytes.size());
-  std::size_t done = 0;
-  while (done < readBack.size()) {
-    ssize_t got = ::pread(fd.get(), readBack.data() + done, readBack.size() - done, static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return errno;
-    if (got == 0) return EIO;  // shorter than what was just written
-    done += static_cast<std::size_t>(got);
-  }
+  if (int error = ReadAllAt(fd.get(), 0, readBack); error != 0) return error;
   return fd.Close() ? 0 : errno;
 }
 

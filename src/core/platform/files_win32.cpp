@@ -77,6 +77,44 @@ bool WriteAll(HANDLE file, ByteSpan bytes) {
   return true;
 }
 
+// Fills `out` from `offset` on; the offset travels with each call, as
+// pread's does. 0, the reason, or EIO when the file ends first.
+int ReadAllAt(HANDLE file, std::uint64_t offset, std::span<std::uint8_t> out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + done);
+    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file, out.data() + done, wanted, &got, &at)) return LastError();
+    if (got == 0) return EIO;
+    done += got;
+  }
+  return 0;
+}
+
+// Writes `bytes` over the file at `path` and cuts it there, never through a
+// reparse point, the file shared with no one until it is closed; with
+// `readBack`, reads the file back into it through the same handle.
+int WriteWhole(const Text& path, ByteSpan bytes, Bytes* readBack) {
+  std::optional<std::wstring> wide = Utf8ToWide(path);
+  if (!wide) return ENOENT;
+  DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ELOOP;
+  const DWORD access = readBack ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+  Handle file(::CreateFileW(wide->c_str(), access, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return LastError();
+  if (!WriteAll(file.get(), bytes)) return LastError();
+  if (!::SetEndOfFile(file.get())) return LastError();
+  if (readBack) {
+    readBack->resize(bytes.size());
+    if (int error = ReadAllAt(file.get(), 0, *readBack); error != 0) return error;
+  }
+  return file.Close() ? 0 : LastError();
+}
+
 Text EnsureTrailingBackslash(Text path) {
   if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
   return path;
@@ -167,21 +205,8 @@ std::int64_t ReadableFile::Read(std::span<std::uint8_t> out, int* error) {
 }
 
 bool ReadableFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-  if (handle_ == -1) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    // The offset travels with the call, as pread's does.
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset + done);
-    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
-    DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
-    DWORD got = 0;
-    if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), out.data() + done, wanted, &got, &at) || got == 0) {
-      return false;  // a file that shrank under us counts as a failed read
-    }
-    done += got;
-  }
-  return true;
+  // A file that shrank under us counts as a failed read.
+  return handle_ != -1 && ReadAllAt(reinterpret_cast<HANDLE>(handle_), offset, out) == 0;
 }
 
 PathKind KindOfPath(const Text& path, int* error) {
@@ -201,45 +226,9 @@ bool AnythingAt(const Text& path) {
   return wide && ::GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int WriteWholeFile(const Text& path, ByteSpan bytes) {
-  std::optional<std::wstring> wide = Utf8ToWide(path);
-  if (!wide) return ENOENT;
-  // Never through a link: a reparse point at the path is refused.
-  DWORD attributes = ::GetFileAttributesW(wide->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ELOOP;
-  Handle file(::CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid()) return LastError();
-  if (!WriteAll(file.get(), bytes)) return LastError();
-  if (!::SetEndOfFile(file.get())) return LastError();
-  return file.Close() ? 0 : LastError();
-}
+int WriteWholeFile(const Text& path, ByteSpan bytes) { return WriteWhole(path, bytes, nullptr); }
 
-int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) {
-  std::optional<std::wstring> wide = Utf8ToWide(path);
-  if (!wide) return ENOENT;
-  DWORD attributes = ::GetFileAttributesW(wide->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ELOOP;
-  // Shared with no one until it is closed: another program cannot open the
-  // file while it is written and read back.
-  Handle file(::CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid()) return LastError();
-  if (!WriteAll(file.get(), bytes)) return LastError();
-  if (!::SetEndOfFile(file.get())) return LastError();
-  LARGE_INTEGER start{};
-  if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return LastError();
-  readBack.resize(bytes.size());
-  std::size_t done = 0;
-  while (done < readBack.size()) {
-    DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(readBack.size() - done, 1u << 30));
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), readBack.data() + done, wanted, &got, nullptr)) return LastError();
-    if (got == 0) return EIO;  // shorter than what was just written
-    done += got;
-  }
-  return file.Close() ? 0 : LastError();
-}
+int WriteAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack) { return WriteWhole(path, bytes, &readBack); }
 
 int DeleteRegularFile(const Text& path) {
   std::optional<std::wstring> wide = Utf8ToWide(path);
