@@ -284,18 +284,20 @@ TEST(ImageGroupEncode, RefusesListsThatWouldNotReadBack) {
   EXPECT_TRUE(refuses([](ImageList& l) { l.capacity = 1; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.version = 0x0100; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.pixels.pop_back(); }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.mask.resize(l.mask.size() - l.PixelsPerImage()); }));
-  EXPECT_TRUE(refuses([](ImageList& l) { l.MaskOf(0)[0] = 2; }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.mask.resize(l.mask.size() - l.MaskBytesPerImage()); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.mask.pop_back(); }));
+  EXPECT_TRUE(refuses([](ImageList& l) { l.MaskOf(1).Row(1)[0] |= 0x20; }));  // past the 2-pixel width
   EXPECT_TRUE(refuses([](ImageList& l) { l.PixelsOf(0)[3] = 256; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.palette.pop_back(); }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 24; }));  // code still says 8
   EXPECT_TRUE(refuses([](ImageList& l) { l.bitsPerPixel = 7, l.flags = 1; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.flags = 0x0043; }));
   EXPECT_TRUE(refuses([](ImageList& l) { l.tileWidth = 0; }));  // pixels in tiles of no size
-  ImageList wide = MakeList({.tileWidth = 16, .tileHeight = 1, .images = 1});
-  wide.MaskOf(0)[11] = 0x10;  // inside a whole byte of mask bits
+  // Only the bits past the width are spare: every bit of a row is a pixel.
+  ImageList wide = MakeList({.tileWidth = 13, .tileHeight = 1, .images = 1});
+  wide.MaskOf(0).Row(0)[1] |= 0x01;
   EXPECT_FALSE(EncodeImageGroup(wide).has_value());
-  wide.MaskOf(0)[11] = 1;
+  wide.MaskOf(0).Row(0)[1] = 0xF8;
   EXPECT_TRUE(EncodeImageGroup(wide).has_value());
   ImageList noMask = good;
   noMask.flags = 0x0008;
@@ -448,15 +450,15 @@ TEST(ImageGroupCodec, FailingToDecodeOrEncodeIntoStorageKeepsWhatItHeld) {
   EXPECT_FALSE(EncodeImageGroupInto(inconsistent, bytes).ok());
   EXPECT_EQ(bytes, keptBytes);
 
-  // A mask entry other than 0 or 1, in icon-sized tiles as in any other, is
-  // found before anything is written.
-  for (GroupShape shape :
-       {GroupShape{.images = 6, .capacity = 8}, GroupShape{.tileWidth = 16, .images = 6, .capacity = 6}}) {
+  // A mask bit past an image's width, in the last row of the last image as
+  // in the first, is found before anything is written.
+  for (GroupShape shape : {GroupShape{.tileWidth = 31, .images = 6, .capacity = 8},
+                           GroupShape{.tileWidth = 9, .tileHeight = 3, .images = 6, .capacity = 6}}) {
     ImageList badMask = MakeList(shape, 8);
-    badMask.MaskOf(5)[badMask.PixelsPerImage() - 1] = 2;
+    badMask.MaskOf(5).Row(shape.tileHeight - 1)[MaskRowBytes(shape.tileWidth) - 1] |= 0x01;
     const ErrorOr<void> encoded = EncodeImageGroupInto(badMask, bytes);
     ASSERT_FALSE(encoded.ok()) << ShapeName(shape);
-    EXPECT_EQ(encoded.reason(), std::string("a mask entry other than 0 or 1"));
+    EXPECT_EQ(encoded.reason(), std::string("a mask bit set past an image's width"));
     EXPECT_EQ(bytes, keptBytes);
     EXPECT_FALSE(EncodeImageGroup(badMask).ok());
   }

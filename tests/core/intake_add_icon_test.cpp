@@ -115,7 +115,7 @@ TEST(ImageGroupAddIconTest, GroupWithoutMaskGainsOneWithItsImagesOpaque) {
   EXPECT_TRUE(after->HasMask());
   EXPECT_EQ(after->ImageAt(0).mask, std::vector<std::uint8_t>(32 * 32, 0));
   EXPECT_EQ(after->ImageAt(0).pixels, before.ImageAt(0).pixels);
-  EXPECT_EQ(after->MaskOf(1)[31 * 32], 1);
+  EXPECT_TRUE(after->MaskOf(1)[31 * 32]);
 }
 
 TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
@@ -127,7 +127,7 @@ TEST(ImageGroupAddIconTest, IconIsFittedIntoTheGroupsCell) {
     ASSERT_EQ(list->ImageCount(), 1u);
     EXPECT_EQ(list->ImageAt(0).pixels.size(), std::size_t{w} * h);
     EXPECT_EQ(list->PixelsOf(0)[0], 0xFFFF0000u) << "the red corner stays red";
-    EXPECT_EQ(list->MaskOf(0)[std::size_t{w} * (h - 1)], 1) << "the bottom left stays transparent";
+    EXPECT_TRUE(list->MaskOf(0)[std::size_t{w} * (h - 1)]) << "the bottom left stays transparent";
   }
 }
 

@@ -170,7 +170,7 @@ TEST_F(QiltoolEdit, AddConvertsAGroupOfAnotherDepthAndSaysSo) {
   for (std::size_t i = 0; i < 2; ++i) {
     for (std::size_t p = 0; p < list->PixelsPerImage(); p += 97) {
       EXPECT_EQ(list->PixelsOf(i)[p], PixelRgb(eightBit, eightBit.PixelsOf(i)[p]));
-      EXPECT_EQ(list->MaskOf(i)[p], 0);
+      EXPECT_FALSE(list->MaskOf(i)[p]);
     }
   }
 }

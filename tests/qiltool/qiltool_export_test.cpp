@@ -24,7 +24,7 @@ class QiltoolExport : public QiltoolTest {
       const auto mask = list.MaskOf(i);
       for (std::size_t p = 0; p < pixels.size(); ++p) {
         pixels[p] &= 0x00FFFFFF;
-        mask[p] = p % 3 == 0;
+        mask.Set(p, p % 3 == 0);
       }
     }
     return list;

@@ -61,8 +61,7 @@ std::optional<std::vector<Image>> ConvertForTarget(const ImageList& source, cons
   }
   if (target.HasMask() && !work.HasMask()) {
     notes.push_back("images without a mask made wholly opaque");
-    work.flags |= kFlagMask;
-    work.mask.assign(work.pixels.size(), 0);
+    work.AddOpaqueMask();
   }
   if (SameCell(work, target)) {
     std::vector<Image> same;

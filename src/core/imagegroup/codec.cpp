@@ -25,7 +25,7 @@ constexpr std::uint32_t kMaskPaletteEntries = 2;
 constexpr const char* kOutOfMemory = "out of memory";
 constexpr const char* kInconsistentList = "the images do not agree with the group's own fields";
 constexpr const char* kTooLargeToWrite = "too large for the format's bitmaps";
-constexpr const char* kBadMaskEntry = "a mask entry other than 0 or 1";
+constexpr const char* kMaskBitPastWidth = "a mask bit set past an image's width";
 constexpr const char* kImageDoesNotFit = "the image does not fit the group's cells";
 constexpr const char* kGroupFull = "the group already holds 65,535 images";
 
@@ -57,19 +57,20 @@ constexpr std::size_t kIconWidth = 32;
 // Calls cutRow(row, x0, out) for rows 0 .. th - 1 of tiles first .. end - 1,
 // with `row` the stored row that holds the tile's row, x0 the tile's first
 // pixel in it and `out` the row's place in `block`, where the tiles lie one
-// after another from tile `first` on, tw x th entries each. The stored rows
-// are visited in the order they lie in the bytes, each once for all the
-// tiles it crosses.
+// after another from tile `first` on, th rows of `rowSize` elements each.
+// The stored rows are visited in the order they lie in the bytes, each once
+// for all the tiles it crosses.
 template <typename T, typename CutRow>
-void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t first, std::size_t end, T* block,
-                 CutRow cutRow) {
-  const std::size_t per = tw * th;
+void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t rowSize, std::size_t first,
+                 std::size_t end, T* block, CutRow cutRow) {
+  const std::size_t per = rowSize * th;
   for (std::size_t tileRow = first / kTilesPerRow; tileRow * kTilesPerRow < end; ++tileRow) {
     const std::size_t from = std::max(first, tileRow * kTilesPerRow);
     const std::size_t to = std::min(end, (tileRow + 1) * kTilesPerRow);
     const std::uint8_t* row = bmp.pixels.data() + StoredRow(bmp.height, th, from, th - 1) * bmp.stride;
     for (std::size_t y = th; y-- > 0; row += bmp.stride)
-      for (std::size_t i = from; i < to; ++i) cutRow(row, (i % kTilesPerRow) * tw, block + (i - first) * per + y * tw);
+      for (std::size_t i = from; i < to; ++i)
+        cutRow(row, (i % kTilesPerRow) * tw, block + (i - first) * per + y * rowSize);
   }
 }
 
@@ -77,36 +78,49 @@ void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t
 void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                     std::uint32_t* pixels) {
   if (colour.bitsPerPixel == 32 && tw == kIconWidth && std::endian::native == std::endian::little) {
-    CutTileRows(colour, tw, th, first, end, pixels, [](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
+    CutTileRows(colour, tw, th, tw, first, end, pixels, [](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
       std::memcpy(out, row + 4 * x0, 4 * kIconWidth);
     });
     return;
   }
   const unsigned bits = colour.bitsPerPixel;
-  CutTileRows(colour, tw, th, first, end, pixels,
+  CutTileRows(colour, tw, th, tw, first, end, pixels,
               [bits, tw](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
                 pixel_rows::ReadRow(row, bits, x0, tw, out);
               });
 }
 
-// Tile rows of whole bytes, `kWidth` pixels wide when it is not 0 (so that
-// the bytes of a row are a constant), `tw` otherwise.
+// Widens tiles first .. end - 1 of the mask bitmap into `entries`, a byte
+// a pixel, as Image::mask holds them.
+void CutMaskEntries(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
+                    std::uint8_t* entries) {
+  CutTileRows(mask, tw, th, tw, first, end, entries,
+              [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+                pixel_rows::UnpackBits(row, x0, tw, out);
+              });
+}
+
+// Tile rows of whole bytes copied as they are, `kWidth` pixels wide when it
+// is not 0 (so that the bytes of a row are a constant), `tw` otherwise.
 template <std::size_t kWidth>
 void CutWholeByteMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
-                           std::uint8_t* entries) {
+                           std::uint8_t* bits) {
   const std::size_t bytes = kWidth != 0 ? kWidth / 8 : tw / 8;
-  CutTileRows(mask, tw, th, first, end, entries, [bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-    pixel_rows::UnpackWholeBytes(row + x0 / 8, bytes, out);
+  CutTileRows(mask, tw, th, bytes, first, end, bits, [bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+    std::memcpy(out, row + x0 / 8, bytes);
   });
 }
 
-// Widens tiles first .. end - 1 of the mask bitmap into `entries`.
+// Cuts tiles first .. end - 1 of the mask bitmap into `bits`, laid out as
+// ImageList::mask holds them.
 void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
-                  std::uint8_t* entries) {
-  if (tw == kIconWidth) return CutWholeByteMaskTiles<kIconWidth>(mask, tw, th, first, end, entries);
-  if (tw % 8 == 0) return CutWholeByteMaskTiles<0>(mask, tw, th, first, end, entries);
-  CutTileRows(mask, tw, th, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-    pixel_rows::UnpackBits(row, x0, tw, out);
+                  std::uint8_t* bits) {
+  if (tw == kIconWidth) return CutWholeByteMaskTiles<kIconWidth>(mask, tw, th, first, end, bits);
+  if (tw % 8 == 0) return CutWholeByteMaskTiles<0>(mask, tw, th, first, end, bits);
+  const std::size_t bytes = MaskRowBytes(tw);
+  CutTileRows(mask, tw, th, bytes, first, end, bits, [tw, bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+    std::memset(out, 0, bytes);
+    pixel_rows::OrBits(row, x0, tw, out, 0);
   });
 }
 
@@ -190,7 +204,7 @@ ErrorOr<void> DecodeInto(ByteSpan bytes, ImageList& list) {
   ImageList& header = parsed.shape.header;
   const std::size_t count = parsed.shape.imageCount;
   const std::size_t values = count * header.PixelsPerImage();
-  const std::size_t entries = parsed.mask ? values : 0;
+  const std::size_t entries = parsed.mask ? count * header.MaskBytesPerImage() : 0;
   list.pixels.reserve(values);
   list.mask.reserve(entries);
   list.pixels.resize(values);
@@ -214,8 +228,7 @@ ErrorOr<ImageList> Decode(ByteSpan bytes) {
 std::uint32_t LargestValue(unsigned bits) { return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1; }
 
 // Every check that makes a list impossible to write, or one that would not
-// decode back to itself, apart from mask entries, which are checked while
-// they are packed.
+// decode back to itself, apart from the mask's bits past the width.
 bool CanEncode(const ImageList& list) {
   if (list.version != kImageListVersion) return false;
   const unsigned bits = list.bitsPerPixel;
@@ -225,7 +238,7 @@ bool CanEncode(const ImageList& list) {
   if (list.palette.size() != (bits <= 8 ? std::size_t{1} << bits : 0)) return false;
   const std::size_t pixels = list.PixelsPerImage();
   if (pixels == 0 ? !list.pixels.empty() : list.pixels.size() % pixels != 0) return false;
-  if (list.mask.size() != (list.HasMask() ? list.pixels.size() : 0)) return false;
+  if (list.mask.size() != (list.HasMask() ? list.ImageCount() * list.MaskBytesPerImage() : 0)) return false;
   if (list.ImageCount() > list.capacity) return false;
   if (bits < 32) {
     std::uint32_t any = 0;
@@ -361,7 +374,7 @@ void PutColourRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& 
               });
 }
 
-// Packs whole-byte tile rows as CutWholeByteMaskTiles reads them.
+// Copies whole-byte tile rows as CutWholeByteMaskTiles reads them.
 template <std::size_t kWidth>
 void PutWholeByteMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
@@ -370,36 +383,31 @@ void PutWholeByteMaskRows(std::uint8_t* rows, const ImageList& list, const Bitma
   const bool tilesFillRows = size.maskStride == kTilesPerRow * bytes;
   PutTileRows(rows, list, size.height, size.maskStride, tilesFillRows,
               [&list, bytes](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                pixel_rows::PackWholeBytes(list.MaskOf(image).data() + y * bytes * 8, bytes, row + x0 / 8);
+                std::memcpy(row + x0 / 8, list.MaskOf(image).Row(y), bytes);
               });
 }
 
-// Mask entries are already known to be 0 or 1.
+// The bits past the width are already known to be 0.
 void PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& size) {
   const std::size_t tw = list.tileWidth;
   if (tw == kIconWidth) return PutWholeByteMaskRows<kIconWidth>(rows, list, size);
   if (tw % 8 == 0) return PutWholeByteMaskRows<0>(rows, list, size);
   PutTileRows(rows, list, size.height, size.maskStride, false,
               [&list, tw](std::uint8_t* row, std::size_t image, std::size_t x0, std::size_t y) {
-                pixel_rows::PackBits(row, x0, tw, list.MaskOf(image).data() + y * tw);
+                pixel_rows::OrBits(list.MaskOf(image).Row(y), 0, tw, row, x0);
               });
 }
 
-// Whether every mask entry is 0 or 1, read four words at a time so that the
-// ORs do not wait on each other.
-bool EntriesAreBits(std::span<const std::uint8_t> entries) {
-  std::array<std::uint64_t, 4> any{};
-  std::size_t i = 0;
-  for (; i + 32 <= entries.size(); i += 32) {
-    for (std::size_t k = 0; k < any.size(); ++k) {
-      std::uint64_t word;
-      std::memcpy(&word, entries.data() + i + 8 * k, 8);
-      any[k] |= word;
-    }
-  }
-  std::uint64_t all = any[0] | any[1] | any[2] | any[3];
-  for (; i < entries.size(); ++i) all |= entries[i];
-  return (all & ~0x0101010101010101ull) == 0;
+// Whether every mask row's bits past the width are 0: a set one would land
+// in the next tile.
+bool MaskPaddingClear(const ImageList& list) {
+  const std::size_t spare = MaskRowBytes(list.tileWidth) * 8 - list.tileWidth;
+  if (spare == 0) return true;
+  const auto low = static_cast<std::uint8_t>((1u << spare) - 1);
+  const std::size_t bytes = MaskRowBytes(list.tileWidth);
+  for (std::size_t end = bytes; end <= list.mask.size(); end += bytes)
+    if ((list.mask[end - 1] & low) != 0) return false;
+  return true;
 }
 
 // Encodes into `out`, keeping its storage. Every check is made and every
@@ -410,7 +418,7 @@ ErrorOr<void> EncodeInto(const ImageList& list, Bytes& out) {
   if (!CanEncode(list)) return Failure{kInconsistentList};
   const auto layout = LayoutFor(list);
   if (!layout) return Failure{kTooLargeToWrite};
-  if (!EntriesAreBits(list.mask)) return Failure{kBadMaskEntry};
+  if (!MaskPaddingClear(list)) return Failure{kMaskBitPastWidth};
   Bytes headers;
   AppendLeadingHeaders(headers, list, list.ImageCount(), layout->size);
   Bytes maskHeaders;
@@ -558,9 +566,7 @@ void GrowInPlace(Bytes& group, InPlaceGroup& open, std::uint16_t capacity) {
 // Adds `image` (already known to fit) into the first free slot of a 32-bit
 // group with a mask where it lies.
 ErrorOr<void> AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
-  const std::size_t pixels = open.header.PixelsPerImage();
-  if (image.pixels.size() != pixels || image.mask.size() != pixels) return Failure{kImageDoesNotFit};
-  if (!EntriesAreBits(image.mask)) return Failure{kBadMaskEntry};
+  if (!ImageFits(open.header, image)) return Failure{kImageDoesNotFit};
   const auto capacity = CapacityForOneMore(open.images, open.header.capacity, open.header.growStep);
   if (!capacity) return Failure{kGroupFull};
   if (*capacity != open.header.capacity) {
@@ -723,7 +729,7 @@ Image ImageGroupReader::ImageAt(std::size_t index) const {
   CutColourTiles(parsed.colour, list.tileWidth, list.tileHeight, index, index + 1, image.pixels.data());
   if (parsed.mask) {
     image.mask.resize(list.PixelsPerImage());
-    CutMaskTiles(*parsed.mask, list.tileWidth, list.tileHeight, index, index + 1, image.mask.data());
+    CutMaskEntries(*parsed.mask, list.tileWidth, list.tileHeight, index, index + 1, image.mask.data());
   }
   return image;
 }
@@ -778,6 +784,7 @@ ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image) {
     if (!open || !IsReadyForIcons(open->header)) {
       // Pixels of another depth, or tiles sharing bytes: through the whole list.
       ImageList list = TRY(Decode(group));
+      if (!ImageFits(list, image)) return Failure{kImageDoesNotFit};
       if (!AppendImage(list, image)) return Failure{kGroupFull};
       TRY(EncodeInto(list, group));
       return {};

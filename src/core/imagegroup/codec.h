@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/error_or.h"
@@ -36,10 +37,50 @@ inline constexpr std::uint16_t kDepthCodeBits = 0x00FE;
 // The depth code of a 32-bit group, the one depth every image fits.
 inline constexpr std::uint16_t kDepthCode32 = 0x0020;
 
+// The bytes of a mask row: one bit a pixel, rounded up to whole bytes.
+constexpr std::size_t MaskRowBytes(std::size_t width) { return (width + 7) / 8; }
+
+// One image's mask as bits, the way a group holds it: row after row from the
+// top, MaskRowBytes(width) bytes a row, the leftmost pixel in the top bit of
+// the first byte and the bits past the width 0. A set bit is a transparent
+// pixel. A view with no rows stands for a group without a mask.
+template <typename Byte>
+class BasicMaskBits {
+ public:
+  BasicMaskBits() = default;
+  BasicMaskBits(Byte* rows, std::size_t width, std::size_t height) : rows_(rows), width_(width), height_(height) {}
+
+  std::size_t size() const { return width_ * height_; }
+  bool empty() const { return size() == 0; }
+  Byte* Row(std::size_t y) const { return rows_ + y * MaskRowBytes(width_); }
+  // Whether pixel p (counted row by row from the top left) is transparent.
+  bool operator[](std::size_t p) const {
+    const std::size_t x = p % width_;
+    return (Row(p / width_)[x / 8] >> (7 - x % 8)) & 1;
+  }
+  void Set(std::size_t p, bool transparent) const
+    requires(!std::is_const_v<Byte>)
+  {
+    const std::size_t x = p % width_;
+    const auto bit = static_cast<std::uint8_t>(0x80u >> (x % 8));
+    Byte& byte = Row(p / width_)[x / 8];
+    byte = static_cast<std::uint8_t>(transparent ? byte | bit : byte & ~bit);
+  }
+
+ private:
+  Byte* rows_ = nullptr;
+  std::size_t width_ = 0;
+  std::size_t height_ = 0;
+};
+using MaskBits = BasicMaskBits<const std::uint8_t>;
+using MutableMaskBits = BasicMaskBits<std::uint8_t>;
+
 // The decoded form of a group. Its images lie in two blocks, image after
 // image: PixelsPerImage() values each in `pixels` and, when the group has a
-// mask, as many entries in `mask`. One block for all images means decoding
-// and encoding make two allocations, however many images a group holds.
+// mask, MaskBytesPerImage() bytes of bits each in `mask`. One block for all
+// images means decoding and encoding make two allocations, however many
+// images a group holds; bits rather than a byte a pixel keep the mask as
+// small as the file's.
 struct ImageList {
   std::uint16_t version = kImageListVersion;
   std::uint16_t tileWidth = 0;
@@ -55,8 +96,8 @@ struct ImageList {
   std::vector<std::uint32_t> palette;
   // Every image's pixel values (see Image::pixels), image after image.
   std::vector<std::uint32_t> pixels;
-  // Every image's mask entries (see Image::mask), image after image; empty
-  // when the group has no mask.
+  // Every image's mask bits (see MaskBits), image after image; empty when the
+  // group has no mask.
   std::vector<std::uint8_t> mask;
 
   bool HasMask() const { return (flags & kFlagMask) != 0; }
@@ -70,20 +111,23 @@ struct ImageList {
   std::span<const std::uint32_t> PixelsOf(std::size_t index) const {
     return {pixels.data() + index * PixelsPerImage(), PixelsPerImage()};
   }
+  std::size_t MaskBytesPerImage() const { return MaskRowBytes(tileWidth) * tileHeight; }
   // Empty when the group has no mask.
-  std::span<std::uint8_t> MaskOf(std::size_t index) {
+  MutableMaskBits MaskOf(std::size_t index) {
     if (mask.empty()) return {};
-    return {mask.data() + index * PixelsPerImage(), PixelsPerImage()};
+    return {mask.data() + index * MaskBytesPerImage(), tileWidth, tileHeight};
   }
-  std::span<const std::uint8_t> MaskOf(std::size_t index) const {
+  MaskBits MaskOf(std::size_t index) const {
     if (mask.empty()) return {};
-    return {mask.data() + index * PixelsPerImage(), PixelsPerImage()};
+    return {mask.data() + index * MaskBytesPerImage(), tileWidth, tileHeight};
   }
   // A copy of image `index` (below ImageCount()).
   Image ImageAt(std::size_t index) const;
-  // Adds `image` after the last one as it is, capacity untouched (see
-  // AppendImage for the group's own rule).
+  // Adds `image`, which must fit the group (ImageFits), after the last one,
+  // capacity untouched (see AppendImage for the group's own rule).
   void PushImage(const Image& image);
+  // Gives a group without a mask one in which every image is opaque.
+  void AddOpaqueMask();
   // Removes images first .. first + count - 1 as far as they exist.
   void EraseImages(std::size_t first, std::size_t count);
   // Removes every image.
@@ -96,7 +140,7 @@ struct ImageList {
 };
 
 // The most pixels, summed over its images, that a decode widens: each becomes
-// a 32-bit value and a mask byte, so a group at the limit takes 320 MB once
+// a 32-bit value and a mask bit, so a group at the limit takes 264 MB once
 // decoded. A full group of 65,535 icons of 32 x 32 (67,107,840 pixels) stays
 // just under it; sixteen 4096 x 4096 tiles (268 million) are refused.
 inline constexpr std::uint64_t kMaxDecodedPixels = 64ull << 20;
@@ -190,8 +234,8 @@ ErrorOr<Bytes> AppendImageToGroup(ByteSpan bytes, const Image& image);
 // Inconsistent also covers: a version other than kImageListVersion, a depth
 // code that is unknown or differs from bitsPerPixel, a palette that is not
 // exactly 2^bits entries at 1, 4 and 8 bits (empty otherwise), a pixel value
-// that does not fit the depth, a mask entry other than 0 or 1, and images in
-// a group whose tiles are 0 pixels wide or high.
+// that does not fit the depth, a mask bit set past an image's width, and
+// images in a group whose tiles are 0 pixels wide or high.
 ErrorOr<Bytes> EncodeImageGroup(const ImageList& list);
 
 // The same into `out`, which keeps its storage: encoding over bytes at least
@@ -224,8 +268,13 @@ struct IconReadiness {
 // in which every image is opaque, as it was drawn before.
 IconReadiness ReadyForIcons(ImageList& list);
 
+// Whether `image` can join the group: a value for every pixel, and a mask
+// entry of 0 or 1 for every pixel exactly when the group has a mask.
+bool ImageFits(const ImageList& header, const Image& image);
+
 // Appends an image, growing capacity by growStep (at least 1) when full.
-// False when the group is at its 65,535-image limit.
+// False, with the list unchanged, when the group is at its 65,535-image limit
+// or the image does not fit it.
 bool AppendImage(ImageList& list, const Image& image);
 // The capacity a group of `images` images needs for one more under
 // AppendImage's rule; nothing at the 65,535-image limit.

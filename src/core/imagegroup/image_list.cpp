@@ -17,27 +17,39 @@ Image ImageList::ImageAt(std::size_t index) const {
   Image image;
   const auto values = PixelsOf(index);
   image.pixels.assign(values.begin(), values.end());
-  const auto entries = MaskOf(index);
-  image.mask.assign(entries.begin(), entries.end());
+  if (const MaskBits bits = MaskOf(index); !bits.empty()) {
+    image.mask.resize(bits.size());
+    for (std::size_t y = 0; y < tileHeight; ++y)
+      pixel_rows::UnpackBits(bits.Row(y), 0, tileWidth, image.mask.data() + y * tileWidth);
+  }
   return image;
 }
 
 void ImageList::PushImage(const Image& image) {
   pixels.insert(pixels.end(), image.pixels.begin(), image.pixels.end());
-  mask.insert(mask.end(), image.mask.begin(), image.mask.end());
+  if (image.mask.empty()) return;
+  mask.resize(mask.size() + MaskBytesPerImage());
+  const MutableMaskBits bits = MaskOf(ImageCount() - 1);
+  for (std::size_t y = 0; y < tileHeight; ++y)
+    pixel_rows::PackBits(bits.Row(y), 0, tileWidth, image.mask.data() + y * tileWidth);
+}
+
+void ImageList::AddOpaqueMask() {
+  flags |= kFlagMask;
+  mask.assign(ImageCount() * MaskBytesPerImage(), 0);
 }
 
 void ImageList::EraseImages(std::size_t first, std::size_t count) {
   const std::size_t images = ImageCount();
   if (first >= images) return;
   count = std::min(count, images - first);
-  const auto erase = [this, first, count](auto& block) {
+  const auto erase = [first, count](auto& block, std::size_t perImage) {
     if (block.empty()) return;
-    const auto begin = block.begin() + static_cast<std::ptrdiff_t>(first * PixelsPerImage());
-    block.erase(begin, begin + static_cast<std::ptrdiff_t>(count * PixelsPerImage()));
+    const auto begin = block.begin() + static_cast<std::ptrdiff_t>(first * perImage);
+    block.erase(begin, begin + static_cast<std::ptrdiff_t>(count * perImage));
   };
-  erase(pixels);
-  erase(mask);
+  erase(pixels, PixelsPerImage());
+  erase(mask, MaskBytesPerImage());
 }
 
 std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value) {
@@ -69,8 +81,7 @@ IconReadiness ReadyForIcons(ImageList& list) {
     done.depthConverted = true;
   }
   if (!list.HasMask()) {
-    list.flags |= kFlagMask;
-    list.mask.assign(list.pixels.size(), 0);
+    list.AddOpaqueMask();
     done.maskAdded = true;
   }
   return done;
@@ -84,7 +95,14 @@ std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_
   return static_cast<std::uint16_t>(std::min(grown, kMaxImages));
 }
 
+bool ImageFits(const ImageList& header, const Image& image) {
+  const std::size_t pixels = header.PixelsPerImage();
+  if (image.pixels.size() != pixels || image.mask.size() != (header.HasMask() ? pixels : 0)) return false;
+  return std::ranges::all_of(image.mask, [](std::uint8_t entry) { return entry <= 1; });
+}
+
 bool AppendImage(ImageList& list, const Image& image) {
+  if (!ImageFits(list, image)) return false;
   const auto capacity = CapacityForOneMore(list.ImageCount(), list.capacity, list.growStep);
   if (!capacity) return false;
   list.capacity = *capacity;

@@ -29,12 +29,6 @@ inline constexpr std::array<std::array<std::uint8_t, 8>, 256> kUnpackedBits = []
 // One packed byte as eight values of 0 or 1, its top bit first.
 inline void UnpackByte(std::uint8_t byte, std::uint8_t* out) { std::memcpy(out, kUnpackedBits[byte].data(), 8); }
 
-// Whole packed bytes as values of 0 or 1: `bytes` packed bytes become
-// 8 * `bytes` values, the top bit of each byte first.
-inline void UnpackWholeBytes(const std::uint8_t* packed, std::size_t bytes, std::uint8_t* out) {
-  for (std::size_t k = 0; k < bytes; ++k) UnpackByte(packed[k], out + 8 * k);
-}
-
 // Reads `count` one-bit values starting at pixel x0 of `row`.
 template <typename T>
 void UnpackBits(const std::uint8_t* row, std::size_t x0, std::size_t count, T* out) {
@@ -60,47 +54,32 @@ inline std::uint8_t PackEight(const std::uint8_t* values) {
   return static_cast<std::uint8_t>(((word & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56);
 }
 
-// ORs `count` one-bit values (bit 0 of each) into `row` from pixel x0 on: the
-// row starts zeroed, and neighbouring tiles may share a byte. Returns the OR
-// of all values, so that callers can tell whether any was more than 1.
+// ORs `count` one-bit values (bit 0 of each) into `row` from pixel x0 on:
+// the row starts zeroed, and neighbouring tiles may share a byte.
 template <typename T>
-T PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values) {
-  T any = 0;
-  std::uint64_t anyEight = 0;  // OR of the values taken eight at a time
+void PackBits(std::uint8_t* row, std::size_t x0, std::size_t count, const T* values) {
   std::size_t i = 0;
-  for (; i < count && ((x0 + i) & 7) != 0; ++i) {
-    any |= values[i];
+  for (; i < count && ((x0 + i) & 7) != 0; ++i)
     row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
-  }
   for (; i + 8 <= count; i += 8) {
     if constexpr (sizeof(T) == 1) {
-      std::uint64_t word;
-      std::memcpy(&word, values + i, 8);
-      anyEight |= word;
       row[(x0 + i) >> 3] = PackEight(values + i);
     } else {
       unsigned byte = 0;
-      for (int k = 0; k < 8; ++k) {
-        any |= values[i + k];
-        byte |= (static_cast<unsigned>(values[i + k]) & 1) << (7 - k);
-      }
+      for (int k = 0; k < 8; ++k) byte |= (static_cast<unsigned>(values[i + k]) & 1) << (7 - k);
       row[(x0 + i) >> 3] = static_cast<std::uint8_t>(byte);
     }
   }
-  for (; i < count; ++i) {
-    any |= values[i];
-    row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
-  }
-  anyEight |= anyEight >> 32;
-  anyEight |= anyEight >> 16;
-  anyEight |= anyEight >> 8;
-  return static_cast<T>(any | static_cast<T>(anyEight & 0xFF));
+  for (; i < count; ++i) row[(x0 + i) >> 3] |= static_cast<std::uint8_t>((values[i] & 1) << (7 - ((x0 + i) & 7)));
 }
 
-// The other way round: 8 * `bytes` values of 0 or 1 packed into `bytes`
-// bytes, written over.
-inline void PackWholeBytes(const std::uint8_t* values, std::size_t bytes, std::uint8_t* packed) {
-  for (std::size_t k = 0; k < bytes; ++k) packed[k] = PackEight(values + 8 * k);
+// ORs `count` bits of `from`, starting at bit x0, into `to` from bit t0 on,
+// where they are 0. Bit x of a row is bit (7 - x % 8) of its byte x / 8.
+inline void OrBits(const std::uint8_t* from, std::size_t x0, std::size_t count, std::uint8_t* to, std::size_t t0) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned bit = (from[(x0 + i) >> 3] >> (7 - ((x0 + i) & 7))) & 1;
+    to[(t0 + i) >> 3] |= static_cast<std::uint8_t>(bit << (7 - ((t0 + i) & 7)));
+  }
 }
 
 // Reads `count` pixel values of `bits` per pixel from pixel x0 of `row`, as
