@@ -397,6 +397,53 @@ TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
   EXPECT_TRUE(EncodeImageGroup(list).has_value());
 }
 
+// The mask is held as bits, rows padded to whole bytes: what an image hands
+// in one pixel at a time comes back from the view and from ImageAt, and the
+// spare bits past the width stay clear.
+TEST(ImageListAppend, MaskBitsHoldEachPixelAndNothingPastTheWidth) {
+  ImageList list = MakeList({.tileWidth = 13, .tileHeight = 3, .images = 0, .capacity = 0});
+  Image image;
+  image.pixels.assign(39, 7);
+  image.mask.assign(39, 1);
+  image.mask[0] = image.mask[12] = image.mask[13] = image.mask[38] = 0;
+  ASSERT_TRUE(AppendImage(list, image));
+  ASSERT_EQ(list.mask.size(), 6u);  // two bytes a row
+  EXPECT_EQ(list.mask, (Bytes{0x7F, 0xF0, 0x7F, 0xF8, 0xFF, 0xF0}));
+  EXPECT_EQ(list.ImageAt(0), image);
+  const MutableMaskBits bits = list.MaskOf(0);
+  for (std::size_t p = 0; p < 39; ++p) EXPECT_EQ(bits[p], image.mask[p] != 0) << p;
+  bits.Set(12, true);
+  bits.Set(1, false);
+  EXPECT_EQ(list.mask, (Bytes{0x3F, 0xF8, 0x7F, 0xF8, 0xFF, 0xF0}));
+  EXPECT_TRUE(EncodeImageGroup(list).has_value());
+}
+
+// An image that does not fit is refused and the list is left as it was:
+// wrong sizes, a mask in a group without one (or none in a group with one),
+// and a mask entry other than 0 or 1.
+TEST(ImageListAppend, RefusesImagesThatDoNotFit) {
+  const ImageList kept = MakeList({.tileWidth = 4, .tileHeight = 2, .images = 2, .capacity = 2});
+  const Image good = kept.ImageAt(1);
+  std::vector<Image> bad(5, good);
+  bad[0].pixels.pop_back();
+  bad[1].mask.pop_back();
+  bad[2].mask.clear();
+  bad[3].mask[7] = 2;
+  bad[4].pixels.push_back(0);
+  for (std::size_t k = 0; k < bad.size(); ++k) {
+    ImageList list = kept;
+    EXPECT_FALSE(ImageFits(list, bad[k])) << k;
+    EXPECT_FALSE(AppendImage(list, bad[k])) << k;
+    EXPECT_EQ(list, kept) << k;
+  }
+  ImageList noMask = MakeList({.tileWidth = 4, .tileHeight = 2, .mask = false, .images = 1});
+  EXPECT_FALSE(AppendImage(noMask, good));
+  Image bare = good;
+  bare.mask.clear();
+  EXPECT_TRUE(AppendImage(noMask, bare));
+  EXPECT_TRUE(noMask.mask.empty());
+}
+
 // Decoding into a list and encoding into bytes that already hold something
 // else (larger or smaller, with or without a mask, another depth) must give
 // exactly what decoding and encoding afresh give: every byte of the old
