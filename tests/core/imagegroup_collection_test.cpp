@@ -58,7 +58,7 @@ TEST(ImageGroupCount, GroupsTooLargeToDecodeCountNothingAndSayWhy) {
   EXPECT_EQ(unchanged, large);
 
   // One tile fewer is exactly at the limit: checked, counted, not decoded here
-  // (it would take 320 MB).
+  // (its pixels alone would take 256 MB).
   const Bytes atLimit = testing::LargeOneBitGroup(16, 2048, false);
   const auto limitShape = CheckImageGroup(atLimit);
   ASSERT_TRUE(limitShape);
