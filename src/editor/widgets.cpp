@@ -105,10 +105,6 @@ const std::vector<Colour>& ColourPicker::Swatches() {
 }
 
 ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent), colour_(Swatches().front()) {
-  setIconSize(QSize(22, 16));
-  for (Colour c : Swatches()) addItem(SwatchIcon(c, iconSize()), QString(), QVariant::fromValue(c));
-  addItem(QStringLiteral("…"));
-  setItemData(customEntry(), QStringLiteral("其他颜色…"), Qt::ToolTipRole);
   chooseCustomColour = [this](Colour start) -> std::optional<Colour> {
     QColor chosen = QColorDialog::getColor(QColorOf(start), this, QStringLiteral("颜色"));
     if (!chosen.isValid()) return std::nullopt;
@@ -116,15 +112,37 @@ ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent), colour_(Swatche
   };
   // activated is the user's choice; programmatic changes of the current index do not count.
   connect(this, &QComboBox::activated, this, [this](int index) { Choose(index); });
+}
+
+void ColourPicker::buildEntries() {
+  if (built_) return;
+  built_ = true;
+  // The icon size is the popup list's: setting it makes that list.
+  setIconSize(QSize(22, 16));
+  for (Colour c : Swatches()) addItem(SwatchIcon(c, iconSize()), QString(), QVariant::fromValue(c));
+  addItem(QStringLiteral("…"));
+  setItemData(count() - 1, QStringLiteral("其他颜色…"), Qt::ToolTipRole);
   ShowCurrent();
+}
+
+int ColourPicker::customEntry() {
+  buildEntries();
+  return count() - 1;
+}
+
+void ColourPicker::showEvent(QShowEvent* event) {
+  buildEntries();
+  QComboBox::showEvent(event);
 }
 
 void ColourPicker::setColour(Colour colour) {
   colour_ = colour & 0x00FFFFFF;
-  ShowCurrent();
+  // Unbuilt entries show the colour once they are made.
+  if (built_) ShowCurrent();
 }
 
 void ColourPicker::Choose(int index) {
+  buildEntries();
   Colour before = colour_;
   if (index == customEntry()) {
     auto chosen = chooseCustomColour ? chooseCustomColour(colour_) : std::nullopt;

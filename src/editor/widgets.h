@@ -35,12 +35,19 @@ class VerticalLabel : public QLabel {
 
 // A combo box of colour swatches; its last entry opens a colour dialog
 // without alpha. It has no entry for a transparent colour.
+//
+// Drawing the swatches and making the popup list are left until the picker is
+// first shown or one of the members below first needs its entries, so that a
+// picker in a window hidden at start costs its window next to nothing. Until
+// then QComboBox's own item functions see no entries.
 class ColourPicker : public QComboBox {
  public:
   explicit ColourPicker(QWidget* parent = nullptr);
 
   Colour colour() const { return colour_; }  // 0x00BBGGRR
   void setColour(Colour colour);
+  // Makes the entries now if they are not made yet.
+  void buildEntries();
 
   // Called when the user picks a colour different from the current one.
   std::function<void()> onColourChanged;
@@ -49,13 +56,17 @@ class ColourPicker : public QComboBox {
   std::function<std::optional<Colour>(Colour)> chooseCustomColour;
 
   static const std::vector<Colour>& Swatches();
-  int customEntry() const { return count() - 1; }
+  int customEntry();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void Choose(int index);
   void ShowCurrent();
 
   Colour colour_;
+  bool built_ = false;
 };
 
 QString QStringOf(const Text& text);

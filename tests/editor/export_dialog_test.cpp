@@ -164,6 +164,24 @@ class ExportDialogTest : public QObject {
     QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(1), 0, 0x000000FF));
   }
 
+  // The picker makes its entries when the dialog first opens: a colour set
+  // before then is the one it shows once open.
+  void fillColourSetBeforeTheFirstOpeningIsTheOneShown() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(2));
+    ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
+    picker->setColour(0x00123456);
+    h.DoubleClick(1);
+    QVERIFY(Visible(h));
+    // The swatches, one for the colour set and the entry that opens the colour dialog.
+    QCOMPARE(picker->count(), static_cast<int>(ColourPicker::Swatches().size()) + 2);
+    QCOMPARE(picker->itemData(picker->currentIndex()).value<Colour>(), 0x00123456u);
+    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(2), 1, 0x00123456));
+    PickSwatch(picker, 0x000000FF);
+    QCOMPARE(picker->colour(), 0x000000FFu);
+    QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(2), 1, 0x000000FF));
+  }
+
   void customColourDialogChoosesOrRestores() {
     Harness h;
     h.StartEditedGroup(MakeGroup(1));
