@@ -67,6 +67,11 @@ void ColumnButton::paintEvent(QPaintEvent*) {
   QStyleOptionButton option;
   initStyleOption(&option);
   option.text.clear();
+  // Buttons whose colours agree are handed one palette, so that a style
+  // caching button frames by palette draws the frame once for all of them.
+  static QPalette shared;
+  if (shared != option.palette) shared = option.palette;
+  option.palette = shared;
   painter.drawControl(QStyle::CE_PushButton, option);
   // The captions are the first text of the main window's first frame: a font
   // configuration still loading is waited for here, after the button is drawn.
