@@ -1,8 +1,5 @@
 #include "core/music/fluidsynth_output.h"
 
-#include <dlfcn.h>
-#include <fluidsynth.h>
-
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -10,6 +7,8 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+
+#include "core/music/fluidsynth_library.h"
 
 namespace tilvane {
 
@@ -24,7 +23,9 @@ constexpr unsigned int kReopenAfterMs = 8u * 60 * 60 * 1000;
 // Sequencer times stay in the lower half of its 32-bit millisecond range.
 constexpr double kLatestOffsetMs = 2147483647.0;
 
-extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+// FluidSynth's functions. Every call below runs once Open has found the
+// library, which then stays loaded.
+const FluidSynthLibrary& Fluid() { return *LoadFluidSynth(); }
 
 struct ScheduledEvent {
   double offsetMs;
@@ -39,17 +40,6 @@ struct QueuedBuffer {
 };
 
 }  // namespace
-
-void SilenceSynthesizerMessages() {
-  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
-  // libasound comes in with FluidSynth's ALSA driver; it is looked up at run
-  // time so that the core does not link it itself.
-  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-  using SetHandler = int (*)(Handler);
-  if (void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
-    reinterpret_cast<SetHandler>(symbol)(&IgnoreAlsaError);
-  }
-}
 
 struct FluidSynthOutput::Impl {
   explicit Impl(FluidSynthOptions o) : options(std::move(o)) {}
@@ -94,9 +84,9 @@ struct FluidSynthOutput::Impl {
 
   static void OnSequencerEvent(unsigned int, fluid_event_t* event, fluid_sequencer_t*, void* data) {
     // Only our timers matter; the unregistering notice at teardown is ignored.
-    if (fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
+    if (Fluid().fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
     auto* self = static_cast<Impl*>(data);
-    auto ticket = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(fluid_event_get_data(event)));
+    auto ticket = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(Fluid().fluid_event_get_data(event)));
     std::lock_guard lock(self->notices);
     self->doneTickets.push_back(ticket);
     self->noticed.notify_one();
@@ -149,24 +139,24 @@ struct FluidSynthOutput::Impl {
       int channel = scheduled.word & 0x0F;
       int data1 = (scheduled.word >> 8) & 0x7F;
       int data2 = (scheduled.word >> 16) & 0x7F;
-      fluid_event_set_dest(event, synthDestination);
+      Fluid().fluid_event_set_dest(event, synthDestination);
       switch (scheduled.word & 0xF0) {
-        case 0x80: fluid_event_noteoff(event, channel, static_cast<short>(data1)); break;
-        case 0x90: fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
-        case 0xA0: fluid_event_key_pressure(event, channel, static_cast<short>(data1), data2); break;
+        case 0x80: Fluid().fluid_event_noteoff(event, channel, static_cast<short>(data1)); break;
+        case 0x90: Fluid().fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
+        case 0xA0: Fluid().fluid_event_key_pressure(event, channel, static_cast<short>(data1), data2); break;
         case 0xB0:
-          fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2));
+          Fluid().fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2));
           break;
-        case 0xC0: fluid_event_program_change(event, channel, data1); break;
-        case 0xD0: fluid_event_channel_pressure(event, channel, data1); break;
-        case 0xE0: fluid_event_pitch_bend(event, channel, data1 | data2 << 7); break;
+        case 0xC0: Fluid().fluid_event_program_change(event, channel, data1); break;
+        case 0xD0: Fluid().fluid_event_channel_pressure(event, channel, data1); break;
+        case 0xE0: Fluid().fluid_event_pitch_bend(event, channel, data1 | data2 << 7); break;
         default: continue;
       }
-      fluid_sequencer_send_at(sequencer, event, At(scheduled.offsetMs), 1);
+      Fluid().fluid_sequencer_send_at(sequencer, event, At(scheduled.offsetMs), 1);
     }
-    fluid_event_set_dest(event, ownClient);
-    fluid_event_timer(event, reinterpret_cast<void*>(static_cast<std::uintptr_t>(buffer.ticket)));
-    fluid_sequencer_send_at(sequencer, event, At(buffer.doneOffsetMs), 1);
+    Fluid().fluid_event_set_dest(event, ownClient);
+    Fluid().fluid_event_timer(event, reinterpret_cast<void*>(static_cast<std::uintptr_t>(buffer.ticket)));
+    Fluid().fluid_sequencer_send_at(sequencer, event, At(buffer.doneOffsetMs), 1);
   }
 
   void TearDown() {
@@ -178,11 +168,11 @@ struct FluidSynthOutput::Impl {
     }
     if (notifier.joinable()) notifier.join();
     // Driver first, so no audio callback runs while the rest goes away.
-    if (driver) delete_fluid_audio_driver(driver);
-    if (sequencer) delete_fluid_sequencer(sequencer);
-    if (event) delete_fluid_event(event);
-    if (synth) delete_fluid_synth(synth);
-    if (settings) delete_fluid_settings(settings);
+    if (driver) Fluid().delete_fluid_audio_driver(driver);
+    if (sequencer) Fluid().delete_fluid_sequencer(sequencer);
+    if (event) Fluid().delete_fluid_event(event);
+    if (synth) Fluid().delete_fluid_synth(synth);
+    if (settings) Fluid().delete_fluid_settings(settings);
     driver = nullptr;
     sequencer = nullptr;
     event = nullptr;
@@ -198,42 +188,42 @@ struct FluidSynthOutput::Impl {
     char* configured = nullptr;
     std::string path;
     // The setting is missing from some builds; that is not an error.
-    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
+    if (Fluid().fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
       path = configured;
     }
-    fluid_free(configured);
+    Fluid().fluid_free(configured);
     return path.empty() ? kSystemSoundfont : path;
   }
 
   bool OpenDevice() {
-    SilenceSynthesizerMessages();
-    settings = new_fluid_settings();
+    if (!LoadFluidSynth()) return false;
+    settings = Fluid().new_fluid_settings();
     if (!settings) return false;
-    fluid_settings_setnum(settings, "synth.sample-rate", options.sampleRate);
-    fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
+    Fluid().fluid_settings_setnum(settings, "synth.sample-rate", options.sampleRate);
+    Fluid().fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
     std::string soundfont = SoundfontPath();
-    if (!fluid_is_soundfont(soundfont.c_str())) return false;
-    synth = new_fluid_synth(settings);
+    if (!Fluid().fluid_is_soundfont(soundfont.c_str())) return false;
+    synth = Fluid().new_fluid_synth(settings);
     if (!synth) return false;
-    sequencer = new_fluid_sequencer2(0);  // timed by the synth's frames, not the system clock
+    sequencer = Fluid().new_fluid_sequencer2(0);  // timed by the synth's frames, not the system clock
     if (!sequencer) return false;
-    synthDestination = fluid_sequencer_register_fluidsynth(sequencer, synth);
-    ownClient = fluid_sequencer_register_client(sequencer, "tilvane stream", &Impl::OnSequencerEvent, this);
-    event = new_fluid_event();
+    synthDestination = Fluid().fluid_sequencer_register_fluidsynth(sequencer, synth);
+    ownClient = Fluid().fluid_sequencer_register_client(sequencer, "tilvane stream", &Impl::OnSequencerEvent, this);
+    event = Fluid().new_fluid_event();
     if (synthDestination < 0 || ownClient < 0 || !event) return false;
-    fluid_event_set_source(event, -1);
+    Fluid().fluid_event_set_source(event, -1);
     if (!options.drivers.empty()) {
       // FluidSynth's default driver has no fallback, so each one is tried here.
       for (const std::string& name : options.drivers) {
-        fluid_settings_setstr(settings, "audio.driver", name.c_str());
-        driver = new_fluid_audio_driver(settings, synth);
+        Fluid().fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        driver = Fluid().new_fluid_audio_driver(settings, synth);
         if (driver) break;
       }
       if (!driver) return false;
     }
     // Loaded only once a device exists: a machine without one pays little per retry.
-    if (fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) return false;
-    openedAtMs = fluid_sequencer_get_tick(sequencer);
+    if (Fluid().fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) return false;
+    openedAtMs = Fluid().fluid_sequencer_get_tick(sequencer);
     notifier = std::thread(&Impl::RunNotifier, this);
     return true;
   }
@@ -278,7 +268,7 @@ bool FluidSynthOutput::IsOpen() const {
 
 bool FluidSynthOutput::ShouldReopen() const {
   std::lock_guard lock(impl_->state);
-  return impl_->open && fluid_sequencer_get_tick(impl_->sequencer) - impl_->openedAtMs > kReopenAfterMs;
+  return impl_->open && Fluid().fluid_sequencer_get_tick(impl_->sequencer) - impl_->openedAtMs > kReopenAfterMs;
 }
 
 bool FluidSynthOutput::Queue(int id, const StreamBuffer& buffer) {
@@ -306,7 +296,7 @@ bool FluidSynthOutput::Start() {
   std::lock_guard lock(impl_->state);
   if (!impl_->open) return false;
   impl_->started = true;
-  impl_->baseMs = fluid_sequencer_get_tick(impl_->sequencer) + kStartLeadMs;
+  impl_->baseMs = Fluid().fluid_sequencer_get_tick(impl_->sequencer) + kStartLeadMs;
   for (const QueuedBuffer& buffer : impl_->queued) impl_->Schedule(buffer);
   return true;
 }
@@ -317,9 +307,9 @@ void FluidSynthOutput::Stop() {
   impl_->started = false;
   // In this order: a note still queued could start again after the notes-off,
   // and a system reset would undo the sounds-off.
-  fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
-  fluid_synth_all_notes_off(impl_->synth, -1);
-  fluid_synth_all_sounds_off(impl_->synth, -1);
+  Fluid().fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
+  Fluid().fluid_synth_all_notes_off(impl_->synth, -1);
+  Fluid().fluid_synth_all_sounds_off(impl_->synth, -1);
 }
 
 void FluidSynthOutput::Reset() {
@@ -358,14 +348,14 @@ bool FluidSynthOutput::Render(float* left, float* right, int frames) {
     std::lock_guard lock(impl_->state);
     if (!impl_->open || impl_->driver) return false;
   }
-  fluid_synth_write_float(impl_->synth, frames, left, 0, 1, right, 0, 1);
+  Fluid().fluid_synth_write_float(impl_->synth, frames, left, 0, 1, right, 0, 1);
   impl_->WaitUntilDrained();
   return true;
 }
 
 int FluidSynthOutput::ActiveVoices() const {
   std::lock_guard lock(impl_->state);
-  return impl_->open ? fluid_synth_get_active_voice_count(impl_->synth) : 0;
+  return impl_->open ? Fluid().fluid_synth_get_active_voice_count(impl_->synth) : 0;
 }
 
 int FluidSynthOutput::SampleRate() const { return static_cast<int>(impl_->options.sampleRate); }

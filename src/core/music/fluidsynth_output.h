@@ -2,7 +2,8 @@
 // MIDI soundfont, a sequencer that plays the queued events at their times, and
 // either an audio driver (live) or no driver at all (offline, advanced by
 // Render). Silent in every failure: FluidSynth's and ALSA's messages are
-// switched off before anything is created.
+// switched off before anything is created. The library itself is opened on
+// the first Open (fluidsynth_library.h); without it, Open fails.
 #pragma once
 
 #include <memory>
@@ -24,9 +25,6 @@ struct FluidSynthOptions {
   std::string soundfont;
   double sampleRate = 44100;
 };
-
-// Turns off FluidSynth's log at every level and libasound's error printing.
-void SilenceSynthesizerMessages();
 
 class FluidSynthOutput : public StreamOutput {
  public:
