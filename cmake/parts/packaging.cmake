@@ -30,6 +30,18 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The tune plays through a General MIDI soundfont; without one the editor is silent.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, qt6-qpa-plugins")
+# FluidSynth is opened at run time, so the scan of linked libraries does not
+# see it. Debian names a library's package after its soname: libNAME.so.N
+# comes in libNAMEN (libNAME-N when NAME ends in a digit).
+if(TILVANE_FLUIDSYNTH_SONAME MATCHES "^lib(.+)\\.so\\.([0-9]+)$")
+  set(TILVANE_FLUIDSYNTH_NAME ${CMAKE_MATCH_1})
+  set(TILVANE_FLUIDSYNTH_ABI ${CMAKE_MATCH_2})
+  set(TILVANE_FLUIDSYNTH_PACKAGE "lib${TILVANE_FLUIDSYNTH_NAME}${TILVANE_FLUIDSYNTH_ABI}")
+  if(TILVANE_FLUIDSYNTH_NAME MATCHES "[0-9]$")
+    set(TILVANE_FLUIDSYNTH_PACKAGE "lib${TILVANE_FLUIDSYNTH_NAME}-${TILVANE_FLUIDSYNTH_ABI}")
+  endif()
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${TILVANE_FLUIDSYNTH_PACKAGE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-translations-l10n, fonts-wqy-microhei")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

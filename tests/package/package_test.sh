@@ -19,6 +19,8 @@ deb=$(ls "$scratch"/out/tilvane_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no package was written"
 info=$(dpkg-deb --info "$deb")
 grep -q 'Depends:.*soundfont' <<<"$info" || fail "the package does not depend on a soundfont"
+# The synthesizer is opened at run time, so no scan of linked libraries finds it.
+grep -q 'Depends:.*libfluidsynth[0-9]' <<<"$info" || fail "the package does not depend on FluidSynth"
 # The package installs here: apt resolves every dependency it declares.
 apt-get install --simulate "$deb" 2>&1 | grep -q '^Inst tilvane' || fail "apt would not install the package"
 dpkg-deb -x "$deb" "$scratch/root"
