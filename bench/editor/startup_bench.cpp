@@ -1,6 +1,8 @@
-// Time from process start to the main window shown, for the editor and for a
-// bare Qt window program, alternating in the same run. Prints the medians and
-// their ratio.
+// Time from process start to the main window shown, for the editor
+// (startup_probe) and for a bare Qt window in a program of its own
+// (bare_window, beside the probe), alternating in the same run. Prints the
+// medians and their ratio.
+//   startup_bench [PROBE [RUNS]]
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,8 +20,8 @@ long long MonotonicNanoseconds() {
   return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-// Milliseconds from fork to the probe's "shown" timestamp, or -1.
-double RunOnce(const std::string& probe, const char* mode) {
+// Milliseconds from fork to the program's "shown" timestamp, or -1.
+double RunOnce(const std::string& program) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return -1;
   long long start = MonotonicNanoseconds();
@@ -27,7 +29,7 @@ double RunOnce(const std::string& probe, const char* mode) {
   if (child == 0) {
     dup2(pipeEnds[1], 1);
     close(pipeEnds[0]);
-    execl(probe.c_str(), probe.c_str(), mode, static_cast<char*>(nullptr));
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(pipeEnds[1]);
@@ -50,14 +52,16 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   std::string probe = argc > 1 ? argv[1] : "./startup_probe";
   int runs = argc > 2 ? std::atoi(argv[2]) : 15;
+  const std::size_t slash = probe.rfind('/');
+  std::string bareWindow = (slash == std::string::npos ? std::string() : probe.substr(0, slash + 1)) + "bare_window";
   std::vector<double> editor, bare;
-  RunOnce(probe, "editor");  // warm the file cache for both
-  RunOnce(probe, "bare");
+  RunOnce(probe);  // warm the file cache for both
+  RunOnce(bareWindow);
   for (int i = 0; i < runs; ++i) {
-    double e = RunOnce(probe, "editor");
-    double b = RunOnce(probe, "bare");
+    double e = RunOnce(probe);
+    double b = RunOnce(bareWindow);
     if (e < 0 || b < 0) {
-      std::fprintf(stderr, "startup_probe failed\n");
+      std::fprintf(stderr, "%s failed\n", e < 0 ? probe.c_str() : bareWindow.c_str());
       return 1;
     }
     editor.push_back(e);
