@@ -1,18 +1,36 @@
-// The reference for start-up: a bare Qt window in a program of its own, which
-// loads Qt and nothing of the editor's. It waits until the window is on
-// screen, prints CLOCK_MONOTONIC in nanoseconds and quits, as startup_probe
-// does for the editor.
+// The references for start-up, in a program of their own that loads Qt and
+// nothing of the editor's: a bare Qt window, or with "captions" the same
+// window showing the editor's column-button captions on plain buttons in the
+// editor's caption font, which is what drawing that Han text costs in Qt and
+// nothing more. It waits until the window is on screen, prints
+// CLOCK_MONOTONIC in nanoseconds and quits, as startup_probe does for the
+// editor.
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include "editor/layout.h"
+#include "editor/main_window.h"
+
 int main(int argc, char** argv) {
+  const bool captions = argc > 1 && std::strcmp(argv[1], "captions") == 0;
   QApplication app(argc, argv);
   QWidget window;
   window.resize(503, 366);
   window.setWindowTitle(QStringLiteral("bare"));
+  if (captions) {
+    QApplication::setFont(QFont(QString::fromUtf8(tilvane::kCaptionFontFamily), tilvane::kCaptionFontPointSize));
+    for (const auto& control : tilvane::kMainWindowLayout.controls) {
+      if (control.kind != tilvane::ControlKind::ColumnButton) continue;
+      auto* button = new QPushButton(QString::fromUtf8(control.text), &window);
+      button->move(control.left, control.top);
+      button->adjustSize();
+    }
+  }
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   timespec now{};
