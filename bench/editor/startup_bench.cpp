@@ -72,8 +72,9 @@ int main(int argc, char** argv) {
     captioned.push_back(c);
   }
   double me = Median(editor), mb = Median(bare), mc = Median(captioned);
-  std::printf("start to window shown, median of %d: editor %.1f ms, bare Qt window %.1f ms, ratio %.2f; "
-              "bare window with the editor's captions %.1f ms, ratio %.2f\n",
-              runs, me, mb, me / mb, mc, me / mc);
+  std::printf(
+      "start to window shown, median of %d: editor %.1f ms, bare Qt window %.1f ms, ratio %.2f; "
+      "bare window with the editor's captions %.1f ms, ratio %.2f\n",
+      runs, me, mb, me / mb, mc, me / mc);
   return 0;
 }

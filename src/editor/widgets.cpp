@@ -1,10 +1,10 @@
 #include "editor/widgets.h"
 
 #include <QColorDialog>
-#include <algorithm>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 #include "editor/font_preload.h"
 

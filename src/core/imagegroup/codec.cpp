@@ -78,9 +78,10 @@ void CutTileRows(const BmpView& bmp, std::size_t tw, std::size_t th, std::size_t
 void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                     std::uint32_t* pixels) {
   if (colour.bitsPerPixel == 32 && tw == kIconWidth && std::endian::native == std::endian::little) {
-    CutTileRows(colour, tw, th, tw, first, end, pixels, [](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
-      std::memcpy(out, row + 4 * x0, 4 * kIconWidth);
-    });
+    CutTileRows(colour, tw, th, tw, first, end, pixels,
+                [](const std::uint8_t* row, std::size_t x0, std::uint32_t* out) {
+                  std::memcpy(out, row + 4 * x0, 4 * kIconWidth);
+                });
     return;
   }
   const unsigned bits = colour.bitsPerPixel;
@@ -94,10 +95,9 @@ void CutColourTiles(const BmpView& colour, std::size_t tw, std::size_t th, std::
 // a pixel, as Image::mask holds them.
 void CutMaskEntries(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                     std::uint8_t* entries) {
-  CutTileRows(mask, tw, th, tw, first, end, entries,
-              [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-                pixel_rows::UnpackBits(row, x0, tw, out);
-              });
+  CutTileRows(mask, tw, th, tw, first, end, entries, [tw](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+    pixel_rows::UnpackBits(row, x0, tw, out);
+  });
 }
 
 // Tile rows of whole bytes copied as they are, `kWidth` pixels wide when it
@@ -106,9 +106,9 @@ template <std::size_t kWidth>
 void CutWholeByteMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size_t first, std::size_t end,
                            std::uint8_t* bits) {
   const std::size_t bytes = kWidth != 0 ? kWidth / 8 : tw / 8;
-  CutTileRows(mask, tw, th, bytes, first, end, bits, [bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-    std::memcpy(out, row + x0 / 8, bytes);
-  });
+  CutTileRows(
+      mask, tw, th, bytes, first, end, bits,
+      [bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) { std::memcpy(out, row + x0 / 8, bytes); });
 }
 
 // Cuts tiles first .. end - 1 of the mask bitmap into `bits`, laid out as
@@ -118,10 +118,11 @@ void CutMaskTiles(const BmpView& mask, std::size_t tw, std::size_t th, std::size
   if (tw == kIconWidth) return CutWholeByteMaskTiles<kIconWidth>(mask, tw, th, first, end, bits);
   if (tw % 8 == 0) return CutWholeByteMaskTiles<0>(mask, tw, th, first, end, bits);
   const std::size_t bytes = MaskRowBytes(tw);
-  CutTileRows(mask, tw, th, bytes, first, end, bits, [tw, bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
-    std::memset(out, 0, bytes);
-    pixel_rows::OrBits(row, x0, tw, out, 0);
-  });
+  CutTileRows(mask, tw, th, bytes, first, end, bits,
+              [tw, bytes](const std::uint8_t* row, std::size_t x0, std::uint8_t* out) {
+                std::memset(out, 0, bytes);
+                pixel_rows::OrBits(row, x0, tw, out, 0);
+              });
 }
 
 // A group whose structure checked out: its header fields and palette, and

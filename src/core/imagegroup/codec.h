@@ -58,9 +58,7 @@ class BasicMaskBits {
     const std::size_t x = p % width_;
     return (Row(p / width_)[x / 8] >> (7 - x % 8)) & 1;
   }
-  void Set(std::size_t p, bool transparent) const
-    requires(!std::is_const_v<Byte>)
-  {
+  void Set(std::size_t p, bool transparent) const requires(!std::is_const_v<Byte>) {
     const std::size_t x = p % width_;
     const auto bit = static_cast<std::uint8_t>(0x80u >> (x % 8));
     Byte& byte = Row(p / width_)[x / 8];

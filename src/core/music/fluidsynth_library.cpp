@@ -16,7 +16,7 @@ const FluidSynthLibrary* Open() {
   if (library == nullptr) return nullptr;
   static FluidSynthLibrary api;
   bool complete = true;
-#define TILVANE_FLUIDSYNTH_LOOK_UP(name)                                                              \
+#define TILVANE_FLUIDSYNTH_LOOK_UP(name)                                                          \
   api.name = reinterpret_cast<decltype(api.name)>(platform::SharedLibrarySymbol(library, #name)); \
   complete = complete && api.name != nullptr;
   TILVANE_FLUIDSYNTH_FUNCTIONS(TILVANE_FLUIDSYNTH_LOOK_UP)

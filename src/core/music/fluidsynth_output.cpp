@@ -142,7 +142,9 @@ struct FluidSynthOutput::Impl {
       Fluid().fluid_event_set_dest(event, synthDestination);
       switch (scheduled.word & 0xF0) {
         case 0x80: Fluid().fluid_event_noteoff(event, channel, static_cast<short>(data1)); break;
-        case 0x90: Fluid().fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2)); break;
+        case 0x90:
+          Fluid().fluid_event_noteon(event, channel, static_cast<short>(data1), static_cast<short>(data2));
+          break;
         case 0xA0: Fluid().fluid_event_key_pressure(event, channel, static_cast<short>(data1), data2); break;
         case 0xB0:
           Fluid().fluid_event_control_change(event, channel, static_cast<short>(data1), static_cast<short>(data2));
