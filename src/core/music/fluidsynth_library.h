@@ -52,7 +52,8 @@ namespace tilvane {
 // Each function under its own name, so that `api.new_fluid_synth(settings)`
 // reads as the call it stands for.
 struct FluidSynthLibrary {
-#define TILVANE_FLUIDSYNTH_POINTER(name) decltype(&::name) name = nullptr;
+// `name` is the name of the member declared, not an expression to guard.
+#define TILVANE_FLUIDSYNTH_POINTER(name) decltype(&::name) name = nullptr;  // NOLINT(bugprone-macro-parentheses)
   TILVANE_FLUIDSYNTH_FUNCTIONS(TILVANE_FLUIDSYNTH_POINTER)
 #undef TILVANE_FLUIDSYNTH_POINTER
 };
