@@ -11,10 +11,10 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "editor/layout.h"
 #include "editor/main_window.h"
+#include "monotonic_clock.h"
 
 int main(int argc, char** argv) {
   const bool captions = argc > 1 && std::strcmp(argv[1], "captions") == 0;
@@ -33,8 +33,6 @@ int main(int argc, char** argv) {
   }
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  std::printf("%lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+  std::printf("%lld\n", MonotonicNanoseconds());
   return 0;
 }

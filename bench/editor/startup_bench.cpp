@@ -9,17 +9,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
-namespace {
+#include "monotonic_clock.h"
 
-long long MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
+namespace {
 
 // Milliseconds from fork to the program's "shown" timestamp, or -1.
 double RunOnce(const std::string& program, const char* argument = nullptr) {

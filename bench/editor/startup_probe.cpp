@@ -5,23 +5,13 @@
 #include <QApplication>
 #include <QTest>
 #include <cstdio>
-#include <ctime>
 
 #include "core/music/player.h"
 #include "editor/font_preload.h"
 #include "editor/main_window.h"
 #include "editor/qt_prompts.h"
 #include "editor/windows.h"
-
-namespace {
-
-long long MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
-}  // namespace
+#include "monotonic_clock.h"
 
 int main(int argc, char** argv) {
   tilvane::StartFontConfigPreload();

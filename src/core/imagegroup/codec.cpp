@@ -1,12 +1,10 @@
 #include "core/imagegroup/codec.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
-#include <span>
 
 #include "core/imagegroup/bmp_layout.h"
 #include "core/imagegroup/pixel_rows.h"
@@ -205,11 +203,11 @@ ErrorOr<void> DecodeInto(ByteSpan bytes, ImageList& list) {
   ImageList& header = parsed.shape.header;
   const std::size_t count = parsed.shape.imageCount;
   const std::size_t values = count * header.PixelsPerImage();
-  const std::size_t entries = parsed.mask ? count * header.MaskBytesPerImage() : 0;
+  const std::size_t maskBytes = parsed.mask ? count * header.MaskBytesPerImage() : 0;
   list.pixels.reserve(values);
-  list.mask.reserve(entries);
+  list.mask.reserve(maskBytes);
   list.pixels.resize(values);
-  list.mask.resize(entries);
+  list.mask.resize(maskBytes);
   header.pixels.swap(list.pixels);
   header.mask.swap(list.mask);
   list = std::move(header);
@@ -402,10 +400,10 @@ void PutMaskRows(std::uint8_t* rows, const ImageList& list, const BitmapSize& si
 // Whether every mask row's bits past the width are 0: a set one would land
 // in the next tile.
 bool MaskPaddingClear(const ImageList& list) {
-  const std::size_t spare = MaskRowBytes(list.tileWidth) * 8 - list.tileWidth;
+  const std::size_t bytes = MaskRowBytes(list.tileWidth);
+  const std::size_t spare = bytes * 8 - list.tileWidth;
   if (spare == 0) return true;
   const auto low = static_cast<std::uint8_t>((1u << spare) - 1);
-  const std::size_t bytes = MaskRowBytes(list.tileWidth);
   for (std::size_t end = bytes; end <= list.mask.size(); end += bytes)
     if ((list.mask[end - 1] & low) != 0) return false;
   return true;

@@ -26,19 +26,16 @@ inline constexpr std::array<std::array<std::uint8_t, 8>, 256> kUnpackedBits = []
   return table;
 }();
 
-// One packed byte as eight values of 0 or 1, its top bit first.
-inline void UnpackByte(std::uint8_t byte, std::uint8_t* out) { std::memcpy(out, kUnpackedBits[byte].data(), 8); }
-
 // Reads `count` one-bit values starting at pixel x0 of `row`.
 template <typename T>
 void UnpackBits(const std::uint8_t* row, std::size_t x0, std::size_t count, T* out) {
   std::size_t i = 0;
   for (; i < count && ((x0 + i) & 7) != 0; ++i) out[i] = (row[(x0 + i) >> 3] >> (7 - ((x0 + i) & 7))) & 1;
   for (; i + 8 <= count; i += 8) {
+    const auto& bits = kUnpackedBits[row[(x0 + i) >> 3]];
     if constexpr (sizeof(T) == 1) {
-      UnpackByte(row[(x0 + i) >> 3], out + i);
+      std::memcpy(out + i, bits.data(), 8);
     } else {
-      const auto& bits = kUnpackedBits[row[(x0 + i) >> 3]];
       for (int k = 0; k < 8; ++k) out[i + k] = bits[k];
     }
   }
