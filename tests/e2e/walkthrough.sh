@@ -15,6 +15,9 @@ shots="${4:+$(realpath "$4")}"
 fail() {
   echo "walkthrough: $*" >&2
   import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/walkthrough-failure.png}" 2>/dev/null || true
+  echo "walkthrough: the windows on screen:" >&2
+  visible_windows | sed 's/^/  /' >&2
+  echo "walkthrough: the editor's output:" >&2
   cat "$work/editor.log" >&2 2>/dev/null || true
   exit 1
 }
@@ -26,23 +29,33 @@ start_private_display "$work" || fail "no private Xvfb"
 pids+=("$XVFB_PID")
 
 . "$(dirname "$0")/../support/x_windows.sh"
-# Types a full path into the focused file dialog and confirms it.
+# Types a full path into the file dialog titled $1 and confirms it, then
+# waits for the dialog to close. A dialog still open 3 s after Return did not
+# get the whole answer (a key typed before its name field took the keyboard
+# goes elsewhere): the path is typed again, once, and said so.
 answer_dialog() {
   local dialog
   dialog=$(wait_window "^$1\$")
-  xdotool windowfocus --sync "$dialog"
-  sleep 0.3
-  xdotool key ctrl+a
-  xdotool type --delay 2 "$2"
-  sleep 0.2
-  xdotool key Return
+  for attempt in 1 2; do
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 2 "$2"
+    sleep 0.2
+    xdotool key Return
+    window_gone "$dialog" 3 && return 0
+    [ "$attempt" = 1 ] && echo "walkthrough: $1 was still open after Return; typing the path again" >&2
+  done
+  fail "$1 stayed open after the path $2 was typed twice"
 }
+# Answers the message box titled $1 with the key $2 and waits for it to close.
 answer_box() {
   local box
   box=$(wait_window "^$1\$")
   xdotool windowfocus --sync "$box"
   sleep 0.3
   xdotool key "$2"
+  window_gone "$box" 3 || fail "the box $1 stayed open after $2"
 }
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
 
@@ -74,6 +87,7 @@ done
 sleep 0.6
 xdotool mouseup 1
 for _ in $(seq 50); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
+[ -s "$work/drag.out" ] || fail "the drag did not end within 5 s of the drop"
 [ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
 
 # Save: 保存图组 asks for a name the first time.

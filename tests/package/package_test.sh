@@ -46,7 +46,8 @@ grep -q qiltool <<<"$help" || fail "the packaged qiltool does not answer --help"
 # The packaged editor shows its window.
 . "$(dirname "$0")/../support/private_display.sh"
 . "$(dirname "$0")/../support/end_program.sh"
-export XDG_RUNTIME_DIR="$scratch/run" TMPDIR="$scratch"
+# Its sound client and Qt keep their settings in the scratch folder, not the user's.
+export XDG_RUNTIME_DIR="$scratch/run" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 start_private_display "$scratch" 800x600x24 || fail "no private Xvfb"
 xvfb=$XVFB_PID

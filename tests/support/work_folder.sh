@@ -1,14 +1,17 @@
 # A private scratch folder for a test script, sourced as
 #   . work_folder.sh NAME [SUBFOLDER...]
-# Makes $work (with tmp/, run/ and each SUBFOLDER), points TMPDIR and
-# XDG_RUNTIME_DIR into it, and on exit ends every process whose id the
-# script added to `pids` and removes the folder.
+# Makes $work (with tmp/, run/, config/ and each SUBFOLDER), points TMPDIR,
+# XDG_RUNTIME_DIR and XDG_CONFIG_HOME into it, and on exit ends every process
+# whose id the script added to `pids` and removes the folder. With a
+# configuration folder of its own, what the file dialogs remember (the folders
+# visited, the view) starts empty on every run and on every machine, and the
+# user's own is left alone.
 work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-$1-XXXXXX")"
 shift
-mkdir -p "$work/tmp" "$work/run"
+mkdir -p "$work/tmp" "$work/run" "$work/config"
 for folder in "$@"; do mkdir -p "$work/$folder"; done
 chmod 700 "$work/run"
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -22,5 +22,17 @@ wait_title() {
   fail "title is '$(xdotool getwindowname "$main")', expected '$1'"
 }
 
+# window_gone WINDOW SECONDS: waits up to SECONDS for the window to be closed.
+window_gone() {
+  for _ in $(seq $(( $2 * 10 ))); do
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The names of the visible windows, a line each, for a failure report.
+visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true; }
+
 # click_in WINDOW X Y [BUTTON]: a real click at a point of the window.
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
