@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -234,6 +235,36 @@ TEST_F(FilesTest, AtomicSaveReplacesTheTargetAndKeepsItsMode) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   // Nothing is left behind beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+}
+
+// A new file gets what the umask leaves of 0666, and saving leaves the umask
+// as it was, even while another thread reads it.
+TEST_F(FilesTest, AtomicSaveOfANewFileTakesItsModeFromTheUmaskAndLeavesTheUmaskAlone) {
+  mode_t old = ::umask(027);
+  std::atomic<bool> saving{true};
+  std::atomic<int> wrongUmask{0};
+  std::thread watcher([&] {
+    // POSIX reads the umask only by setting it; the watcher sets the same
+    // 027, so any other value it sees was set by the save.
+    while (saving) {
+      mode_t seen = ::umask(027);
+      if (seen != 027) ++wrongUmask;
+    }
+  });
+  for (int i = 0; i < 50; ++i) {
+    Text path = PathOf(("new" + std::to_string(i) + ".qil").c_str());
+    auto result = SaveFileAtomically(path, Bytes{7});
+    ASSERT_TRUE(result.ok) << result.reason;
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u) << path;
+  }
+  saving = false;
+  watcher.join();
+  EXPECT_EQ(wrongUmask.load(), 0) << "saving set another umask for a moment";
+  ::umask(old);
+  // Nothing is left behind beside the 50 files.
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 50);
 }
 
 // Mode, owner and group of a file, as stat gives them.

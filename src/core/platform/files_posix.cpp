@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <random>
 #include <utility>
 
 namespace tilvane::platform {
@@ -49,6 +50,26 @@ bool WriteAll(int fd, ByteSpan bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Creates a file of its own by appending six random letters to `path`, open
+// for writing, with `mode` as open(2) applies it: less the umask. The
+// descriptor, or -1 with errno set. mkstemp would always make 0600, and the
+// umask can be read only by changing it, which races every other thread that
+// creates a file.
+int CreateUniqueFile(Text& path, mode_t mode) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::minstd_rand random(static_cast<unsigned>(std::random_device{}()) ^
+                                       static_cast<unsigned>(::getpid()));
+  const std::size_t stem = path.size();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path.resize(stem);
+    for (int i = 0; i < 6; ++i) path += kLetters[random() % (sizeof kLetters - 1)];
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 // Fills `out` from `offset` on without moving the file position. 0, the
@@ -271,8 +292,11 @@ int ReplaceFileAtomically(const Text& requestedPath, ByteSpan bytes) {
 
   Text folder = DirectoryOf(path);
   Text name = path.substr(path.rfind('/') == Text::npos ? 0 : path.rfind('/') + 1);
-  Text temporary = folder + "/." + name + ".saving-XXXXXX";
-  FileDescriptor fd(::mkstemp(temporary.data()));
+  Text temporary = folder + "/." + name + ".saving-";
+  // A new file gets the mode any file created there gets (open applies the
+  // umask and the folder's default ACL); a replacement starts private and
+  // takes the old file's owner, group and mode below.
+  FileDescriptor fd(CreateUniqueFile(temporary, targetExists ? 0600 : 0666));
   if (!fd.valid()) return errno;
 
   auto fail = [&](int error) {
@@ -280,11 +304,8 @@ int ReplaceFileAtomically(const Text& requestedPath, ByteSpan bytes) {
     return error;
   };
 
-  // mkstemp makes the file 0600 and ours; give it the target's owner, group and
-  // mode, or the mode a newly created file would get.
-  mode_t mode = 0666;
   if (targetExists) {
-    mode = existing.st_mode & 07777;
+    mode_t mode = existing.st_mode & 07777;
     // Only root may give a file away, and a user only to a group of their own;
     // what the system refuses stays ours.
     bool groupKept = ::fchown(fd.get(), existing.st_uid, existing.st_gid) == 0 ||
@@ -292,13 +313,9 @@ int ReplaceFileAtomically(const Text& requestedPath, ByteSpan bytes) {
     // Under another group the old group's rights would go to strangers: the
     // new group gets no more than everybody else had.
     if (!groupKept) mode = (mode & ~static_cast<mode_t>(070)) | ((mode & 07) << 3 & 070);
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode &= ~mask;
+    // After the change of owner, which clears the set-id bits.
+    if (::fchmod(fd.get(), mode) != 0) return fail(errno);
   }
-  // After the change of owner, which clears the set-id bits.
-  if (::fchmod(fd.get(), mode) != 0) return fail(errno);
   if (!WriteAll(fd.get(), bytes)) return fail(errno);
   if (::fsync(fd.get()) != 0) return fail(errno);
   if (!fd.Close()) return fail(errno);
