@@ -59,8 +59,7 @@ bool WriteAll(int fd, ByteSpan bytes) {
 // creates a file.
 int CreateUniqueFile(Text& path, mode_t mode) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::minstd_rand random(static_cast<unsigned>(std::random_device{}()) ^
-                                       static_cast<unsigned>(::getpid()));
+  thread_local std::minstd_rand random(std::random_device{}());
   const std::size_t stem = path.size();
   for (int attempt = 0; attempt < 100; ++attempt) {
     path.resize(stem);
