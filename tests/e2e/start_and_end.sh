@@ -12,6 +12,7 @@ fixtures="$(realpath "$3")"
 
 . "$(dirname "$0")/../support/work_folder.sh" start-end docs
 fail() {
+  first_failure || exit 1
   echo "start_and_end: $*" >&2
   cat "$work/editor.log" >&2 2>/dev/null || true
   exit 1
@@ -85,21 +86,12 @@ colours="$work/docs/colours.qil"
 open_in_editor "$colours"
 sleep 0.5
 item_x() { echo $((68 + 76 * $1)); }
-export_dialog() {
-  for _ in $(seq 50); do
-    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-      if xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -q '^WIDTH=221$'; then echo "$id"; return 0; fi
-    done
-    sleep 0.1
-  done
-  fail "the export dialog did not appear"
-}
 preview_colour() {  # the preview's pixel (6, 16): inside the coloured part of each picture
   import -window "$1" "$work/dialog.png"
   convert "$work/dialog.png" -crop "1x1+$((33 + 6))+$((27 + 16))" -depth 8 rgb:- | od -An -tx1 | tr -d ' \n'
 }
 xdotool mousemove --window "$main" "$(item_x 2)" 22 click --repeat 2 --delay 80 1
-dialog=$(export_dialog)
+dialog=$(wait_export_dialog)
 sleep 0.3
 [ "$(preview_colour "$dialog")" = 00ff00 ] || fail "double-click on image 2: the preview is $(preview_colour "$dialog")"
 for step in "0 ff0000" "1 0000ff" "2 00ff00" "0 ff0000"; do

@@ -13,6 +13,7 @@ shots="${4:+$(realpath "$4")}"
 . "$(dirname "$0")/../support/work_folder.sh" walkthrough out
 
 fail() {
+  first_failure || exit 1
   echo "walkthrough: $*" >&2
   import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/walkthrough-failure.png}" 2>/dev/null || true
   echo "walkthrough: the windows on screen:" >&2
@@ -105,13 +106,9 @@ sleep 0.3
 click_in "$main" 68 30 3
 sleep 0.5
 xdotool key w
-sleep 0.8
-export_geometry=$(xdotool search --onlyvisible --name '^$' getwindowgeometry --shell %@ 2>/dev/null |
-  awk -F= '/^X=/{x=$2}/^Y=/{y=$2}/^WIDTH=/{w=$2}/^HEIGHT=/{if (w == 221 && $2 == 130) print x, y}' | tail -n 1)
-read -r ex ey <<<"${export_geometry:-}" || true
-[ -n "${ex:-}" ] || fail "the export dialog did not appear"
-[ -n "$shots" ] && import -window root -crop "221x130+$ex+$ey" "$shots/screenshot-export.png"
-xdotool mousemove $(( ex + 46 )) $(( ey + 81 )) click 1
+dialog=$(wait_export_dialog)
+[ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-export.png"
+click_in "$dialog" 46 81
 answer_dialog "请选择要保存的文件名：" "$work/out/icon.bmp"
 answer_box "提示:" Return
 sleep 0.3

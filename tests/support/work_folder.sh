@@ -5,7 +5,8 @@
 # whose id the script added to `pids` and removes the folder. With a
 # configuration folder of its own, what the file dialogs remember (the folders
 # visited, the view) starts empty on every run and on every machine, and the
-# user's own is left alone.
+# user's own is left alone. The script defines fail MESSAGE, which reports and
+# exits, and begins it with `first_failure || exit 1`.
 work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-$1-XXXXXX")"
 shift
 mkdir -p "$work/tmp" "$work/run" "$work/config"
@@ -18,3 +19,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# Under set -e a command that fails outside a check ends the script, and many
+# say nothing when they do: an assignment from a pipeline whose errors go to
+# /dev/null, a read at the end of its input. Such a failure is reported as a
+# failed check is, naming the line and the command. fail reports only the
+# first failure, which first_failure marks: a fail inside $(...) reports, and
+# the assignment that then fails in the script exits without a second report.
+first_failure() { [ ! -e "$work/failed" ] && : >"$work/failed"; }
+set -E
+trap 'status=$?; fail "${BASH_SOURCE[0]##*/} line $LINENO: $BASH_COMMAND (status $status)"' ERR

@@ -23,12 +23,32 @@ wait_title() {
 }
 
 # window_gone WINDOW SECONDS: waits up to SECONDS for the window to be closed.
+# The list is read whole before it is searched: grep -q in the pipeline would
+# stop reading at the match, and xdotool's broken pipe would then read, under
+# pipefail, as a window gone.
 window_gone() {
+  local shown
   for _ in $(seq $(( $2 * 10 ))); do
-    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+    shown=$(xdotool search --onlyvisible --name . 2>/dev/null || true)
+    grep -qx "$1" <<<"$shown" || return 0
     sleep 0.1
   done
   return 1
+}
+
+# The export dialog's id, waiting up to 5 s. It has no title, so it is the
+# visible nameless window of its fixed size, 221 x 130. A window can close
+# between the search and the question about its size; its error is no answer.
+wait_export_dialog() {
+  local id size
+  for _ in $(seq 50); do
+    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null || true); do
+      size=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=' | tr '\n' ' ' || true)
+      [ "$size" = "WIDTH=221 HEIGHT=130 " ] && { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  fail "the export dialog did not appear"
 }
 
 # The names of the visible windows, a line each, for a failure report.
