@@ -103,8 +103,7 @@ wait_title "Tilvane  $work/out/group.qil"
 # Export: select the first icon, 导出图片(&W) from the context menu, 确定, a file name.
 click_in "$main" 68 30
 sleep 0.3
-click_in "$main" 68 30 3
-sleep 0.5
+context_menu "$main" 68 30
 xdotool key w
 dialog=$(wait_export_dialog)
 [ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-export.png"
@@ -115,8 +114,7 @@ sleep 0.3
 [ "$(stat -c %s "$work/out/icon.bmp" 2>/dev/null)" = 3126 ] || fail "the exported picture is not a 32 x 32 24-bit BMP"
 
 # Exit: 退出(&E) with nothing unsaved ends the program and removes the working copy.
-click_in "$main" 200 200 3
-sleep 0.5
+context_menu "$main" 200 200
 xdotool key e
 wait_ended "$editor_pid" "the editor" || fail "the editor did not end well after Exit"
 [ -z "$(find "$work/tmp" -name '临时图片组.tmp')" ] || fail "the temporary group file was left behind"

@@ -23,9 +23,12 @@ trap cleanup EXIT
 # Under set -e a command that fails outside a check ends the script, and many
 # say nothing when they do: an assignment from a pipeline whose errors go to
 # /dev/null, a read at the end of its input. Such a failure is reported as a
-# failed check is, naming the line and the command. fail reports only the
-# first failure, which first_failure marks: a fail inside $(...) reports, and
-# the assignment that then fails in the script exits without a second report.
+# failed check is, naming the line and the command. The trap reaches into the
+# script's functions (-E) but acts only in the script's own shell: inside
+# $(...) a failing command is the substitution's business, and the assignment
+# that takes a failed substitution is reported in its place. fail reports only
+# the first failure, which first_failure marks: a fail inside $(...) reports,
+# and the assignment that then fails exits without a second report.
 first_failure() { [ ! -e "$work/failed" ] && : >"$work/failed"; }
 set -E
-trap 'status=$?; fail "${BASH_SOURCE[0]##*/} line $LINENO: $BASH_COMMAND (status $status)"' ERR
+trap 'status=$?; [ "$BASHPID" = "$$" ] && fail "${BASH_SOURCE[0]##*/} line $LINENO: $BASH_COMMAND (status $status)"' ERR

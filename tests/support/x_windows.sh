@@ -54,5 +54,28 @@ wait_export_dialog() {
 # The names of the visible windows, a line each, for a failure report.
 visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true; }
 
+# context_menu WINDOW X Y: a right-click at a point of the window, then waits
+# up to 5 s for the menu it opens, the visible nameless window whose top left
+# corner lies just below and right of the pointer, so that a key typed next
+# reaches the menu.
+context_menu() {
+  local id X Y WIDTH HEIGHT pointer_x pointer_y
+  click_in "$1" "$2" "$3" 3
+  eval "$(xdotool getmouselocation --shell | grep -E '^[XY]=[0-9]+$' || true)"
+  pointer_x=$X pointer_y=$Y
+  for _ in $(seq 50); do
+    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null || true); do
+      X=-1 Y=-1
+      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^[XY]=[0-9]+$' || true)"
+      if (( X >= pointer_x && X <= pointer_x + 8 && Y >= pointer_y && Y <= pointer_y + 8 )); then
+        sleep 0.2
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  fail "no context menu opened at $2,$3"
+}
+
 # click_in WINDOW X Y [BUTTON]: a real click at a point of the window.
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
