@@ -106,6 +106,7 @@ sleep 0.3
 context_menu "$main" 68 30
 xdotool key w
 dialog=$(wait_export_dialog)
+sleep 0.3
 [ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-export.png"
 click_in "$dialog" 46 81
 answer_dialog "请选择要保存的文件名：" "$work/out/icon.bmp"
