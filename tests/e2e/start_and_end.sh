@@ -53,15 +53,23 @@ group="$work/docs/三张.qil"
 "$qiltool" new "$group" >/dev/null
 "$qiltool" add "$group" "$fixtures/pattern32.png" "$fixtures/multi.ico" "$fixtures/only16.ico" >/dev/null
 
+# first_item_drawn: waits up to 3 s for the first item's icon (the pattern's
+# red top left) to be drawn in the list, which happens after the title is set;
+# leaves the last count of red pixels in $red.
+first_item_drawn() {
+  for _ in $(seq 15); do
+    import -window "$main" "$work/window.png"
+    red=$(convert "$work/window.png" -crop 60x40+30+0 -depth 8 txt:- | grep -ci '#FF0000' || true)
+    [ "$red" -gt 50 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 for signal in TERM HUP INT; do
   # Started from the group's folder with a relative name, as a terminal user does.
   open_in_editor "三张.qil" "$group"
-  sleep 0.5
-  # The first item's icon (the pattern's red top left) is drawn in the list.
-  shot="$work/window.png"
-  import -window "$main" "$shot"
-  red=$(convert "$shot" -crop 60x40+30+0 -depth 8 txt:- | grep -ci '#FF0000' || true)
-  [ "$red" -gt 50 ] || fail "the first image is not shown in the list ($red red pixels)"
+  first_item_drawn || fail "the first image is not shown in the list ($red red pixels)"
   # An edit makes the working copy: click the first image, then 删除图片.
   click_in "$main" 68 22
   sleep 0.3
@@ -90,15 +98,22 @@ preview_colour() {  # the preview's pixel (6, 16): inside the coloured part of e
   import -window "$1" "$work/dialog.png"
   convert "$work/dialog.png" -crop "1x1+$((33 + 6))+$((27 + 16))" -depth 8 rgb:- | od -An -tx1 | tr -d ' \n'
 }
+# preview_shows COLOUR: waits up to 3 s for the preview to show COLOUR, since
+# it is drawn after the click; leaves what it last showed in $got.
+preview_shows() {
+  for _ in $(seq 15); do
+    got=$(preview_colour "$dialog")
+    [ "$got" = "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 xdotool mousemove --window "$main" "$(item_x 2)" 22 click --repeat 2 --delay 80 1
 dialog=$(wait_export_dialog)
-sleep 0.3
-[ "$(preview_colour "$dialog")" = 00ff00 ] || fail "double-click on image 2: the preview is $(preview_colour "$dialog")"
+preview_shows 00ff00 || fail "double-click on image 2: the preview is $got"
 for step in "0 ff0000" "1 0000ff" "2 00ff00" "0 ff0000"; do
   click_in "$main" "$(item_x "${step% *}")" 22
-  sleep 0.3
-  got=$(preview_colour "$dialog")
-  [ "$got" = "${step#* }" ] || fail "a click on image ${step% *}: the preview is $got, expected ${step#* }"
+  preview_shows "${step#* }" || fail "a click on image ${step% *}: the preview is $got, expected ${step#* }"
 done
 kill -TERM "$pid"
 wait "$pid" || fail "the editor ended with a failure status"
