@@ -36,16 +36,24 @@ window_gone() {
   return 1
 }
 
+# The visible nameless windows (Qt's dialogs without a title, its menus), a
+# line each: id x y width height. A window can close between the search and
+# the question about its place; it is left out.
+nameless_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null || true); do
+    xdotool getwindowgeometry --shell "$id" 2>/dev/null |
+      awk -F= -v id="$id" '{ v[$1] = $2 } END { if ("HEIGHT" in v) print id, v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }' || true
+  done
+}
+
 # The export dialog's id, waiting up to 5 s. It has no title, so it is the
-# visible nameless window of its fixed size, 221 x 130. A window can close
-# between the search and the question about its size; its error is no answer.
+# visible nameless window of its fixed size, 221 x 130.
 wait_export_dialog() {
-  local id size
+  local id
   for _ in $(seq 50); do
-    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null || true); do
-      size=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=' | tr '\n' ' ' || true)
-      [ "$size" = "WIDTH=221 HEIGHT=130 " ] && { echo "$id"; return 0; }
-    done
+    id=$(nameless_windows | awk '$4 == 221 && $5 == 130 { print $1; exit }')
+    [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
   fail "the export dialog did not appear"
@@ -59,19 +67,15 @@ visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/de
 # corner lies just below and right of the pointer, so that a key typed next
 # reaches the menu.
 context_menu() {
-  local id X Y WIDTH HEIGHT pointer_x pointer_y
+  local px py
   click_in "$1" "$2" "$3" 3
-  eval "$(xdotool getmouselocation --shell | grep -E '^[XY]=[0-9]+$' || true)"
-  pointer_x=$X pointer_y=$Y
+  read -r px py < <(xdotool getmouselocation --shell | awk -F= '/^X=/ { x = $2 } /^Y=/ { y = $2 } END { print x, y }')
   for _ in $(seq 50); do
-    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null || true); do
-      X=-1 Y=-1
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^[XY]=[0-9]+$' || true)"
-      if (( X >= pointer_x && X <= pointer_x + 8 && Y >= pointer_y && Y <= pointer_y + 8 )); then
-        sleep 0.2
-        return 0
-      fi
-    done
+    if nameless_windows | awk -v x="$px" -v y="$py" \
+      '$2 >= x && $2 <= x + 8 && $3 >= y && $3 <= y + 8 { found = 1 } END { exit !found }'; then
+      sleep 0.2
+      return 0
+    fi
     sleep 0.1
   done
   fail "no context menu opened at $2,$3"
