@@ -14,6 +14,7 @@
 
 #include "editor/layout.h"
 #include "editor/main_window.h"
+#include "front/qt/controls.h"
 #include "monotonic_clock.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
   window.resize(503, 366);
   window.setWindowTitle(QStringLiteral("bare"));
   if (captions) {
-    QApplication::setFont(QFont(QString::fromUtf8(tilvane::kCaptionFontFamily), tilvane::kCaptionFontPointSize));
+    QApplication::setFont(
+        QFont(QString::fromUtf8(tilvane::qt::kCaptionFontFamily), tilvane::qt::kCaptionFontPointSize));
     for (const auto& control : tilvane::kMainWindowLayout.controls) {
       if (control.kind != tilvane::ControlKind::ColumnButton) continue;
       auto* button = new QPushButton(QString::fromUtf8(control.text), &window);

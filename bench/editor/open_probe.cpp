@@ -11,11 +11,10 @@
 
 #include "core/files.h"
 #include "editor/event_table.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
-#include "editor/qt_prompts.h"
 #include "editor/refresh.h"
-#include "editor/windows.h"
+#include "front/qt/controls.h"
+#include "front/qt/prompts.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -26,12 +25,14 @@ int main(int argc, char** argv) {
   QTemporaryDir temp;
   qputenv("TMPDIR", temp.path().toUtf8());
   QApplication app(argc, argv);
-  tilvane::QtPrompts prompts;
+  tilvane::qt::QtFrontEnd frontEnd;
+  tilvane::qt::QtPrompts prompts;
   tilvane::EditorServices services;
+  services.frontEnd = &frontEnd;
   services.prompts = &prompts;
   services.quit = [](int) {};
   std::unique_ptr<tilvane::Editor> editor = tilvane::LoadEditor(std::move(services));
-  editor->main.window->show();
+  editor->main.window->setVisible(true);
   QCoreApplication::processEvents();
 
   const auto start = std::chrono::steady_clock::now();

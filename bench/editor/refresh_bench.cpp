@@ -10,10 +10,10 @@
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
-#include "editor/qt_prompts.h"
 #include "editor/refresh.h"
+#include "front/qt/controls.h"
+#include "front/qt/prompts.h"
 
 namespace {
 
@@ -30,9 +30,11 @@ tilvane::Bytes GroupOf(int count) {
 }
 
 tilvane::Editor& SharedEditor() {
-  static tilvane::QtPrompts prompts;
+  static tilvane::qt::QtFrontEnd frontEnd;
+  static tilvane::qt::QtPrompts prompts;
   static std::unique_ptr<tilvane::Editor> editor = [] {
     tilvane::EditorServices services;
+    services.frontEnd = &frontEnd;
     services.prompts = &prompts;
     services.quit = [](int) {};
     return tilvane::LoadEditor(std::move(services));

@@ -1,4 +1,4 @@
-// Starts the editor's main window as src/main.cpp does, waits until it is on
+// Starts the editor's main window as the program does, waits until it is on
 // screen, prints CLOCK_MONOTONIC in nanoseconds and quits. startup_bench runs
 // it, and bare_window as the reference, to time process start to window
 // shown.
@@ -7,24 +7,27 @@
 #include <cstdio>
 
 #include "core/music/player.h"
-#include "editor/font_preload.h"
 #include "editor/main_window.h"
-#include "editor/qt_prompts.h"
-#include "editor/windows.h"
+#include "front/qt/controls.h"
+#include "front/qt/font_preload.h"
+#include "front/qt/prompts.h"
 #include "monotonic_clock.h"
 
 int main(int argc, char** argv) {
-  tilvane::StartFontConfigPreload();
+  tilvane::qt::StartFontConfigPreload();
   QApplication app(argc, argv);
-  tilvane::QtPrompts prompts;
+  tilvane::qt::QtFrontEnd frontEnd;
+  tilvane::qt::QtPrompts prompts;
   auto music = tilvane::MakeSystemMidiPlayer();
   tilvane::EditorServices services;
+  services.frontEnd = &frontEnd;
   services.prompts = &prompts;
   services.music = music.get();
   services.quit = [](int) {};
   auto editor = tilvane::LoadEditor(std::move(services));
-  editor->main.window->show();
-  if (!QTest::qWaitForWindowExposed(editor->main.window)) return 1;
+  QWidget* window = tilvane::qt::QtOf<QWidget>(editor->main.window.get());
+  window->show();
+  if (!QTest::qWaitForWindowExposed(window)) return 1;
   std::printf("%lld\n", MonotonicNanoseconds());
   std::fflush(stdout);
   music->StopMusic();

@@ -13,9 +13,9 @@
 #include "resident_memory.h"
 
 #include "editor/document_commands.h"
-#include "editor/icon_list.h"
 #include "editor/intake_commands.h"
 #include "editor/main_window.h"
+#include "front/qt/controls.h"
 
 namespace {
 
@@ -45,8 +45,10 @@ int main(int argc, char** argv) {
   const tilvane::Text source = std::filesystem::absolute(argv[1]).string();
   const int count = argc > 2 ? std::atoi(argv[2]) : 10000;
 
+  tilvane::qt::QtFrontEnd frontEnd;
   YesPrompts prompts;
   tilvane::EditorServices services;
+  services.frontEnd = &frontEnd;
   services.prompts = &prompts;
   services.quit = [](int) {};
   auto editor = tilvane::LoadEditor(std::move(services));
@@ -71,10 +73,11 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     long after = ResidentKilobytes();
     auto done = std::chrono::steady_clock::now();
-    std::printf("cycle %d: grew to %d images in %.1f s, deleted back to %d in %.1f s; resident memory: start %ld KiB, "
-                "largest %ld KiB, end %ld KiB (%+ld KiB)\n",
-                cycle, grown, seconds(started, grownAt), list.itemCount(), seconds(grownAt, done), before, largest,
-                after, after - before);
+    std::printf(
+        "cycle %d: grew to %d images in %.1f s, deleted back to %d in %.1f s; resident memory: start %ld KiB, "
+        "largest %ld KiB, end %ld KiB (%+ld KiB)\n",
+        cycle, grown, seconds(started, grownAt), list.itemCount(), seconds(grownAt, done), before, largest, after,
+        after - before);
     std::fflush(stdout);
     ok = ok && grown == count && list.itemCount() == 0;
   }

@@ -6,16 +6,13 @@
 #include <fstream>
 #include <string>
 
-#include "resident_memory.h"
 #include <thread>
+#include "resident_memory.h"
 
 #include "core/music/background_tune.h"
 #include "core/music/player.h"
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
   const int cycles = argc > 1 ? std::atoi(argv[1]) : 1000;

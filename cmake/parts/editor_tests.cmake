@@ -33,3 +33,13 @@ if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
                    ${CMAKE_BINARY_DIR}/fixtures/intake)
   set_tests_properties(start_and_end PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
+
+# The handlers over a recording front end: no toolkit at all.
+if(TILVANE_BUILD_TESTS AND TARGET tilvane_handlers)
+  add_executable(handlers_tests tests/handlers/handlers_test.cpp tests/handlers/recording_controls.cpp)
+  target_include_directories(handlers_tests PRIVATE tests)
+  target_link_libraries(handlers_tests PRIVATE tilvane_handlers GTest::gtest GTest::gtest_main)
+  if(NOT CMAKE_CROSSCOMPILING)
+    gtest_discover_tests(handlers_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS handlers)
+  endif()
+endif()

@@ -85,6 +85,25 @@ bool WriteFileBytesAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack
 
 bool PathExists(const Text& path) { return !path.empty() && platform::AnythingAt(path); }
 
+bool IsReadableFile(const Text& path) { return !path.empty() && platform::ReadableFile::Open(path).has_value(); }
+
+bool IsFolder(const Text& path) { return !path.empty() && platform::KindOfPath(path) == platform::PathKind::kFolder; }
+
+Text FolderOfPath(const Text& path) {
+#ifdef _WIN32
+  constexpr const char* kSeparators = "/\\";
+#else
+  constexpr const char* kSeparators = "/";
+#endif
+  std::size_t last = path.find_last_of(kSeparators);
+  if (last == Text::npos) return {};
+  // "/a.qil" lies in "/", and "C:\a.qil" in "C:\".
+  if (last == 0 || (last > 0 && path[last - 1] == ':')) return path.substr(0, last + 1);
+  return path.substr(0, last);
+}
+
+Text HomeFolder() { return platform::HomeFolder(); }
+
 bool RemoveFile(const Text& path) {
   if (path.empty()) return false;
   return platform::DeleteRegularFile(path) == 0;

@@ -44,6 +44,16 @@ bool WriteFileBytesAndReadBack(const Text& path, ByteSpan bytes, Bytes& readBack
 
 // Whether anything (a file, a folder, a link) exists at `path`.
 bool PathExists(const Text& path);
+// Whether `path` is a regular file this user can open for reading (links followed).
+bool IsReadableFile(const Text& path);
+// Whether `path` is a folder (links followed).
+bool IsFolder(const Text& path);
+// The folder part of a full path: the text before its last separator ("/", and
+// "\" on Windows), the root itself for a file in the root; empty text for a
+// path without a separator.
+Text FolderOfPath(const Text& path);
+// The user's home folder, without a trailing separator.
+Text HomeFolder();
 
 // Deletes the file; false when it could not be deleted (missing included).
 bool RemoveFile(const Text& path);

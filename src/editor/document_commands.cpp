@@ -1,17 +1,12 @@
 #include "editor/document_commands.h"
 
-#include <QFileInfo>
-#include <QPushButton>
-
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
 #include "core/intake/path_rules.h"
 #include "editor/dialog_folder.h"
-#include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
 #include "editor/refresh.h"
-#include "editor/widgets.h"
 
 namespace tilvane {
 
@@ -42,11 +37,6 @@ bool DialogRun(Editor& editor, FileDialogKind kind, const Text& title, const Tex
 
 Text ChosenPath(const Editor& editor) { return editor.main.通用对话框1.fileName; }
 
-bool IsReadableFile(const Text& path) {
-  QFileInfo info(QStringOf(path));
-  return info.isFile() && info.isReadable();
-}
-
 int ItemCount(const Editor& editor) { return editor.main.图标列表框->itemCount(); }
 
 void ShowNothingToSave(Editor& editor) {
@@ -73,7 +63,7 @@ void Save(Editor& editor, const Text& proposedName, const Text& filter) {
     if (!WriteDocument(editor, path)) return;
     editor.document.currentPath = path;
     LoadGroupFileAsDocument(editor);
-    editor.main.按钮4->setEnabled(false);
+    editor.main.按钮4->setDisabled(true);
     return;
   }
   // The timer disables 按钮4 on its next tick, as the title no longer ends with ")".
@@ -102,7 +92,7 @@ void SaveAs(Editor& editor, const Text& filter, bool appendExtension) {
   editor.document.currentPath = target;
   SetMainCaption(editor, TitleSaved(target));
   LoadGroupFileAsDocument(editor);
-  editor.main.按钮4->setEnabled(false);
+  editor.main.按钮4->setDisabled(true);
 }
 
 void Delete(Editor& editor) {
@@ -215,9 +205,7 @@ bool OnSessionEnding(Editor& editor) {
 Text PathFileName(Editor& editor, const Text& path, FileNamePart part) {
   PathNameResult result = PathFileNameOf(path, static_cast<int>(part));
   switch (result.problem) {
-    case PathNameProblem::WrongShape:
-      ShowPathShapeError(editor);
-      return kInputError;
+    case PathNameProblem::WrongShape: ShowPathShapeError(editor); return kInputError;
     case PathNameProblem::NetworkPathWithoutHost:
       ShowMessageBox(editor.prompts(), "您输入的网络路径错误,原因是没有网址而直接输入的文件名称!", BoxButtons::Ok,
                      BoxIcon::None);

@@ -2,8 +2,6 @@
 
 #include "core/files.h"
 #include "core/music/player.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
 
 namespace tilvane {
 
@@ -11,8 +9,8 @@ Text TitleIdle() { return "Tilvane"; }
 Text TitleSaved(const Text& currentPath) { return JoinTexts("Tilvane  ", currentPath); }
 Text TitleModified(const Text& currentPath) { return JoinTexts("Tilvane  ", currentPath, "  临时数据(未保存)"); }
 
-Text MainCaption(const Editor& editor) { return TextOf(editor.main.window->windowTitle()); }
-void SetMainCaption(Editor& editor, const Text& caption) { editor.main.window->setWindowTitle(QStringOf(caption)); }
+Text MainCaption(const Editor& editor) { return editor.main.window->caption(); }
+void SetMainCaption(Editor& editor, const Text& caption) { editor.main.window->setCaption(caption); }
 
 bool IsModified(const Editor& editor) { return TextEquals(RightText(MainCaption(editor), 1), ")"); }
 bool IsDocumentLoaded(const Editor& editor) { return !TextEquals(MainCaption(editor), TitleIdle()); }
@@ -27,6 +25,6 @@ void EndProgram(Editor& editor, int code) {
   if (editor.services.quit) editor.services.quit(code);
 }
 
-Editor::~Editor() { delete main.window; }
+Editor::~Editor() { destroying = true; }
 
 }  // namespace tilvane

@@ -6,22 +6,11 @@
 #include <memory>
 
 #include "core/text.h"
+#include "editor/controls.h"
 #include "editor/prompts.h"
-
-class QAction;
-class QLabel;
-class QMenu;
-class QPushButton;
-class QTimer;
-class QWidget;
 
 namespace tilvane {
 
-class ColourPicker;
-class DropTarget;
-class ExportDialog;
-class IconList;
-class MainWindow;
 class MidiPlayer;
 
 struct DocumentState {
@@ -30,62 +19,67 @@ struct DocumentState {
 };
 
 // The main window's controls, named as in its layout.
+// The main window's controls, named as in its layout. The window owns them.
 struct MainControls {
-  MainWindow* window = nullptr;
-  QPushButton* 按钮1 = nullptr;  // 打开文件
-  QPushButton* 按钮2 = nullptr;  // 加入图片
-  QPushButton* 按钮3 = nullptr;  // 删除图片
-  QPushButton* 按钮4 = nullptr;  // 保存图组
-  QPushButton* 按钮5 = nullptr;  // 另存为…
+  std::unique_ptr<Window> window;
+  Button* 按钮1 = nullptr;  // 打开文件
+  Button* 按钮2 = nullptr;  // 加入图片
+  Button* 按钮3 = nullptr;  // 删除图片
+  Button* 按钮4 = nullptr;  // 保存图组
+  Button* 按钮5 = nullptr;  // 另存为…
   IconList* 图标列表框 = nullptr;
   CommonDialog 通用对话框1;
-  QTimer* 时钟1 = nullptr;
+  Timer* 时钟1 = nullptr;
   DropTarget* 拖放对象1 = nullptr;
   // The hidden menu "文件", shown only as the icon list's context menu.
-  QMenu* 文件 = nullptr;
-  QAction* 打开图片组 = nullptr;
-  QAction* 保存图片组 = nullptr;
-  QAction* 图组另存为 = nullptr;
-  QAction* 添加图片 = nullptr;
-  QAction* 删除图片 = nullptr;
-  QAction* 导出图片 = nullptr;
-  QAction* 关闭音乐 = nullptr;
-  QAction* 退出 = nullptr;
+  PopupMenu* 文件 = nullptr;
+  MenuItem* 打开图片组 = nullptr;
+  MenuItem* 保存图片组 = nullptr;
+  MenuItem* 图组另存为 = nullptr;
+  MenuItem* 添加图片 = nullptr;
+  MenuItem* 删除图片 = nullptr;
+  MenuItem* 导出图片 = nullptr;
+  MenuItem* 关闭音乐 = nullptr;
+  MenuItem* 退出 = nullptr;
 };
 
 // The export dialog's controls.
 struct ExportControls {
-  ExportDialog* window = nullptr;
-  QLabel* 标签1 = nullptr;
-  QLabel* 标签2 = nullptr;
-  QLabel* 标签3 = nullptr;
-  QLabel* 图片框1 = nullptr;
+  std::unique_ptr<Window> window;
+  Label* 标签1 = nullptr;
+  Label* 标签2 = nullptr;
+  Label* 标签3 = nullptr;
+  PictureBox* 图片框1 = nullptr;
   ColourPicker* 颜色选择器1 = nullptr;
-  QPushButton* 按钮1 = nullptr;
-  QPushButton* 按钮2 = nullptr;
+  Button* 按钮1 = nullptr;
+  Button* 按钮2 = nullptr;
   CommonDialog 通用对话框1;
 };
 
-// What the editor needs from outside: the prompts, the music player (may be
-// absent) and the way the program ends.
+// What the editor needs from outside: the front end that makes its windows,
+// the prompts, the music player (may be absent) and the way the program ends.
 struct EditorServices {
+  FrontEnd* frontEnd = nullptr;
   Prompts* prompts = nullptr;
   MidiPlayer* music = nullptr;
   std::function<void(int)> quit;  // ends the event loop with an exit code
 };
 
+// Members go in reverse order: the export dialog before the main window that
+// owns it on screen.
 struct Editor {
   DocumentState document;
+  EditorServices services;
   MainControls main;
   ExportControls exportDialog;
-  EditorServices services;
-  bool ended = false;     // EndProgram has run
-  Text lastDialogFolder;  // the folder of the file last chosen in a file dialog
+  bool ended = false;       // EndProgram has run
+  bool destroying = false;  // the editor is being taken down
+  Text lastDialogFolder;    // the folder of the file last chosen in a file dialog
 
   Editor() = default;
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
-  ~Editor();  // deletes the main window and with it every control
+  ~Editor();  // no handler runs from here on, while the windows go
 
   Prompts& prompts() const { return *services.prompts; }
 };

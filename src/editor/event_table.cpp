@@ -1,19 +1,12 @@
 #include "editor/event_table.h"
 
-#include <QAction>
-#include <QPushButton>
-#include <QTimer>
 #include <new>
 
 #include "editor/document_commands.h"
-#include "editor/drop_target.h"
 #include "editor/export_dialog.h"
-#include "editor/icon_list.h"
 #include "editor/intake_commands.h"
 #include "editor/main_window.h"
 #include "editor/prompts.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
 
 namespace tilvane {
 
@@ -34,6 +27,7 @@ void ShowOutOfMemory(Editor& editor) {
 }  // namespace
 
 void Guarded(Editor& editor, const std::function<void()>& handler) {
+  if (editor.destroying) return;
   try {
     handler();
   } catch (const std::bad_alloc&) {
@@ -42,6 +36,7 @@ void Guarded(Editor& editor, const std::function<void()>& handler) {
 }
 
 bool Guarded(Editor& editor, const std::function<bool()>& handler, bool onFailure) {
+  if (editor.destroying) return onFailure;
   try {
     return handler();
   } catch (const std::bad_alloc&) {
@@ -64,27 +59,27 @@ void BindMainWindowEvents(Editor& editor) {
   c.window->onDestroyed = [e] { Guarded(*e, [e] { OnMainDestroyed(*e); }); };
   c.window->onResized = [e] { Guarded(*e, [e] { OnMainResized(*e); }); };
 
-  QObject::connect(c.按钮1, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnOpenButton(*e); }); });
-  QObject::connect(c.按钮2, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnAddImagesButton(*e); }); });
-  QObject::connect(c.按钮3, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnDeleteButton(*e); }); });
-  QObject::connect(c.按钮4, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnSaveButton(*e); }); });
-  QObject::connect(c.按钮5, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnSaveAsButton(*e); }); });
+  c.按钮1->onClicked = [e] { Guarded(*e, [e] { OnOpenButton(*e); }); };
+  c.按钮2->onClicked = [e] { Guarded(*e, [e] { OnAddImagesButton(*e); }); };
+  c.按钮3->onClicked = [e] { Guarded(*e, [e] { OnDeleteButton(*e); }); };
+  c.按钮4->onClicked = [e] { Guarded(*e, [e] { OnSaveButton(*e); }); };
+  c.按钮5->onClicked = [e] { Guarded(*e, [e] { OnSaveAsButton(*e); }); };
 
   c.图标列表框->onDoubleClick = [e] { Guarded(*e, [e] { OnIconListDoubleClick(*e); }); };
-  c.图标列表框->onRightClick = [e](QPoint at) { Guarded(*e, [e, at] { OnIconListRightClick(*e, at); }); };
+  c.图标列表框->onRightClick = [e](Point at) { Guarded(*e, [e, at] { OnIconListRightClick(*e, at); }); };
   c.图标列表框->onCurrentChanged = [e] { Guarded(*e, [e] { OnIconListCurrentChanged(*e); }); };
 
-  QObject::connect(c.时钟1, &QTimer::timeout, c.window, [e] { Guarded(*e, [e] { OnTimerTick(*e); }); });
+  c.时钟1->onTick = [e] { Guarded(*e, [e] { OnTimerTick(*e); }); };
   c.拖放对象1->onFilesDropped = [e](const Text& paths) { Guarded(*e, [e, &paths] { OnFilesDropped(*e, paths); }); };
 
-  QObject::connect(c.打开图片组, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnOpenMenu(*e); }); });
-  QObject::connect(c.保存图片组, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnSaveMenu(*e); }); });
-  QObject::connect(c.图组另存为, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnSaveAsMenu(*e); }); });
-  QObject::connect(c.添加图片, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnAddImagesCommand(*e); }); });
-  QObject::connect(c.删除图片, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnDeleteMenu(*e); }); });
-  QObject::connect(c.导出图片, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnExportCommand(*e); }); });
-  QObject::connect(c.关闭音乐, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnCloseMusicCommand(*e); }); });
-  QObject::connect(c.退出, &QAction::triggered, c.window, [e] { Guarded(*e, [e] { OnExitCommand(*e); }); });
+  c.打开图片组->onSelected = [e] { Guarded(*e, [e] { OnOpenMenu(*e); }); };
+  c.保存图片组->onSelected = [e] { Guarded(*e, [e] { OnSaveMenu(*e); }); };
+  c.图组另存为->onSelected = [e] { Guarded(*e, [e] { OnSaveAsMenu(*e); }); };
+  c.添加图片->onSelected = [e] { Guarded(*e, [e] { OnAddImagesCommand(*e); }); };
+  c.删除图片->onSelected = [e] { Guarded(*e, [e] { OnDeleteMenu(*e); }); };
+  c.导出图片->onSelected = [e] { Guarded(*e, [e] { OnExportCommand(*e); }); };
+  c.关闭音乐->onSelected = [e] { Guarded(*e, [e] { OnCloseMusicCommand(*e); }); };
+  c.退出->onSelected = [e] { Guarded(*e, [e] { OnExitCommand(*e); }); };
 }
 
 // The export dialog's "created" event is run by LoadExportDialog after this.
@@ -95,8 +90,8 @@ void BindExportDialogEvents(Editor& editor) {
     return Guarded(
         *e, [e] { return OnExportDialogCloseRequest(*e); }, true);
   };
-  QObject::connect(c.按钮1, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnExportConfirm(*e); }); });
-  QObject::connect(c.按钮2, &QPushButton::clicked, c.window, [e] { Guarded(*e, [e] { OnExportDialogClose(*e); }); });
+  c.按钮1->onClicked = [e] { Guarded(*e, [e] { OnExportConfirm(*e); }); };
+  c.按钮2->onClicked = [e] { Guarded(*e, [e] { OnExportDialogClose(*e); }); };
   c.颜色选择器1->onColourChanged = [e] { Guarded(*e, [e] { OnFillColourChanged(*e); }); };
 }
 

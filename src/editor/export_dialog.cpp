@@ -1,18 +1,10 @@
 #include "editor/export_dialog.h"
 
-#include <QByteArray>
-#include <QImage>
-#include <QLabel>
-#include <QPixmap>
-
 #include "core/export/picture.h"
 #include "core/files.h"
 #include "editor/dialog_folder.h"
-#include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
 
 namespace tilvane {
 
@@ -25,11 +17,7 @@ constexpr const char* kExportDone = "导出图片文件操作已完成";
 
 Colour FillColour(const Editor& editor) { return editor.exportDialog.颜色选择器1->colour(); }
 
-void ShowDialog(Editor& editor) {
-  ExportDialog* dialog = editor.exportDialog.window;
-  dialog->show();
-  dialog->raise();
-}
+void ShowDialog(Editor& editor) { editor.exportDialog.window->setVisible(true); }
 
 Bytes RenderSelected(const Editor& editor, Colour fill) {
   const IconList& list = *editor.main.图标列表框;
@@ -38,24 +26,9 @@ Bytes RenderSelected(const Editor& editor, Colour fill) {
 
 }  // namespace
 
-// The preview shows the very bytes an export would write; its "picture"
-// property holds them.
+// The preview shows the very bytes an export would write.
 void RefreshExportPreview(Editor& editor, Colour fill) {
-  Bytes picture = RenderSelected(editor, fill);
-  QLabel* box = editor.exportDialog.图片框1;
-  QByteArray bytes(reinterpret_cast<const char*>(picture.data()), static_cast<qsizetype>(picture.size()));
-  box->setProperty("picture", bytes);
-  QImage image;
-  if (!picture.empty()) image.loadFromData(bytes, "BMP");
-  if (image.isNull()) {
-    box->clear();
-    return;
-  }
-  // Larger pictures are shrunk to fit the 32 x 32 box; smaller ones are centred.
-  if (image.width() > box->width() || image.height() > box->height()) {
-    image = image.scaled(box->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  }
-  box->setPixmap(QPixmap::fromImage(image));
+  editor.exportDialog.图片框1->setPicture(RenderSelected(editor, fill));
 }
 
 void OnExportCommand(Editor& editor) {
@@ -78,7 +51,7 @@ void OnIconListDoubleClick(Editor& editor) {
 }
 
 void OnIconListCurrentChanged(Editor& editor) {
-  if (editor.exportDialog.window->isVisible()) RefreshExportPreview(editor, FillColour(editor));
+  if (editor.exportDialog.window->visible()) RefreshExportPreview(editor, FillColour(editor));
 }
 
 void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColour(editor)); }
@@ -86,11 +59,11 @@ void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColo
 void OnExportDialogCreated(Editor& editor) { RefreshExportPreview(editor, kDefaultFillColour); }
 
 bool OnExportDialogCloseRequest(Editor& editor) {
-  editor.exportDialog.window->hide();
+  editor.exportDialog.window->setVisible(false);
   return false;
 }
 
-void OnExportDialogClose(Editor& editor) { editor.exportDialog.window->hide(); }
+void OnExportDialogClose(Editor& editor) { editor.exportDialog.window->setVisible(false); }
 
 void OnExportConfirm(Editor& editor) {
   CommonDialog& dialog = editor.exportDialog.通用对话框1;
@@ -113,7 +86,7 @@ void OnExportConfirm(Editor& editor) {
     return;
   }
   ShowMessageBox(editor.prompts(), kExportDone, BoxButtons::Ok, BoxIcon::Information, "提示:");
-  editor.exportDialog.window->hide();
+  editor.exportDialog.window->setVisible(false);
 }
 
 }  // namespace tilvane

@@ -1,14 +1,11 @@
 #include "editor/intake_commands.h"
 
-#include <QPushButton>
-
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
 #include "core/intake/path_rules.h"
 #include "core/intake/shortcut.h"
 #include "editor/dialog_folder.h"
-#include "editor/icon_list.h"
 #include "editor/layout.h"
 #include "editor/messages.h"
 #include "editor/refresh.h"
@@ -94,7 +91,7 @@ void CreateNewImageGroup(Editor& editor) {
   document.imageGroupBytes = ThroughTemporaryFile(document.imageGroupBytes);
   List(editor).setImageGroup(document.imageGroupBytes);
   SetMainCaption(editor, TitleModified(document.currentPath));
-  editor.main.按钮4->setEnabled(true);
+  editor.main.按钮4->setDisabled(false);
 }
 
 void OnAddImagesCommand(Editor& editor) {

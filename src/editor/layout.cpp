@@ -42,18 +42,17 @@ constexpr auto kFileMenuItems = std::to_array<MenuItemLayout>({
     {&Main::退出, "退出", "退出(&E)", "Ctrl+E"},
 });
 
-// Whether the widget a row's kind makes can be kept in its slot: the builder
-// stores it there with a static_cast.
+// Whether the control a row's kind makes is the one its slot holds.
 template <typename Controls>
 constexpr bool KindFitsSlot(const ControlLayout<Controls>& row) {
   switch (row.kind) {
     case ControlKind::ColumnButton:
-    case ControlKind::Button: return std::holds_alternative<QPushButton* Controls::*>(row.slot);
+    case ControlKind::Button: return std::holds_alternative<Button * Controls::*>(row.slot);
     case ControlKind::Label:
-    case ControlKind::VerticalLabel:
-    case ControlKind::PictureBox: return std::holds_alternative<QLabel* Controls::*>(row.slot);
-    case ControlKind::IconList: return std::holds_alternative<IconList* Controls::*>(row.slot);
-    case ControlKind::ColourPicker: return std::holds_alternative<ColourPicker* Controls::*>(row.slot);
+    case ControlKind::VerticalLabel: return std::holds_alternative<Label * Controls::*>(row.slot);
+    case ControlKind::PictureBox: return std::holds_alternative<PictureBox * Controls::*>(row.slot);
+    case ControlKind::IconList: return std::holds_alternative<IconList * Controls::*>(row.slot);
+    case ControlKind::ColourPicker: return std::holds_alternative<ColourPicker * Controls::*>(row.slot);
   }
   return false;
 }
@@ -76,10 +75,10 @@ constexpr bool RowsAreSound(const std::array<ControlLayout<Controls>, N>& rows) 
 template <std::size_t N>
 constexpr bool MenuIsSound(const std::array<MenuItemLayout, N>& items) {
   for (std::size_t i = 0; i < N; ++i) {
-    if ((items[i].action == nullptr) != std::string_view(items[i].name).empty()) return false;
-    if (!items[i].action) continue;
+    if ((items[i].item == nullptr) != std::string_view(items[i].name).empty()) return false;
+    if (!items[i].item) continue;
     for (std::size_t j = i + 1; j < N; ++j) {
-      if (items[i].action == items[j].action || std::string_view(items[i].name) == items[j].name) return false;
+      if (items[i].item == items[j].item || std::string_view(items[i].name) == items[j].name) return false;
     }
   }
   return true;
@@ -91,8 +90,8 @@ static_assert(MenuIsSound(kFileMenuItems));
 
 }  // namespace
 
-const WindowLayout<MainControls> kMainWindowLayout = {
-    "Tilvane", 50, 50, 503, 366, true, true, 0x00F2F2FF, kMainControls};
+const WindowLayout<MainControls> kMainWindowLayout = {"Tilvane", 50,   50,         503,          366,
+                                                      true,      true, 0x00F2F2FF, kMainControls};
 const WindowLayout<ExportControls> kExportDialogLayout = {"", 50, 50, 221, 130, false, false, 0, kExportControls};
 const std::span<const MenuItemLayout> kFileMenuLayout = kFileMenuItems;
 

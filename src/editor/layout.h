@@ -1,7 +1,8 @@
 // Both windows' layouts as data: geometry, captions, colours and initial
 // states of every control, the member of the window's controls each one is
-// kept in, and the context menu's items. windows.cpp and main_window.cpp build
-// the widgets from these tables; layout.cpp checks them at compile time.
+// kept in, and the context menu's items. load_window.cpp builds the controls
+// from these tables through the front end; layout.cpp checks them at compile
+// time.
 #pragma once
 
 #include <span>
@@ -17,8 +18,8 @@ enum class ControlKind { ColumnButton, Button, Label, VerticalLabel, IconList, P
 // The member of a window's controls (MainControls or ExportControls) that
 // holds a built control. Its type must be one the row's kind makes.
 template <typename Controls>
-using ControlSlot =
-    std::variant<QPushButton* Controls::*, QLabel* Controls::*, IconList* Controls::*, ColourPicker* Controls::*>;
+using ControlSlot = std::variant<Button * Controls::*, Label * Controls::*, PictureBox * Controls::*,
+                                 IconList * Controls::*, ColourPicker * Controls::*>;
 
 template <typename Controls>
 struct ControlLayout {
@@ -41,7 +42,7 @@ struct WindowLayout {
 };
 
 struct MenuItemLayout {
-  QAction* MainControls::* action = nullptr;  // none for a separator
+  MenuItem* MainControls::*item = nullptr;  // none for a separator
   const char* name = "";
   const char* caption = "";
   const char* shortcut = "";  // shown after a tab; no key is bound to it

@@ -2,33 +2,28 @@
 // from their layouts, the context menu, and the event table.
 #pragma once
 
-#include <QPoint>
 #include <memory>
 
 #include "editor/editor.h"
 
 namespace tilvane {
 
-// The application font LoadEditor sets: the captions are Chinese.
-inline constexpr const char* kCaptionFontFamily = "WenQuanYi Micro Hei";
-inline constexpr int kCaptionFontPointSize = 9;
-
-// Makes the caption font the application font, builds the main window and its
-// controls, binds every event, starts the timer and runs OnMainCreated. The
-// window is not shown yet.
+// Builds the main window and its controls through services.frontEnd, binds
+// every event, starts the timer and runs OnMainCreated. The window is not
+// shown yet.
 std::unique_ptr<Editor> LoadEditor(EditorServices services);
 
 void OnMainCreated(Editor& editor);
 void OnMainResized(Editor& editor);
 void OnTimerTick(Editor& editor);
 void OnMainDestroyed(Editor& editor);
-void OnIconListRightClick(Editor& editor, QPoint globalPosition);
+void OnIconListRightClick(Editor& editor, Point screenPosition);
 void OnCloseMusicCommand(Editor& editor);
 
 // Creates the export dialog, owned by the main window, hidden.
 void LoadExportDialog(Editor& editor);
 
 // Shows the menu "文件" as a context menu at the given screen position.
-void ShowPopupMenu(Editor& editor, QPoint globalPosition);
+void ShowPopupMenu(Editor& editor, Point screenPosition);
 
 }  // namespace tilvane

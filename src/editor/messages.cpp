@@ -1,8 +1,5 @@
 #include "editor/messages.h"
 
-#include <QPushButton>
-
-#include "editor/icon_list.h"
 #include "editor/refresh.h"
 
 namespace tilvane {
@@ -34,7 +31,7 @@ void OpenGroupFileUnlessMerging(Editor& editor, const Text& path, const Text& qu
   BoxAnswer answer = ShowMessageBox(editor.prompts(), question, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:");
   if (answer != BoxAnswer::No) return;
   OpenGroupFile(editor, path);
-  editor.main.按钮4->setEnabled(true);
+  editor.main.按钮4->setDisabled(false);
 }
 
 }  // namespace tilvane

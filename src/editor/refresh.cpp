@@ -1,10 +1,7 @@
 #include "editor/refresh.h"
 
-#include <QPushButton>
-
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
-#include "editor/icon_list.h"
 #include "editor/layout.h"
 
 namespace tilvane {
@@ -40,7 +37,7 @@ void RefreshIconList(Editor& editor) {
   // Every item is removed and rebuilt in the one reset.
   RebuildItems(editor);
   SetMainCaption(editor, TitleModified(editor.document.currentPath));
-  editor.main.按钮4->setEnabled(true);
+  editor.main.按钮4->setDisabled(false);
 }
 
 void LoadGroupFileAsDocument(Editor& editor) {

@@ -1,8 +1,8 @@
 // Open, Save, Save As, Delete and leaving, driven through the real window with
 // scripted answers and real files.
+#include <sys/stat.h>
 #include <QPushButton>
 #include <QTest>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -11,13 +11,13 @@
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
 #include "editor/document_commands.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/window.h"
 #include "support/file_size_limit.h"
 #include "support/ordinary_user.h"
-#include "editor/windows.h"
 
 using namespace tilvane;
 using namespace tilvane::testing;
@@ -73,7 +73,7 @@ class DocumentCommandsTest : public QObject {
     QCOMPARE(h.editor().document.imageGroupBytes, ReadFileBytes(path));
     QCOMPARE(h.Caption(), "Tilvane  " + path);
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
-    QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00F0F0FFu);
+    QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00F0F0FFu);
     VERIFY_PROMPTS(h);
   }
 
@@ -105,13 +105,13 @@ class DocumentCommandsTest : public QObject {
     h.StartEditedGroup(MakeGroup(2));
     Text path = h.PathOf("other.qil");
     WriteFile(path, MakeGroup(5));
-    h.editor().main.按钮4->setEnabled(false);
+    h.Main().按钮4->setEnabled(false);
     h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, path);
     h.prompts.ExpectBox(kMergeQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::No);
     OnOpenMenu(h.editor());
     QCOMPARE(h.ItemCount(), 5);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
-    QVERIFY(h.editor().main.按钮4->isEnabled());
+    QVERIFY(h.Main().按钮4->isEnabled());
     VERIFY_PROMPTS(h);
   }
 
@@ -161,7 +161,7 @@ class DocumentCommandsTest : public QObject {
       QCOMPARE(ReadFileBytes(path), document);
       QCOMPARE(h.editor().document.currentPath, path);
       QCOMPARE(h.Caption(), "Tilvane  " + path);
-      QVERIFY(!h.editor().main.按钮4->isEnabled());
+      QVERIFY(!h.Main().按钮4->isEnabled());
       QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1"}));
       VERIFY_PROMPTS(h);
     }
@@ -177,7 +177,7 @@ class DocumentCommandsTest : public QObject {
     QCOMPARE(ImageGroupCount(ReadFileBytes(path)), 2);
     QCOMPARE(h.Caption(), "Tilvane  " + path);
     h.Tick();
-    QVERIFY(!h.editor().main.按钮4->isEnabled());
+    QVERIFY(!h.Main().按钮4->isEnabled());
     VERIFY_PROMPTS(h);
   }
 
@@ -211,8 +211,8 @@ class DocumentCommandsTest : public QObject {
       Text typed;
       Text written;
     };
-    for (const Variant& v : {Variant{OnSaveAsButton, "abc", "abc.qil"}, Variant{OnSaveAsButton, "abc.qil", "abc.qil.qil"},
-                             Variant{OnSaveAsMenu, "abc", "abc"}}) {
+    for (const Variant& v : {Variant{OnSaveAsButton, "abc", "abc.qil"},
+                             Variant{OnSaveAsButton, "abc.qil", "abc.qil.qil"}, Variant{OnSaveAsMenu, "abc", "abc"}}) {
       Harness h;
       h.StartEditedGroup(MakeGroup(1));
       h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, h.PathOf(v.typed));
@@ -222,7 +222,7 @@ class DocumentCommandsTest : public QObject {
       QCOMPARE(ImageGroupCount(ReadFileBytes(written)), 1);
       QCOMPARE(h.editor().document.currentPath, written);
       QCOMPARE(h.Caption(), "Tilvane  " + written);
-      QVERIFY(!h.editor().main.按钮4->isEnabled());
+      QVERIFY(!h.Main().按钮4->isEnabled());
       VERIFY_PROMPTS(h);
     }
   }
@@ -297,17 +297,17 @@ class DocumentCommandsTest : public QObject {
       Harness h;
       Text path = OpenGroupFile(h, "five.qil", 5);
       h.Select(2);
-      h.editor().main.按钮4->setEnabled(false);
+      h.Main().按钮4->setEnabled(false);
       handler(h.editor());
       QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2", "3"}));
       const Bytes& group = h.editor().document.imageGroupBytes;
       QCOMPARE(ColourOfImage(group, 1), ImageColour(1));
       QCOMPARE(ColourOfImage(group, 2), ImageColour(3));
       QCOMPARE(ColourOfImage(group, 3), ImageColour(4));
-      QCOMPARE(h.editor().main.图标列表框->imageGroup(), group);
+      QCOMPARE(h.Main().图标列表框->imageGroup(), group);
       QCOMPARE(h.Caption(), "Tilvane  " + path + "  临时数据(未保存)");
-      QVERIFY(h.editor().main.按钮4->isEnabled());
-      QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00F0F0FFu);
+      QVERIFY(h.Main().按钮4->isEnabled());
+      QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00F0F0FFu);
       QCOMPARE(ReadFileBytes(TempImageGroupPath()), group);
       QCOMPARE(ImageGroupCount(ReadFileBytes(path)), 5);  // the file itself is untouched
       VERIFY_PROMPTS(h);
@@ -320,7 +320,7 @@ class DocumentCommandsTest : public QObject {
     h.Select(0);
     OnDeleteButton(h.editor());
     QCOMPARE(h.ItemCount(), 0);
-    QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00C8C8C8u);
+    QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00C8C8C8u);
     h.Tick();
     QCOMPARE(h.Caption(), Text("Tilvane"));
     QVERIFY(!PathExists(TempImageGroupPath()));
@@ -370,8 +370,8 @@ class DocumentCommandsTest : public QObject {
     Text path = h.PathOf("saved");
     h.prompts.ExpectBox(kLeaveQuestion, BoxButtons::YesNoCancel, BoxIcon::Question, "提示:", BoxAnswer::Yes);
     h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
-    h.editor().main.window->show();
-    QVERIFY(h.editor().main.window->close());
+    h.Main().window->show();
+    QVERIFY(h.Main().window->close());
     QCOMPARE(h.prompts.shownDialogs.back().fileName, Text("图片组1"));
     QCOMPARE(h.prompts.shownDialogs.back().filter, Text("Quill图片组(qil)|*.qil"));
     QCOMPARE(ImageGroupCount(ReadFileBytes(path)), 3);

@@ -14,13 +14,13 @@
 #include "core/intake/add_icon.h"
 #include "core/intake_test_support.h"
 #include "editor/export_dialog.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
 #include "editor/support/item_input.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/widgets.h"
+#include "front/qt/window.h"
 #include "support/ordinary_user.h"
 
 using namespace tilvane;
@@ -31,11 +31,11 @@ namespace {
 const Text kSaveTitle = "请选择要保存的文件名：";
 
 Bytes Preview(Harness& h) {
-  QByteArray bytes = h.editor().exportDialog.图片框1->property("picture").toByteArray();
+  QByteArray bytes = h.Export().图片框1->property("picture").toByteArray();
   return Bytes(bytes.begin(), bytes.end());
 }
 
-bool Visible(Harness& h) { return h.editor().exportDialog.window->isVisible(); }
+bool Visible(Harness& h) { return h.Export().window->isVisible(); }
 
 // The three bytes (blue, green, red) of pixel (x, y) in a 32 x 32 BMP.
 std::array<std::uint8_t, 3> BmpPixel(const Bytes& bmp, int x, int y) {
@@ -51,7 +51,7 @@ Bytes GroupWithFixtureIcon() {
   return group;
 }
 
-void PickSwatch(ColourPicker* picker, Colour colour) {
+void PickSwatch(qt::ColourCombo* picker, Colour colour) {
   int index = picker->findData(QVariant::fromValue(colour));
   QVERIFY(index >= 0);
   Q_EMIT picker->activated(index);
@@ -65,7 +65,7 @@ class ExportDialogTest : public QObject {
  private slots:
   void layout() {
     Harness h;
-    ExportControls& c = h.editor().exportDialog;
+    QtExportControls c = h.Export();
     QCOMPARE(c.标签2->text(), QStringLiteral("将下列图片导出"));
     QCOMPARE(c.标签1->text(), QStringLiteral("透明颜色填充色"));
     QCOMPARE(c.标签3->text(), QStringLiteral("不支持透明色"));
@@ -92,19 +92,19 @@ class ExportDialogTest : public QObject {
     OnExportCommand(h.editor());
     QVERIFY(Visible(h));
     QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(2), 1, 0x00F0F0F0));
-    QVERIFY(!h.editor().exportDialog.图片框1->pixmap().isNull());
+    QVERIFY(!h.Export().图片框1->pixmap().isNull());
     VERIFY_PROMPTS(h);
   }
 
   void doubleClickWithNothingSelectedShowsABlankPreview() {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     DoubleClickAt(list, EmptySpot(list));
     QVERIFY(Visible(h));
     QCOMPARE(list.selectedIndex(), -1);
     QVERIFY(Preview(h).empty());
-    QVERIFY(h.editor().exportDialog.图片框1->pixmap().isNull());
+    QVERIFY(h.Export().图片框1->pixmap().isNull());
     // Confirming now writes nothing and says there is nothing to export.
     Text path = h.PathOf("nothing.bmp");
     h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
@@ -120,7 +120,7 @@ class ExportDialogTest : public QObject {
     h.StartEditedGroup(MakeGroup(3));
     h.DoubleClick(2);
     QVERIFY(Visible(h));
-    QCOMPARE(h.editor().main.图标列表框->selectedIndex(), 2);
+    QCOMPARE(h.Main().图标列表框->selectedIndex(), 2);
     QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(3), 2, 0x00F0F0F0));
   }
 
@@ -136,11 +136,11 @@ class ExportDialogTest : public QObject {
     QCOMPARE(Preview(h), ImageGroupPicture(group, 2, 0x00F0F0F0));
     for (int k : {5, 4, 0, 3}) {
       h.Select(k);
-      QCOMPARE(h.editor().main.图标列表框->selectedIndex(), k);
+      QCOMPARE(h.Main().图标列表框->selectedIndex(), k);
       QCOMPARE(Preview(h), ImageGroupPicture(group, k, 0x00F0F0F0));
     }
     // Keys move the current item too.
-    QTest::keyClick(h.editor().main.图标列表框, Qt::Key_Right);
+    QTest::keyClick(h.Main().图标列表框, Qt::Key_Right);
     QCOMPARE(Preview(h), ImageGroupPicture(group, 4, 0x00F0F0F0));
     OnExportDialogClose(h.editor());
     h.Select(1);
@@ -152,11 +152,11 @@ class ExportDialogTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
-    ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
+    qt::ColourCombo* picker = h.Export().颜色选择器1;
     PickSwatch(picker, 0x000000FF);
     QCOMPARE(picker->colour(), 0x000000FFu);
     QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(1), 0, 0x000000FF));
-    h.editor().exportDialog.window->windowHandle()->close();
+    h.Export().window->windowHandle()->close();
     QVERIFY(!Visible(h));
     OnExportCommand(h.editor());
     QVERIFY(Visible(h));
@@ -169,12 +169,12 @@ class ExportDialogTest : public QObject {
   void fillColourSetBeforeTheFirstOpeningIsTheOneShown() {
     Harness h;
     h.StartEditedGroup(MakeGroup(2));
-    ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
+    qt::ColourCombo* picker = h.Export().颜色选择器1;
     picker->setColour(0x00123456);
     h.DoubleClick(1);
     QVERIFY(Visible(h));
     // The swatches, one for the colour set and the entry that opens the colour dialog.
-    QCOMPARE(picker->count(), static_cast<int>(ColourPicker::Swatches().size()) + 2);
+    QCOMPARE(picker->count(), static_cast<int>(qt::ColourCombo::Swatches().size()) + 2);
     QCOMPARE(picker->itemData(picker->currentIndex()).value<Colour>(), 0x00123456u);
     QCOMPARE(Preview(h), ImageGroupPicture(MakeGroup(2), 1, 0x00123456));
     PickSwatch(picker, 0x000000FF);
@@ -187,7 +187,7 @@ class ExportDialogTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     h.Select(0);
     OnExportCommand(h.editor());
-    ColourPicker* picker = h.editor().exportDialog.颜色选择器1;
+    qt::ColourCombo* picker = h.Export().颜色选择器1;
     std::vector<Colour> offered;
     std::optional<Colour> answer = std::nullopt;
     picker->chooseCustomColour = [&](Colour start) {
@@ -259,7 +259,7 @@ class ExportDialogTest : public QObject {
       std::array<std::uint8_t, 3> transparent;
     };
     for (Fill fill : {Fill{0x00F0F0F0, {0xF0, 0xF0, 0xF0}}, Fill{0x000000FF, {0x00, 0x00, 0xFF}}}) {
-      h.editor().exportDialog.颜色选择器1->setColour(fill.colour);
+      h.Export().颜色选择器1->setColour(fill.colour);
       Text path = h.PathOf("icon-" + ToText(static_cast<int>(fill.colour)) + ".bmp");
       h.prompts.ExpectDialog(FileDialogKind::Save, kSaveTitle, path);
       h.prompts.ExpectBox("导出图片文件操作已完成", BoxButtons::Ok, BoxIcon::Information, "提示:");

@@ -11,12 +11,12 @@
 #include "core/imagegroup/collection.h"
 #include "core/intake_test_support.h"
 #include "editor/document_commands.h"
-#include "editor/drop_target.h"
-#include "editor/icon_list.h"
 #include "editor/intake_commands.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "editor/windows.h"
+#include "front/qt/drop_target.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/window.h"
 
 using namespace tilvane;
 using namespace tilvane::testing;
@@ -49,7 +49,7 @@ Text LinkTo(Harness& h, const Text& name, const Text& target) {
 // Returns the action reported back to the source.
 Qt::DropAction Drop(Harness& h, const std::vector<Text>& paths, Qt::KeyboardModifiers keys = Qt::NoModifier,
                     Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) {
-  QWidget* viewport = h.editor().main.图标列表框->viewport();
+  QWidget* viewport = h.Main().图标列表框->viewport();
   QMimeData data;
   QList<QUrl> urls;
   for (const Text& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
@@ -95,8 +95,8 @@ class IntakeCommandsTest : public QObject {
       QCOMPARE(shown.initialFilterIndex, 0);
       QCOMPARE(h.ItemCaptions(), std::vector<Text>{"0"});
       QCOMPARE(h.Caption(), kModifiedNoPath);
-      QVERIFY(h.editor().main.按钮4->isEnabled());
-      QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00F0F0FFu);
+      QVERIFY(h.Main().按钮4->isEnabled());
+      QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00F0F0FFu);
       auto list = DecodeImageGroup(h.editor().document.imageGroupBytes);
       QVERIFY(list);
       QCOMPARE(list->ImageCount(), std::size_t{1});
@@ -171,7 +171,7 @@ class IntakeCommandsTest : public QObject {
       if (answer == BoxAnswer::No) {
         QCOMPARE(h.ItemCount(), 4);
         QCOMPARE(h.Caption(), "Tilvane  " + path);
-        QVERIFY(h.editor().main.按钮4->isEnabled());
+        QVERIFY(h.Main().按钮4->isEnabled());
       } else {
         QCOMPARE(h.ItemCount(), 2);
         QCOMPARE(h.Caption(), kModifiedNoPath);
@@ -243,15 +243,15 @@ class IntakeCommandsTest : public QObject {
 
   void dropEffectFollowsTheKeys() {
     const auto all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    QCOMPARE(DropEffect(true, Qt::NoModifier, all), Qt::CopyAction);
-    QCOMPARE(DropEffect(true, Qt::NoModifier, Qt::MoveAction | Qt::LinkAction), Qt::MoveAction);
-    QCOMPARE(DropEffect(true, Qt::NoModifier, Qt::LinkAction), Qt::LinkAction);
-    QCOMPARE(DropEffect(true, Qt::ControlModifier, all), Qt::CopyAction);
-    QCOMPARE(DropEffect(true, Qt::ControlModifier, Qt::MoveAction), Qt::IgnoreAction);
-    QCOMPARE(DropEffect(true, Qt::ShiftModifier, all), Qt::MoveAction);
-    QCOMPARE(DropEffect(true, Qt::ShiftModifier, Qt::CopyAction), Qt::IgnoreAction);
-    QCOMPARE(DropEffect(true, Qt::ControlModifier | Qt::ShiftModifier, all), Qt::IgnoreAction);
-    QCOMPARE(DropEffect(false, Qt::NoModifier, all), Qt::IgnoreAction);
+    QCOMPARE(qt::DropEffect(true, Qt::NoModifier, all), Qt::CopyAction);
+    QCOMPARE(qt::DropEffect(true, Qt::NoModifier, Qt::MoveAction | Qt::LinkAction), Qt::MoveAction);
+    QCOMPARE(qt::DropEffect(true, Qt::NoModifier, Qt::LinkAction), Qt::LinkAction);
+    QCOMPARE(qt::DropEffect(true, Qt::ControlModifier, all), Qt::CopyAction);
+    QCOMPARE(qt::DropEffect(true, Qt::ControlModifier, Qt::MoveAction), Qt::IgnoreAction);
+    QCOMPARE(qt::DropEffect(true, Qt::ShiftModifier, all), Qt::MoveAction);
+    QCOMPARE(qt::DropEffect(true, Qt::ShiftModifier, Qt::CopyAction), Qt::IgnoreAction);
+    QCOMPARE(qt::DropEffect(true, Qt::ControlModifier | Qt::ShiftModifier, all), Qt::IgnoreAction);
+    QCOMPARE(qt::DropEffect(false, Qt::NoModifier, all), Qt::IgnoreAction);
   }
 
   void ctrlShiftDropDoesNothingAndAMoveIsNeverPerformed() {
@@ -268,10 +268,10 @@ class IntakeCommandsTest : public QObject {
 
   void dropTargetRegistersOnlyOnce() {
     Harness h;
-    DropTarget* target = h.editor().main.拖放对象1;
-    QCOMPARE(target->registeredOn(), h.editor().main.图标列表框->viewport());
-    QVERIFY(!target->Register(h.editor().main.window));
-    QCOMPARE(target->registeredOn(), h.editor().main.图标列表框->viewport());
+    qt::DropFilter* target = h.Main().拖放对象1;
+    QCOMPARE(target->registeredOn(), h.Main().图标列表框->viewport());
+    QVERIFY(!target->Register(h.Main().window));
+    QCOMPARE(target->registeredOn(), h.Main().图标列表框->viewport());
   }
 
   void droppedShortcuts() {
@@ -284,8 +284,8 @@ class IntakeCommandsTest : public QObject {
     // To the computer folder: no file-system target.
     tilvane::testing::LinkSpec computer;
     computer.linkInfo = false;
-    computer.idList = {0x14, 0x00, 0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10,
-                       0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
+    computer.idList = {0x14, 0x00, 0x1F, 0x50, 0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A,
+                       0x69, 0x10, 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
     h.prompts.ExpectBox("非标准快捷方式,请勿托放例如{我的电脑}等操作系统快捷方式如本软件！", BoxButtons::Ok,
                         BoxIcon::Information, "提示");
     Drop(h, {WriteLink(h, "computer.lnk", computer)});
@@ -351,8 +351,8 @@ class IntakeCommandsTest : public QObject {
     QVERIFY(!transparent);
     QCOMPARE(PixelOf(saved, 0, 3, 28, &transparent), 0x00000000u);
     QVERIFY(transparent);
-    QCOMPARE(h.editor().main.图标列表框->imageAt(0).pixelColor(3, 3), QColor(255, 0, 0));
-    QCOMPARE(h.editor().main.图标列表框->imageAt(0).pixelColor(3, 28).alpha(), 0);
+    QCOMPARE(h.Main().图标列表框->imageAt(0).pixelColor(3, 3), QColor(255, 0, 0));
+    QCOMPARE(h.Main().图标列表框->imageAt(0).pixelColor(3, 28).alpha(), 0);
     VERIFY_PROMPTS(h);
   }
 };

@@ -11,15 +11,15 @@
 #include <QWindow>
 
 #include "core/files.h"
-#include "editor/drop_target.h"
 #include "editor/export_dialog.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
 #include "editor/support/item_input.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
+#include "front/qt/drop_target.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/widgets.h"
+#include "front/qt/window.h"
 
 using namespace tilvane;
 using namespace tilvane::testing;
@@ -30,22 +30,22 @@ class MainWindowTest : public QObject {
  private slots:
   void controlsCarryTheirNamesCaptionsAndGeometry() {
     Harness h;
-    MainWindow* w = h.editor().main.window;
+    qt::TopLevelWidget* w = h.Main().window;
     struct Expected {
       const char* name;
       const char* caption;
       int top;
     };
-    for (Expected e : {Expected{"按钮1", "打开文件", 1}, Expected{"按钮2", "加入图片", 64},
-                       Expected{"按钮3", "删除图片", 127}, Expected{"按钮4", "保存图组", 190},
-                       Expected{"按钮5", "另存为…", 253}}) {
-      auto* button = w->findChild<ColumnButton*>(QString::fromUtf8(e.name));
+    for (Expected e :
+         {Expected{"按钮1", "打开文件", 1}, Expected{"按钮2", "加入图片", 64}, Expected{"按钮3", "删除图片", 127},
+          Expected{"按钮4", "保存图组", 190}, Expected{"按钮5", "另存为…", 253}}) {
+      auto* button = w->findChild<qt::ColumnButton*>(QString::fromUtf8(e.name));
       QVERIFY2(button, e.name);
       QCOMPARE(button->text(), QString::fromUtf8(e.caption));
       QCOMPARE(button->geometry(), QRect(1, e.top, 28, 64));
       QCOMPARE(button->lines().size(), 4);
     }
-    auto* list = w->findChild<IconList*>(QStringLiteral("图标列表框"));
+    auto* list = w->findChild<qt::IconListView*>(QStringLiteral("图标列表框"));
     QVERIFY(list);
     QCOMPARE(list->pos(), QPoint(30, 0));
     QCOMPARE(list->viewMode(), QListView::IconMode);
@@ -61,33 +61,33 @@ class MainWindowTest : public QObject {
 
   void shownWindowHasTheLayoutsOuterSizeAndIsCentred() {
     Harness h;
-    MainWindow* w = h.editor().main.window;
+    qt::TopLevelWidget* w = h.Main().window;
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    QCOMPARE(OuterSize(w), QSize(503, 366));
+    QCOMPARE(qt::OuterSize(w), QSize(503, 366));
     QRect screen = w->screen()->availableGeometry();
     QVERIFY(qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
     // The resize handler has laid the list out from the window's outer size.
-    QCOMPARE(h.editor().main.图标列表框->size(), QSize(503 - 45, 366 - 37));
+    QCOMPARE(h.Main().图标列表框->size(), QSize(503 - 45, 366 - 37));
   }
 
   void everyControlOfBothWindowsIsBuiltWithTheCaptionFont() {
     Harness h;
-    MainControls& m = h.editor().main;
-    ExportControls& e = h.editor().exportDialog;
+    QtMainControls m = h.Main();
+    QtExportControls e = h.Export();
     const QWidget* controls[] = {m.按钮1, m.按钮5, m.图标列表框, e.标签1, e.标签3, e.颜色选择器1, e.按钮2};
     for (const QWidget* control : controls) {
       // QFontInfo is the font actually matched, not the one asked for.
       QFontInfo shown(control->font());
-      QCOMPARE(shown.family(), QString::fromUtf8(kCaptionFontFamily));
-      QCOMPARE(shown.pointSize(), kCaptionFontPointSize);
+      QCOMPARE(shown.family(), QString::fromUtf8(qt::kCaptionFontFamily));
+      QCOMPARE(shown.pointSize(), qt::kCaptionFontPointSize);
     }
-    QCOMPARE(m.文件->font().family(), QString::fromUtf8(kCaptionFontFamily));
+    QCOMPARE(m.文件->font().family(), QString::fromUtf8(qt::kCaptionFontFamily));
   }
 
   void columnCaptionsFitAtTheDefaultFontAndNotAtALargeOne() {
     Harness h;
-    auto* button = static_cast<ColumnButton*>(h.editor().main.按钮1);
+    auto* button = static_cast<qt::ColumnButton*>(h.Main().按钮1);
     QFont normal(QStringLiteral("WenQuanYi Micro Hei"), 9);
     button->setFont(normal);
     QVERIFY2(CaptionFits(*button), "four characters one per line fit a 28 x 64 button at 9 pt");
@@ -99,14 +99,14 @@ class MainWindowTest : public QObject {
 
   void freshStartIsIdleAndTurnsTheListGreyOnTheFirstTick() {
     Harness h;
-    MainControls& c = h.editor().main;
+    QtMainControls c = h.Main();
     QCOMPARE(h.Caption(), Text("Tilvane"));
     QVERIFY(c.按钮1->isEnabled());
     QVERIFY(c.按钮2->isEnabled());
     QVERIFY(!c.按钮3->isEnabled());
     QVERIFY(!c.按钮4->isEnabled());
     QVERIFY(!c.按钮5->isEnabled());
-    QVERIFY(!h.editor().exportDialog.window->isVisible());
+    QVERIFY(!h.Export().window->isVisible());
     QCOMPARE(c.图标列表框->backgroundColour(), 0x00F2F2FFu);
     h.Tick();
     QCOMPARE(c.图标列表框->backgroundColour(), 0x00C8C8C8u);
@@ -119,7 +119,7 @@ class MainWindowTest : public QObject {
 
   void timerFollowsSelectionAndTheUnsavedMark() {
     Harness h;
-    MainControls& c = h.editor().main;
+    QtMainControls c = h.Main();
     h.StartEditedGroup(MakeGroup(3));
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
     h.Tick();
@@ -145,7 +145,7 @@ class MainWindowTest : public QObject {
 
   void emptyListReturnsTheWindowToIdle() {
     Harness h;
-    MainControls& c = h.editor().main;
+    QtMainControls c = h.Main();
     h.editor().document.currentPath = "/g/a.qil";
     h.StartEditedGroup(MakeGroup(0));
     QVERIFY(PathExists(TempImageGroupPath()));
@@ -165,7 +165,7 @@ class MainWindowTest : public QObject {
 
   void resizeMovesTheButtonsWithTruncatedArithmetic() {
     Harness h;
-    MainControls& c = h.editor().main;
+    QtMainControls c = h.Main();
     SetOuterSize(c.window, 503, 102);
     OnMainResized(h.editor());
     QCOMPARE(c.按钮5->y(), 0);
@@ -189,29 +189,29 @@ class MainWindowTest : public QObject {
 
   void shortcutKeysDoNothing() {
     Harness h;
-    MainWindow* w = h.editor().main.window;
+    qt::TopLevelWidget* w = h.Main().window;
     h.StartEditedGroup(MakeGroup(2));
     h.Select(0);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     for (auto key : {Qt::Key_O, Qt::Key_S, Qt::Key_A, Qt::Key_W, Qt::Key_E}) {
-      QTest::keyClick(h.editor().main.图标列表框, key, Qt::ControlModifier);
+      QTest::keyClick(h.Main().图标列表框, key, Qt::ControlModifier);
     }
-    QTest::keyClick(h.editor().main.图标列表框, Qt::Key_Delete);
+    QTest::keyClick(h.Main().图标列表框, Qt::Key_Delete);
     QCOMPARE(h.ItemCount(), 2);
     QCOMPARE(h.exitCode, -1);
     QVERIFY(h.prompts.shownBoxes.empty());
     QVERIFY(h.prompts.shownDialogs.empty());
     // The shortcut texts are still shown after a tab in the menu.
-    QCOMPARE(h.editor().main.打开图片组->text(), QStringLiteral("打开图片组(&O)\tCtrl+O"));
-    QCOMPARE(h.editor().main.添加图片->text(), QStringLiteral("添加图片(&A)"));
-    QVERIFY(h.editor().main.打开图片组->shortcut().isEmpty());
+    QCOMPARE(h.Main().打开图片组->text(), QStringLiteral("打开图片组(&O)\tCtrl+O"));
+    QCOMPARE(h.Main().添加图片->text(), QStringLiteral("添加图片(&A)"));
+    QVERIFY(h.Main().打开图片组->shortcut().isEmpty());
   }
 
   void contextMenuGreysDeleteAndExportWithoutSelection() {
     Harness h;
-    MainControls& c = h.editor().main;
-    IconList& list = *c.图标列表框;
+    QtMainControls c = h.Main();
+    qt::IconListView& list = *c.图标列表框;
     h.StartEditedGroup(MakeGroup(2));
     QPoint spot = EmptySpot(list);
     RightClickAt(list, spot);
@@ -236,7 +236,7 @@ class MainWindowTest : public QObject {
   void menuItemsAreInOrderWithSeparators() {
     Harness h;
     QStringList captions;
-    for (QAction* a : h.editor().main.文件->actions()) captions << (a->isSeparator() ? "-" : a->text().section('\t', 0, 0));
+    for (QAction* a : h.Main().文件->actions()) captions << (a->isSeparator() ? "-" : a->text().section('\t', 0, 0));
     QCOMPARE(captions, (QStringList{"打开图片组(&O)", "保存图片组(&S)", "图组另存为(&V)", "-", "添加图片(&A)",
                                     "删除图片(&D)", "导出图片(&W)", "关闭音乐(&M)", "-", "退出(&E)"}));
   }
@@ -245,8 +245,8 @@ class MainWindowTest : public QObject {
   // widget or action of that very name, inside its own window.
   void everyControlIsKeptInTheMemberOfItsName() {
     Harness h;
-    const MainControls& m = h.editor().main;
-    const ExportControls& x = h.editor().exportDialog;
+    const QtMainControls m = h.Main();
+    const QtExportControls x = h.Export();
     struct Expected {
       const QObject* control;
       const char* name;
@@ -286,20 +286,20 @@ class MainWindowTest : public QObject {
 
   void exportDialogSurvivesItsCloseBox() {
     Harness h;
-    ExportDialog* dialog = h.editor().exportDialog.window;
-    QVERIFY(dialog->parentWidget() == h.editor().main.window);
+    qt::TopLevelWidget* dialog = h.Export().window;
+    QVERIFY(dialog->parentWidget() == h.Main().window);
     QVERIFY(dialog->windowFlags().testFlag(Qt::Tool));
     QVERIFY(!dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
-    QCOMPARE(OuterSize(dialog), QSize(221, 130));
+    QCOMPARE(qt::OuterSize(dialog), QSize(221, 130));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     // The close box goes through the window system, which makes the event spontaneous.
     dialog->windowHandle()->close();
     QVERIFY(!dialog->isVisible());
-    QVERIFY(h.editor().exportDialog.按钮1 != nullptr);
-    IconList& list = *h.editor().main.图标列表框;
+    QVERIFY(h.Export().按钮1 != nullptr);
+    qt::IconListView& list = *h.Main().图标列表框;
     DoubleClickAt(list, EmptySpot(list));
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("按钮1"))->text(), QStringLiteral("确定(&O)"));
@@ -310,8 +310,8 @@ class MainWindowTest : public QObject {
     h.StartEditedGroup(MakeGroup(1));
     SetMainCaption(h.editor(), TitleSaved("/g/a.qil"));
     QVERIFY(PathExists(TempImageGroupPath()));
-    h.editor().main.window->show();
-    QVERIFY(h.editor().main.window->close());
+    h.Main().window->show();
+    QVERIFY(h.Main().window->close());
     QVERIFY(!PathExists(TempImageGroupPath()));
     QCOMPARE(h.exitCode, 0);
     VERIFY_PROMPTS(h);

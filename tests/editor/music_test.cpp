@@ -9,7 +9,7 @@
 #include "core/music/virtual_output.h"
 #include "editor/main_window.h"
 #include "editor/support/harness.h"
-#include "editor/windows.h"
+#include "front/qt/window.h"
 
 using namespace tilvane;
 using tilvane::testing::Harness;
@@ -40,12 +40,12 @@ class MusicTest : public QObject {
     QVERIFY(PlaysSomething(device));
     // The tune's first event is its opening tempo, 361,445 microseconds a quarter.
     QCOMPARE(device.Played().front().event, 0x01000000u + 361445u);
-    h.editor().main.关闭音乐->trigger();
+    h.Main().关闭音乐->trigger();
     QCOMPARE(device.Counts().closes, 1);
     std::size_t played = device.Played().size();
     device.Advance(5000);
     QCOMPARE(device.Played().size(), played);
-    h.editor().main.关闭音乐->trigger();  // a second time: nothing happens
+    h.Main().关闭音乐->trigger();  // a second time: nothing happens
     QCOMPARE(device.Counts().closes, 1);
     QCOMPARE(device.Counts().stops, 1);
   }
@@ -55,7 +55,7 @@ class MusicTest : public QObject {
     VirtualMidiDevice device;
     MidiPlayer player([&device] { return device.MakeOutput(); });
     Harness h(&player);
-    MainWindow* window = h.editor().main.window;
+    qt::TopLevelWidget* window = h.Main().window;
     window->show();
     QCOMPARE(player.State(), PlayerState::Playing);
     // The event loop has not run yet, so the frame is not on screen.
@@ -90,7 +90,7 @@ class MusicTest : public QObject {
     QVERIFY(h.prompts.shownBoxes.empty());
     QElapsedTimer timer;
     timer.start();
-    h.editor().main.关闭音乐->trigger();
+    h.Main().关闭音乐->trigger();
     QVERIFY(timer.elapsed() < 5000);            // the back-off is a minute long
     QCOMPARE(device.Counts().openAttempts, 1);  // tried once, then backed off
   }

@@ -10,12 +10,12 @@
 #include "editor/dialog_folder.h"
 #include "editor/document_commands.h"
 #include "editor/export_dialog.h"
-#include "editor/icon_list.h"
 #include "editor/intake_commands.h"
 #include "editor/main_window.h"
 #include "editor/support/harness.h"
-#include "editor/termination_signals.h"
-#include "editor/widgets.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/termination_signals.h"
+#include "front/qt/widgets.h"
 
 using namespace tilvane;
 using namespace tilvane::testing;
@@ -28,13 +28,13 @@ const Text kAddTitle = "请选择文件路径:";
 const Text kLeaveQuestion = "当前图片组数据已更改,是否保存更改图片组数据?";
 
 // HOME pointed at a folder of the harness for as long as it lives.
-class HomeFolder {
+class HomeAt {
  public:
-  explicit HomeFolder(const Text& path) : old_(qgetenv("HOME")) {
+  explicit HomeAt(const Text& path) : old_(qgetenv("HOME")) {
     QDir().mkpath(QStringOf(path));
     qputenv("HOME", QByteArray::fromStdString(path));
   }
-  ~HomeFolder() { qputenv("HOME", old_); }
+  ~HomeAt() { qputenv("HOME", old_); }
 
  private:
   QByteArray old_;
@@ -57,7 +57,7 @@ class OpeningAndLeavingTest : public QObject {
  private slots:
   void dialogsStartAtHomeThenWhereTheUserWasLast() {
     Harness h;
-    HomeFolder home(h.PathOf("home"));
+    HomeAt home(h.PathOf("home"));
     const QString workingDirectory = QDir::currentPath();
     h.prompts.ExpectDialog(FileDialogKind::Open, kOpenTitle, std::nullopt);
     OnOpenButton(h.editor());
@@ -94,7 +94,7 @@ class OpeningAndLeavingTest : public QObject {
 
   void aFolderThatHasGoneGivesWayToTheDocumentsThenHome() {
     Harness h;
-    HomeFolder home(h.PathOf("home"));
+    HomeAt home(h.PathOf("home"));
     QDir().mkpath(QStringOf(h.PathOf("docs")));
     QDir().mkpath(QStringOf(h.PathOf("last")));
     h.editor().document.currentPath = h.PathOf("docs/g.qil");
@@ -115,7 +115,7 @@ class OpeningAndLeavingTest : public QObject {
     QCOMPARE(h.Caption(), TitleSaved(path));
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1"}));
     QCOMPARE(h.editor().document.currentPath, path);
-    QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00F0F0FFu);
+    QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00F0F0FFu);
     // The next dialog starts beside it.
     QCOMPARE(DialogStartFolder(h.editor()), h.Folder());
     VERIFY_PROMPTS(h);
@@ -150,7 +150,7 @@ class OpeningAndLeavingTest : public QObject {
     QVERIFY(PathExists(TempImageGroupPath()));
     std::vector<int> seen;
     {
-      TerminationSignals signalsSeen([&](int signal) {
+      qt::TerminationSignals signalsSeen([&](int signal) {
         seen.push_back(signal);
         OnMainDestroyed(h.editor());
       });

@@ -6,8 +6,8 @@
 #include "core/files.h"
 #include "core/imagegroup/collection.h"
 #include "editor/document_commands.h"
-#include "editor/icon_list.h"
 #include "editor/support/harness.h"
+#include "front/qt/icon_list.h"
 
 using namespace tilvane;
 using tilvane::testing::Harness;
@@ -31,7 +31,7 @@ class QiltoolResultTest : public QObject {
     QCOMPARE(h.ItemCaptions().back(), Text("7"));
     QCOMPARE(h.Caption(), "Tilvane  " + merged);
     // Every item shows a picture.
-    for (int k = 0; k < 8; ++k) QVERIFY(!h.editor().main.图标列表框->imageAt(k).isNull());
+    for (int k = 0; k < 8; ++k) QVERIFY(!h.Main().图标列表框->imageAt(k).isNull());
     VERIFY_PROMPTS(h);
   }
 };

@@ -10,10 +10,10 @@
 #include "core/imagegroup/collection.h"
 #include "editor/document_commands.h"
 #include "editor/event_table.h"
-#include "editor/icon_list.h"
 #include "editor/refresh.h"
 #include "editor/support/harness.h"
-#include "editor/windows.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/window.h"
 #include "support/large_group.h"
 
 using namespace tilvane;
@@ -25,7 +25,7 @@ class RefreshTest : public QObject {
  private slots:
   void imageGroupKeepsTheBytesItWasGiven() {
     Harness h;
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     list.setImageGroup(MakeGroup(3));
     QCOMPARE(list.imageGroup(), MakeGroup(3));
     QVERIFY(!list.imageAt(2).isNull());
@@ -36,7 +36,7 @@ class RefreshTest : public QObject {
 
   void itemsFollowTheirRules() {
     Harness h;
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     list.setImageGroup(MakeGroup(2));
     QCOMPARE(list.insertItem(-1, "0", 0), 0);
     QCOMPARE(list.insertItem(-5, "1", 1), 1);
@@ -57,7 +57,7 @@ class RefreshTest : public QObject {
   // give exactly the items a list of its own would hold.
   void numberedItemsAreTheItemsInsertingEachWouldMake() {
     Harness h;
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     list.setImageGroup(MakeGroup(4));
     list.setNumberedItems(3);
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
@@ -76,9 +76,9 @@ class RefreshTest : public QObject {
   void aNewGroupRedrawsTheItemsAlreadyShown() {
     Harness h;
     h.StartEditedGroup(MakeGroup(3));
-    IconList& list = *h.editor().main.图标列表框;
-    h.editor().main.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(h.editor().main.window));
+    qt::IconListView& list = *h.Main().图标列表框;
+    h.Main().window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.Main().window));
     auto shownColour = [&](int row) {
       QImage image = qvariant_cast<QImage>(list.model()->index(row, 0).data(Qt::DecorationRole));
       return image.pixelColor(5, 5).rgb() & 0xFFFFFF;
@@ -94,7 +94,7 @@ class RefreshTest : public QObject {
 
   void iconsAreDrawnThroughTheirMask() {
     Harness h;
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     list.setImageGroup(MakeGroup(1));
     QImage image = list.imageAt(0);
     QCOMPARE(image.size(), QSize(32, 32));
@@ -110,7 +110,7 @@ class RefreshTest : public QObject {
     QCOMPARE(ReadFileBytes(TempImageGroupPath()), MakeGroup(3));
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
     QCOMPARE(h.Caption(), Text("Tilvane    临时数据(未保存)"));
-    QVERIFY(h.editor().main.按钮4->isEnabled());
+    QVERIFY(h.Main().按钮4->isEnabled());
   }
 
   void listShowsTheDocumentWhenTheTemporaryFileCannotBeWritten() {
@@ -124,13 +124,13 @@ class RefreshTest : public QObject {
     OnDeleteButton(h.editor());
     const Bytes& document = h.editor().document.imageGroupBytes;
     QCOMPARE(ImageGroupCount(document), 4);
-    QCOMPARE(h.editor().main.图标列表框->imageGroup(), document);
+    QCOMPARE(h.Main().图标列表框->imageGroup(), document);
     QCOMPARE(h.ItemCount(), 4);
     // A second delete removes what the user sees selected, not an image of a stale group.
     h.Select(1);
     OnDeleteButton(h.editor());
     QCOMPARE(ColourOfImage(h.editor().document.imageGroupBytes, 1), ImageColour(3));
-    QCOMPARE(h.editor().main.图标列表框->imageGroup(), h.editor().document.imageGroupBytes);
+    QCOMPARE(h.Main().图标列表框->imageGroup(), h.editor().document.imageGroupBytes);
     VERIFY_PROMPTS(h);
   }
 
@@ -152,7 +152,7 @@ class RefreshTest : public QObject {
     h.editor().document.currentPath = h.PathOf("large.qil");
     LoadGroupFileAsDocument(h.editor());
     QCOMPARE(h.ItemCount(), 0);
-    QVERIFY(h.editor().main.图标列表框->imageAt(0).isNull());
+    QVERIFY(h.Main().图标列表框->imageAt(0).isNull());
     QCOMPARE(h.editor().document.imageGroupBytes, large);
     h.Tick();  // and the idle check returns the window to its empty state
     QCOMPARE(h.editor().document.imageGroupBytes, Bytes(4, 0));
@@ -161,7 +161,7 @@ class RefreshTest : public QObject {
 
   void imagesLargerThanTheIconsAreKeptAtTheIconSize() {
     Harness h;
-    IconList& list = *h.editor().main.图标列表框;
+    qt::IconListView& list = *h.Main().图标列表框;
     list.setImageGroup(testing::LargeOneBitGroup(5, 256, false));
     QCOMPARE(list.imageAt(4).size(), QSize(32, 32));
     // Rows alternate black and white pixel by pixel: scaled down they average to grey.
@@ -177,7 +177,7 @@ class RefreshTest : public QObject {
     h.prompts.ExpectBox(text, BoxButtons::Ok, BoxIcon::Warning, "错误");
     // Thrown, not provoked: a real failed allocation would stop a sanitizer build.
     Guarded(h.editor(), [&] {
-      h.editor().main.图标列表框->clearItems();
+      h.Main().图标列表框->clearItems();
       throw std::bad_alloc();
     });
     QCOMPARE(h.editor().document.imageGroupBytes, MakeGroup(2));
@@ -198,12 +198,12 @@ class RefreshTest : public QObject {
     Text path = h.PathOf("g.qil");
     WriteFile(path, MakeGroup(4));
     h.prompts.ExpectDialog(FileDialogKind::Open, "请选择要打开的Quill图片组文件:", path);
-    h.editor().main.按钮4->setEnabled(false);
+    h.Main().按钮4->setEnabled(false);
     OnOpenButton(h.editor());
-    QVERIFY(!h.editor().main.按钮4->isEnabled());  // the button's Open leaves Save as it was
-    h.editor().main.图标列表框->setBackgroundColour(0x00123456);
+    QVERIFY(!h.Main().按钮4->isEnabled());  // the button's Open leaves Save as it was
+    h.Main().图标列表框->setBackgroundColour(0x00123456);
     OnSaveMenu(h.editor());
-    QCOMPARE(h.editor().main.图标列表框->backgroundColour(), 0x00123456u);  // Save leaves the colour
+    QCOMPARE(h.Main().图标列表框->backgroundColour(), 0x00123456u);  // Save leaves the colour
     h.prompts.ExpectDialog(FileDialogKind::Save, "请选择保存路径:", h.PathOf("copy"));
     OnSaveAsMenu(h.editor());
     QCOMPARE(ReadFileBytes(TempImageGroupPath()), temp);

@@ -88,4 +88,8 @@ int ReplaceFileAtomically(const Text& path, ByteSpan bytes);
 // user's and the system's folders where the platform has them.
 Text SpecialFolder(int kind);
 
+// The user's home folder without a trailing separator; never empty (the root
+// folder when the system names none).
+Text HomeFolder();
+
 }  // namespace tilvane::platform

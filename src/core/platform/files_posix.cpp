@@ -1,6 +1,7 @@
 #include "core/platform/files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,7 +98,7 @@ Text EnsureTrailingSlash(Text path) {
   return path;
 }
 
-Text HomeFolder() {
+Text HomeFromEnvironment() {
   const char* home = std::getenv("HOME");
   return (home && *home == '/') ? Text(home) : Text();
 }
@@ -105,7 +106,7 @@ Text HomeFolder() {
 Text XdgFolder(const char* variable, const char* fallbackBelowHome) {
   const char* value = std::getenv(variable);
   if (value && *value == '/') return EnsureTrailingSlash(value);
-  Text home = HomeFolder();
+  Text home = HomeFromEnvironment();
   if (home.empty()) return {};
   return EnsureTrailingSlash(home + "/" + fallbackBelowHome);
 }
@@ -324,6 +325,17 @@ int ReplaceFileAtomically(const Text& requestedPath, ByteSpan bytes) {
   FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.valid()) ::fsync(dir.get());
   return 0;
+}
+
+Text HomeFolder() {
+  Text home = HomeFromEnvironment();
+  if (home.empty()) {
+    // No usable HOME: the account's own entry.
+    if (const struct passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && *entry->pw_dir == '/')
+      home = entry->pw_dir;
+  }
+  while (home.size() > 1 && home.back() == '/') home.pop_back();
+  return home.empty() ? Text("/") : home;
 }
 
 Text SpecialFolder(int kind) {

@@ -306,4 +306,13 @@ Text SpecialFolder(int kind) {
   return EnsureTrailingBackslash(WideToUtf8(buffer));
 }
 
+Text HomeFolder() {
+  wchar_t buffer[MAX_PATH];
+  if (::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer) == S_OK) {
+    return WideToUtf8(buffer);
+  }
+  Text system = SpecialFolder(10);
+  return system.size() >= 3 ? system.substr(0, 3) : Text("C:\\");
+}
+
 }  // namespace tilvane::platform

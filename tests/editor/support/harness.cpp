@@ -7,12 +7,9 @@
 
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
-#include "editor/icon_list.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "editor/support/item_input.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
 
 namespace tilvane::testing {
 
@@ -23,6 +20,7 @@ Harness::Harness(MidiPlayer* music) {
   QDir().mkpath(root_.path() + "/tmp");
   QDir().mkpath(root_.path() + "/files");
   EditorServices services;
+  services.frontEnd = &frontEnd_;
   services.prompts = &prompts;
   services.music = music;
   services.quit = [this](int code) { exitCode = code; };
@@ -62,7 +60,7 @@ Text Harness::Caption() const { return MainCaption(*editor_); }
 int Harness::ItemCount() const { return editor_->main.图标列表框->itemCount(); }
 
 void Harness::Select(int index) {
-  IconList& list = *editor_->main.图标列表框;
+  qt::IconListView& list = *Main().图标列表框;
   if (index >= 0) {
     ClickItem(list, index);
     return;
@@ -71,8 +69,8 @@ void Harness::Select(int index) {
   if (selected >= 0) ClickItem(list, selected, Qt::ControlModifier);
 }
 
-void Harness::DoubleClick(int index) { DoubleClickItem(*editor_->main.图标列表框, index); }
-void Harness::RightClick(int index) { RightClickItem(*editor_->main.图标列表框, index); }
+void Harness::DoubleClick(int index) { DoubleClickItem(*Main().图标列表框, index); }
+void Harness::RightClick(int index) { RightClickItem(*Main().图标列表框, index); }
 
 void Harness::StartEditedGroup(const Bytes& group) {
   editor_->document.imageGroupBytes = group;
@@ -81,7 +79,7 @@ void Harness::StartEditedGroup(const Bytes& group) {
 
 std::vector<Text> Harness::ItemCaptions() const {
   std::vector<Text> captions;
-  const IconList& list = *editor_->main.图标列表框;
+  const qt::IconListView& list = *Main().图标列表框;
   for (int i = 0; i < list.itemCount(); ++i)
     captions.push_back(TextOf(list.model()->index(i, 0).data(Qt::DisplayRole).toString()));
   return captions;
@@ -114,7 +112,7 @@ void WriteFile(const Text& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool CaptionFits(const ColumnButton& button) {
+bool CaptionFits(const qt::ColumnButton& button) {
   QFontMetrics metrics(button.font());
   // The face is the button less its bevel: one pixel of frame on each side.
   return metrics.height() * button.lines().size() <= button.height() - 2 && metrics.maxWidth() <= button.width() - 2;

@@ -7,10 +7,15 @@
 #include <memory>
 
 #include "editor/editor.h"
+#include "editor/support/qt_controls.h"
 #include "editor/support/scripted_prompts.h"
-#include "editor/widgets.h"
+#include "front/qt/controls.h"
 
 namespace tilvane::testing {
+
+using qt::QColorOf;
+using qt::QStringOf;
+using qt::TextOf;
 
 class Harness {
  public:
@@ -18,6 +23,9 @@ class Harness {
   ~Harness();
 
   Editor& editor() { return *editor_; }
+  // The Qt objects behind the two windows' controls.
+  QtMainControls Main() const { return QtControlsOf(editor_->main); }
+  QtExportControls Export() const { return QtControlsOf(editor_->exportDialog); }
   ScriptedPrompts prompts;
 
   // A path inside this harness's folder (not the temporary folder).
@@ -48,6 +56,7 @@ class Harness {
   QTemporaryDir root_;
   QByteArray oldTmpdir_;
   bool hadTmpdir_ = false;
+  qt::QtFrontEnd frontEnd_;
   std::unique_ptr<Editor> editor_;
 };
 
@@ -71,6 +80,6 @@ void WriteFile(const Text& path, const Bytes& bytes);
 
 // Whether every line of a column button's caption fits inside its face at
 // the button's current font.
-bool CaptionFits(const ColumnButton& button);
+bool CaptionFits(const qt::ColumnButton& button);
 
 }  // namespace tilvane::testing

@@ -11,7 +11,7 @@
 
 #include "core/text.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 // A narrow, tall button: its caption is drawn one character per line.
 class ColumnButton : public QPushButton {
@@ -40,9 +40,9 @@ class VerticalLabel : public QLabel {
 // first shown or one of the members below first needs its entries, so that a
 // picker in a window hidden at start costs its window next to nothing. Until
 // then QComboBox's own item functions see no entries.
-class ColourPicker : public QComboBox {
+class ColourCombo : public QComboBox {
  public:
-  explicit ColourPicker(QWidget* parent = nullptr);
+  explicit ColourCombo(QWidget* parent = nullptr);
 
   Colour colour() const { return colour_; }  // 0x00BBGGRR
   void setColour(Colour colour);
@@ -74,4 +74,4 @@ Text TextOf(const QString& text);
 // A colour 0x00BBGGRR as Qt takes it.
 QColor QColorOf(Colour colour);
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

@@ -1,4 +1,4 @@
-#include "editor/termination_signals.h"
+#include "front/qt/termination_signals.h"
 
 #include "core/platform/termination.h"
 
@@ -8,7 +8,7 @@
 #include <QSocketNotifier>
 #endif
 
-namespace tilvane {
+namespace tilvane::qt {
 
 TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
     : QObject(parent), onSignal_(std::move(onSignal)) {
@@ -36,4 +36,4 @@ void TerminationSignals::Drain() {
   }
 }
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

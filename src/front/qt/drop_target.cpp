@@ -1,4 +1,4 @@
-#include "editor/drop_target.h"
+#include "front/qt/drop_target.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -7,9 +7,11 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "editor/widgets.h"
+#include "front/qt/controls.h"
+#include "front/qt/icon_list.h"
+#include "front/qt/widgets.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 namespace {
 
@@ -23,33 +25,39 @@ std::vector<Text> LocalFilesOf(const QMimeData* data) {
   return paths;
 }
 
-}  // namespace
-
-Qt::DropAction DropEffect(bool acceptable, Qt::KeyboardModifiers keys, Qt::DropActions allowed) {
-  if (!acceptable) return Qt::IgnoreAction;
-  bool ctrl = keys.testFlag(Qt::ControlModifier);
-  bool shift = keys.testFlag(Qt::ShiftModifier);
-  if (ctrl && shift) return Qt::IgnoreAction;
-  if (ctrl) return allowed.testFlag(Qt::CopyAction) ? Qt::CopyAction : Qt::IgnoreAction;
-  if (shift) return allowed.testFlag(Qt::MoveAction) ? Qt::MoveAction : Qt::IgnoreAction;
-  for (Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction}) {
-    if (allowed.testFlag(action)) return action;
+Qt::DropAction ActionOf(tilvane::DropEffect effect) {
+  switch (effect) {
+    case tilvane::DropEffect::Copy: return Qt::CopyAction;
+    case tilvane::DropEffect::Move: return Qt::MoveAction;
+    case tilvane::DropEffect::Link: return Qt::LinkAction;
+    case tilvane::DropEffect::None: break;
   }
   return Qt::IgnoreAction;
 }
 
-Text DroppedFilesText(const std::vector<Text>& paths) {
-  if (paths.size() == 1) return paths.front();
-  Text text;
-  for (const auto& path : paths) text += path + "\r\n";
-  return text;
+tilvane::DropEffect EffectOf(Qt::DropAction action) {
+  switch (action) {
+    case Qt::CopyAction: return tilvane::DropEffect::Copy;
+    case Qt::MoveAction: return tilvane::DropEffect::Move;
+    case Qt::LinkAction: return tilvane::DropEffect::Link;
+    default: return tilvane::DropEffect::None;
+  }
 }
 
-DropTarget::~DropTarget() {
+}  // namespace
+
+Qt::DropAction DropEffect(bool acceptable, Qt::KeyboardModifiers keys, Qt::DropActions allowed) {
+  DropEffects effects{allowed.testFlag(Qt::CopyAction), allowed.testFlag(Qt::MoveAction),
+                      allowed.testFlag(Qt::LinkAction)};
+  return ActionOf(
+      DropEffectFor(acceptable, keys.testFlag(Qt::ControlModifier), keys.testFlag(Qt::ShiftModifier), effects));
+}
+
+DropFilter::~DropFilter() {
   if (widget_) widget_->removeEventFilter(this);
 }
 
-bool DropTarget::Register(QWidget* widget) {
+bool DropFilter::Register(QWidget* widget) {
   if (widget_ || !widget) return false;
   widget_ = widget;
   widget->setAcceptDrops(true);
@@ -58,7 +66,7 @@ bool DropTarget::Register(QWidget* widget) {
   return true;
 }
 
-bool DropTarget::eventFilter(QObject* watched, QEvent* event) {
+bool DropFilter::eventFilter(QObject* watched, QEvent* event) {
   if (watched != widget_) return false;
   switch (event->type()) {
     case QEvent::DragEnter:
@@ -69,15 +77,12 @@ bool DropTarget::eventFilter(QObject* watched, QEvent* event) {
       if (effect == Qt::IgnoreAction) {
         drag->ignore();
       } else {
-        // A source told "move" may delete its file; it is only ever told "copy".
-        drag->setDropAction(effect == Qt::MoveAction ? Qt::CopyAction : effect);
+        drag->setDropAction(ActionOf(DropCursorFor(EffectOf(effect))));
         drag->accept();
       }
       return true;
     }
-    case QEvent::DragLeave:
-      draggedFiles_.clear();
-      return true;
+    case QEvent::DragLeave: draggedFiles_.clear(); return true;
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
       std::vector<Text> paths = LocalFilesOf(drop->mimeData());
@@ -98,4 +103,21 @@ bool DropTarget::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-}  // namespace tilvane
+QtDropTarget::QtDropTarget(QWidget* owner, const char* name) : filter_(new DropFilter(owner)) {
+  filter_->setObjectName(QString::fromUtf8(name));
+  filter_->onFilesDropped = [this](const Text& paths) {
+    if (onFilesDropped) onFilesDropped(paths);
+  };
+}
+
+QObject* QtDropTarget::object() const { return filter_; }
+
+// Drops land on the list's viewport, the window inside its frame.
+bool QtDropTarget::Register(IconList& list) {
+  IconListView* view = QtOf<IconListView>(&list);
+  return view && filter_->Register(view->viewport());
+}
+
+bool QtDropTarget::registered() const { return filter_->registeredOn() != nullptr; }
+
+}  // namespace tilvane::qt

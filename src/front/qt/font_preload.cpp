@@ -1,4 +1,4 @@
-#include "editor/font_preload.h"
+#include "front/qt/font_preload.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <system_error>
 
-namespace tilvane {
+namespace tilvane::qt {
 
 namespace {
 
@@ -34,4 +34,4 @@ void FinishFontConfigPreload() {
   if (preload.valid()) preload.get();
 }
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

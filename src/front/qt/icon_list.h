@@ -1,5 +1,5 @@
-// The icon list 图标列表框: a list view in large-icon mode that shows the
-// images of the group last given to its imageGroup property.
+// The icon list 图标列表框 over Qt: a list view in large-icon mode that shows
+// the images of the group last given to its imageGroup property.
 #pragma once
 
 #include <QAbstractListModel>
@@ -13,7 +13,7 @@
 #include "core/imagegroup/codec.h"
 #include "core/text.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 // The items of the icon list and the images they show. Items are held as a
 // count while they are the usual ones (item k captioned "k", showing image
@@ -56,9 +56,9 @@ class IconListModel : public QAbstractListModel {
   mutable std::unordered_map<int, QImage> rendered_;
 };
 
-class IconList : public QListView {
+class IconListView : public QListView {
  public:
-  explicit IconList(QWidget* parent = nullptr);
+  explicit IconListView(QWidget* parent = nullptr);
 
   // Decodes `bytes` and keeps a copy of them; bytes that do not decode show
   // no icons at all. Images larger than the icon size are kept scaled down to
@@ -126,4 +126,4 @@ class IconList : public QListView {
   std::uint32_t background_ = 0;
 };
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

@@ -1,13 +1,13 @@
-#include "editor/qt_prompts.h"
+#include "front/qt/prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 
-#include "editor/widgets.h"
+#include "front/qt/widgets.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog, const Text
   return TextOf(chosen.first());
 }
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <functional>
 
-namespace tilvane {
+namespace tilvane::qt {
 
 class TerminationSignals : public QObject {
  public:
@@ -28,4 +28,4 @@ class TerminationSignals : public QObject {
   QObject* notifier_ = nullptr;
 };
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

@@ -8,7 +8,7 @@
 // FinishFontConfigPreload first. Without a preload both return at once.
 #pragma once
 
-namespace tilvane {
+namespace tilvane::qt {
 
 // Starts loading fontconfig's default configuration on another thread. At most
 // once per process; later calls do nothing.
@@ -18,4 +18,4 @@ void StartFontConfigPreload();
 // once when none was started or it has already been waited for.
 void FinishFontConfigPreload();
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

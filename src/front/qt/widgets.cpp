@@ -1,4 +1,4 @@
-#include "editor/widgets.h"
+#include "front/qt/widgets.h"
 
 #include <QColorDialog>
 #include <QPainter>
@@ -6,9 +6,9 @@
 #include <QStylePainter>
 #include <algorithm>
 
-#include "editor/font_preload.h"
+#include "front/qt/font_preload.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 namespace {
 
@@ -101,7 +101,7 @@ void VerticalLabel::paintEvent(QPaintEvent*) {
   }
 }
 
-const std::vector<Colour>& ColourPicker::Swatches() {
+const std::vector<Colour>& ColourCombo::Swatches() {
   static const std::vector<Colour> swatches = {
       0x00F0F0F0, 0x00FFFFFF, 0x00C0C0C0, 0x00808080, 0x00000000, 0x000000FF, 0x000080FF, 0x0000FFFF,
       0x0000FF00, 0x00008000, 0x00FFFF00, 0x00FF0000, 0x00800000, 0x00FF00FF, 0x00800080, 0x00004080,
@@ -109,7 +109,7 @@ const std::vector<Colour>& ColourPicker::Swatches() {
   return swatches;
 }
 
-ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent), colour_(Swatches().front()) {
+ColourCombo::ColourCombo(QWidget* parent) : QComboBox(parent), colour_(Swatches().front()) {
   chooseCustomColour = [this](Colour start) -> std::optional<Colour> {
     QColor chosen = QColorDialog::getColor(QColorOf(start), this, QStringLiteral("颜色"));
     if (!chosen.isValid()) return std::nullopt;
@@ -119,7 +119,7 @@ ColourPicker::ColourPicker(QWidget* parent) : QComboBox(parent), colour_(Swatche
   connect(this, &QComboBox::activated, this, [this](int index) { Choose(index); });
 }
 
-void ColourPicker::buildEntries() {
+void ColourCombo::buildEntries() {
   if (built_) return;
   built_ = true;
   // The icon size is the popup list's: setting it makes that list.
@@ -130,23 +130,23 @@ void ColourPicker::buildEntries() {
   ShowCurrent();
 }
 
-int ColourPicker::customEntry() {
+int ColourCombo::customEntry() {
   buildEntries();
   return count() - 1;
 }
 
-void ColourPicker::showEvent(QShowEvent* event) {
+void ColourCombo::showEvent(QShowEvent* event) {
   buildEntries();
   QComboBox::showEvent(event);
 }
 
-void ColourPicker::setColour(Colour colour) {
+void ColourCombo::setColour(Colour colour) {
   colour_ = colour & 0x00FFFFFF;
   // Unbuilt entries show the colour once they are made.
   if (built_) ShowCurrent();
 }
 
-void ColourPicker::Choose(int index) {
+void ColourCombo::Choose(int index) {
   buildEntries();
   Colour before = colour_;
   if (index == customEntry()) {
@@ -161,7 +161,7 @@ void ColourPicker::Choose(int index) {
 
 // Selects the swatch of the current colour; a custom colour gets a swatch of
 // its own just before the last entry.
-void ColourPicker::ShowCurrent() {
+void ColourCombo::ShowCurrent() {
   int found = findData(QVariant::fromValue(colour_));
   if (found < 0) {
     int customSwatch = static_cast<int>(Swatches().size());
@@ -172,4 +172,4 @@ void ColourPicker::ShowCurrent() {
   setCurrentIndex(found);
 }
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

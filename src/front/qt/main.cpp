@@ -13,12 +13,12 @@
 #include "core/files.h"
 #include "core/music/player.h"
 #include "editor/document_commands.h"
-#include "editor/font_preload.h"
 #include "editor/main_window.h"
-#include "editor/qt_prompts.h"
-#include "editor/termination_signals.h"
-#include "editor/widgets.h"
-#include "editor/windows.h"
+#include "front/qt/controls.h"
+#include "front/qt/font_preload.h"
+#include "front/qt/prompts.h"
+#include "front/qt/termination_signals.h"
+#include "front/qt/widgets.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   // Qt leaves through exit().
   std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
   // Runs while Qt starts and the windows are built (editor/font_preload.h).
-  tilvane::StartFontConfigPreload();
+  tilvane::qt::StartFontConfigPreload();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral(TILVANE_VERSION));
@@ -106,9 +106,11 @@ int main(int argc, char** argv) {
   }
   QDir::setCurrent(QApplication::applicationDirPath());
 
-  tilvane::QtPrompts prompts;
+  tilvane::qt::QtFrontEnd frontEnd;
+  tilvane::qt::QtPrompts prompts;
   std::unique_ptr<tilvane::MidiPlayer> music = tilvane::MakeSystemMidiPlayer();
   tilvane::EditorServices services;
+  services.frontEnd = &frontEnd;
   services.prompts = &prompts;
   services.music = music.get();
   services.quit = [](int code) { QCoreApplication::exit(code); };
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
 
   // kill, Ctrl+C in the terminal and a closed terminal end the program as
   // closing its window does: the working copy removed, the music stopped.
-  tilvane::TerminationSignals terminationSignals([e](int) { tilvane::OnMainDestroyed(*e); });
+  tilvane::qt::TerminationSignals terminationSignals([e](int) { tilvane::OnMainDestroyed(*e); });
   // The desktop session is ending: unsaved changes get the question of Exit.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [e](QSessionManager& manager) {
     if (!tilvane::IsModified(*e) || !manager.allowsInteraction()) return;
@@ -127,11 +129,11 @@ int main(int argc, char** argv) {
     if (!mayEnd) manager.cancel();
   });
 
-  editor->main.window->show();
+  editor->main.window->setVisible(true);
   if (!commandLine.file.isEmpty()) {
     // Opening lays the images' captions out before the first frame is drawn.
-    tilvane::FinishFontConfigPreload();
-    tilvane::OpenDocumentFile(*editor, tilvane::TextOf(commandLine.file));
+    tilvane::qt::FinishFontConfigPreload();
+    tilvane::OpenDocumentFile(*editor, tilvane::qt::TextOf(commandLine.file));
   }
   int code = QApplication::exec();
   if (!editor->ended) tilvane::EndProgram(*editor, code);

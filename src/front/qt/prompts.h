@@ -3,7 +3,7 @@
 
 #include "editor/prompts.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 class QtPrompts : public Prompts {
  public:
@@ -11,4 +11,4 @@ class QtPrompts : public Prompts {
   std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) override;
 };
 
-}  // namespace tilvane
+}  // namespace tilvane::qt

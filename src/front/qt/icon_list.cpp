@@ -1,11 +1,12 @@
-#include "editor/icon_list.h"
+#include "front/qt/icon_list.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
-#include "editor/widgets.h"
+#include "front/qt/controls.h"
+#include "front/qt/widgets.h"
 
-namespace tilvane {
+namespace tilvane::qt {
 
 namespace {
 
@@ -104,7 +105,7 @@ QImage IconListModel::Rendered(int imageIndex) const {
   return rendered_.emplace(imageIndex, std::move(rendered)).first->second;
 }
 
-IconList::IconList(QWidget* parent) : QListView(parent), model_(new IconListModel(this)) {
+IconListView::IconListView(QWidget* parent) : QListView(parent), model_(new IconListModel(this)) {
   setModel(model_);
   setViewMode(QListView::IconMode);
   setIconSize(QSize(32, 32));
@@ -132,35 +133,35 @@ IconList::IconList(QWidget* parent) : QListView(parent), model_(new IconListMode
   setPalette(p);
 }
 
-void IconList::setImageGroup(const Bytes& bytes) { setImageGroup(Bytes(bytes)); }
+void IconListView::setImageGroup(const Bytes& bytes) { setImageGroup(Bytes(bytes)); }
 
-void IconList::setImageGroup(Bytes&& bytes) {
+void IconListView::setImageGroup(Bytes&& bytes) {
   imageGroup_ = std::move(bytes);
   model_->SetGroup(imageGroup_);
 }
 
-Bytes IconList::takeImageGroup() {
+Bytes IconListView::takeImageGroup() {
   Bytes taken = std::move(imageGroup_);
   imageGroup_.clear();
   model_->SetGroup(imageGroup_);
   return taken;
 }
 
-int IconList::imageCount() const { return model_->ImageCount(); }
+int IconListView::imageCount() const { return model_->ImageCount(); }
 
-QImage IconList::imageAt(int imageIndex) const { return model_->Rendered(imageIndex); }
+QImage IconListView::imageAt(int imageIndex) const { return model_->Rendered(imageIndex); }
 
-int IconList::imageOf(int row) const { return model_->ImageOf(row); }
+int IconListView::imageOf(int row) const { return model_->ImageOf(row); }
 
-int IconList::insertItem(int position, const Text& caption, int imageIndex) {
+int IconListView::insertItem(int position, const Text& caption, int imageIndex) {
   return model_->Insert(position, caption, imageIndex < -1 ? -1 : imageIndex);
 }
 
-void IconList::setNumberedItems(int count) { model_->ResetNumbered(count); }
+void IconListView::setNumberedItems(int count) { model_->ResetNumbered(count); }
 
-void IconList::clearItems() { model_->Clear(); }
+void IconListView::clearItems() { model_->Clear(); }
 
-int IconList::selectedIndex() const {
+int IconListView::selectedIndex() const {
   int first = -1;
   for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
     if (first == -1 || index.row() < first) first = index.row();
@@ -168,7 +169,7 @@ int IconList::selectedIndex() const {
   return first;
 }
 
-void IconList::setSelectedIndex(int index) {
+void IconListView::setSelectedIndex(int index) {
   if (index < 0 || index >= itemCount()) {
     clearSelection();
     return;
@@ -176,7 +177,7 @@ void IconList::setSelectedIndex(int index) {
   selectionModel()->setCurrentIndex(model_->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
-void IconList::setBackgroundColour(std::uint32_t colour) {
+void IconListView::setBackgroundColour(std::uint32_t colour) {
   background_ = colour;
   QPalette p = palette();
   p.setColor(QPalette::Base, QColorOf(colour));
@@ -187,7 +188,7 @@ void IconList::setBackgroundColour(std::uint32_t colour) {
 // pointer current first and selects it only afterwards; a handler told about
 // the new current item at once would still read the old selection. Keys and
 // setSelectedIndex select first, so they are reported straight away.
-void IconList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+void IconListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QListView::currentChanged(current, previous);
   if (!current.isValid()) return;
   if (inMouseEvent_) {
@@ -198,7 +199,7 @@ void IconList::currentChanged(const QModelIndex& current, const QModelIndex& pre
 }
 
 template <typename BaseHandler>
-void IconList::WithCurrentChangeHeldBack(BaseHandler handler) {
+void IconListView::WithCurrentChangeHeldBack(BaseHandler handler) {
   bool outermost = !inMouseEvent_;
   inMouseEvent_ = true;
   handler();
@@ -210,22 +211,63 @@ void IconList::WithCurrentChangeHeldBack(BaseHandler handler) {
   }
 }
 
-void IconList::mousePressEvent(QMouseEvent* event) {
+void IconListView::mousePressEvent(QMouseEvent* event) {
   WithCurrentChangeHeldBack([&] { QListView::mousePressEvent(event); });
 }
 
-void IconList::mouseMoveEvent(QMouseEvent* event) {
+void IconListView::mouseMoveEvent(QMouseEvent* event) {
   WithCurrentChangeHeldBack([&] { QListView::mouseMoveEvent(event); });
 }
 
-void IconList::mouseDoubleClickEvent(QMouseEvent* event) {
+void IconListView::mouseDoubleClickEvent(QMouseEvent* event) {
   WithCurrentChangeHeldBack([&] { QListView::mouseDoubleClickEvent(event); });
   if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
 }
 
-void IconList::contextMenuEvent(QContextMenuEvent* event) {
+void IconListView::contextMenuEvent(QContextMenuEvent* event) {
   if (onRightClick) onRightClick(event->globalPos());
   event->accept();
 }
 
-}  // namespace tilvane
+namespace {
+
+IconListView* NewView(QWidget* parent, const ControlSpec& spec) {
+  auto* view = new IconListView(parent);
+  view->setObjectName(QString::fromUtf8(spec.name));
+  view->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
+  view->setEnabled(!spec.disabled);
+  return view;
+}
+
+}  // namespace
+
+QtIconList::QtIconList(QWidget* parent, const ControlSpec& spec)
+    : WidgetControl(NewView(parent, spec)), view_(static_cast<IconListView*>(widget())) {
+  view_->onDoubleClick = [this] {
+    if (onDoubleClick) onDoubleClick();
+  };
+  view_->onRightClick = [this](QPoint at) {
+    if (onRightClick) onRightClick({at.x(), at.y()});
+  };
+  view_->onCurrentChanged = [this] {
+    if (onCurrentChanged) onCurrentChanged();
+  };
+}
+
+void QtIconList::setImageGroup(const Bytes& bytes) { view_->setImageGroup(bytes); }
+void QtIconList::setImageGroup(Bytes&& bytes) { view_->setImageGroup(std::move(bytes)); }
+const Bytes& QtIconList::imageGroup() const { return view_->imageGroup(); }
+Bytes QtIconList::takeImageGroup() { return view_->takeImageGroup(); }
+int QtIconList::imageCount() const { return view_->imageCount(); }
+int QtIconList::itemCount() const { return view_->itemCount(); }
+int QtIconList::insertItem(int position, const Text& caption, int imageIndex) {
+  return view_->insertItem(position, caption, imageIndex);
+}
+void QtIconList::setNumberedItems(int count) { view_->setNumberedItems(count); }
+void QtIconList::clearItems() { view_->clearItems(); }
+int QtIconList::selectedIndex() const { return view_->selectedIndex(); }
+void QtIconList::setSelectedIndex(int index) { view_->setSelectedIndex(index); }
+Colour QtIconList::backgroundColour() const { return view_->backgroundColour(); }
+void QtIconList::setBackgroundColour(Colour colour) { view_->setBackgroundColour(colour); }
+
+}  // namespace tilvane::qt
