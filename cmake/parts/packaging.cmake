@@ -1,6 +1,7 @@
-# Installation and the Debian package: both programs, the desktop entry, an
-# application icon drawn from the default group, the .qil MIME type and the
-# thumbnailer entry.
+# Installation and the Debian package: both programs, the desktop entry, the
+# software centre's description, the application icon drawn from the default
+# group and the icon of .qil files in every hicolor size, the .qil MIME type and
+# the thumbnailer entry.
 if(NOT TILVANE_BUILD_EDITOR)
   return()  # the package holds the editor; a core-only build installs only qiltool
 endif()
@@ -13,13 +14,26 @@ add_custom_command(OUTPUT ${TILVANE_APP_ICON}
                    COMMAND make_app_icon ${TILVANE_APP_ICON}
                    DEPENDS make_app_icon
                    COMMENT "Drawing the application icon")
-add_custom_target(app_icon ALL DEPENDS ${TILVANE_APP_ICON})
+# The icon sizes are scaled from that picture with ImageMagick.
+find_program(TILVANE_CONVERT convert REQUIRED)
+set(TILVANE_ICON_DIR ${CMAKE_BINARY_DIR}/packaging/hicolor)
+set(TILVANE_ICON_FILES)
+foreach(size 16 22 24 32 48 64 128 256)
+  list(APPEND TILVANE_ICON_FILES ${TILVANE_ICON_DIR}/${size}x${size}/apps/tilvane.png
+       ${TILVANE_ICON_DIR}/${size}x${size}/mimetypes/application-x-qil.png)
+endforeach()
+add_custom_command(OUTPUT ${TILVANE_ICON_FILES}
+                   COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/make_icons.sh ${TILVANE_APP_ICON} ${TILVANE_ICON_DIR}
+                   DEPENDS ${TILVANE_APP_ICON} ${CMAKE_SOURCE_DIR}/packaging/make_icons.sh
+                   COMMENT "Scaling the application and .qil icons")
+add_custom_target(app_icon ALL DEPENDS ${TILVANE_ICON_FILES})
 
 install(FILES packaging/tilvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/tilvane-qil.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 # File managers draw a group's icon with qiltool through this entry.
 install(FILES packaging/tilvane.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
-install(FILES ${TILVANE_APP_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES packaging/org.tilvane.tilvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY ${TILVANE_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tilvane)
