@@ -43,3 +43,11 @@ if(TILVANE_BUILD_TESTS AND TARGET tilvane_handlers)
     gtest_discover_tests(handlers_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS handlers)
   endif()
 endif()
+
+# The handlers name no toolkit: their library builds without one, and no
+# source of theirs mentions a Qt header or type.
+if(TILVANE_BUILD_TESTS AND TARGET tilvane_handlers AND NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME handlers_name_no_toolkit
+           COMMAND sh -c "! grep -nE '#include <Q|\\\\bQ[A-Z][A-Za-z]+\\\\b|\\\\bQt::' ${CMAKE_SOURCE_DIR}/src/editor/*.h ${CMAKE_SOURCE_DIR}/src/editor/*.cpp")
+  set_tests_properties(handlers_name_no_toolkit PROPERTIES LABELS handlers)
+endif()
