@@ -1,5 +1,7 @@
 #include "editor/intake_commands.h"
 
+#include <new>
+
 #include "core/imagegroup/collection.h"
 #include "core/imagegroup/default_group.h"
 #include "core/intake/add_icon.h"
@@ -25,7 +27,11 @@ IconList& List(Editor& editor) { return *editor.main.图标列表框; }
 
 // Appends the first icon of `path` to the document and refreshes the list.
 // The result is not examined: the title takes the modified form either way.
+// A group that one more icon would make too large to open again is refused
+// as running out of memory is: the command ends with its box, the document
+// as it was.
 void TakeIcon(Editor& editor, const Text& path) {
+  if (IconWouldOutgrowReading(editor.document.imageGroupBytes)) throw std::bad_alloc();
   ImageGroupAddIcon(editor.document.imageGroupBytes, path, 0, false);
   RefreshIconList(editor);
   List(editor).setBackgroundColour(kListBackgroundLoaded);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup_expect.h"
 #include "core/imagegroup_test_groups.h"
@@ -395,6 +397,57 @@ TEST(ImageListAppend, GrowsCapacityByTheStepWhenFull) {
   EXPECT_FALSE(AppendImage(list, extra));
   EXPECT_EQ(list.ImageCount(), 65535u);
   EXPECT_TRUE(EncodeImageGroup(list).has_value());
+}
+
+// A full group grows by its step, but never past the slots that keep the
+// encoded group within the 512 MiB any reader takes, and one more image is
+// refused where the group would then not decode again. The expected
+// capacities follow from the format: a tile row of 64 x 64 cells takes 64
+// rows of 1,024 colour bytes (and 32 mask bytes), after 90 bytes of headers
+// (152 with the mask's).
+TEST(ImageListAppend, CapacityNeverOutgrowsWhatCanBeReadBack) {
+  struct Case {
+    GroupShape shape;
+    std::size_t images;
+    std::uint16_t growStep;
+    std::optional<std::uint16_t> capacity;
+    const char* what;
+  };
+  const std::optional<std::uint16_t> refused;
+  for (const Case& c : {
+           Case{{.images = 0, .capacity = 6}, 6, 4, 10, "an ordinary step"},
+           Case{{.images = 0, .capacity = 6}, 5, 4, 6, "a free slot"},
+           Case{{.images = 0, .capacity = 6}, 6, 0, 7, "no step: one slot"},
+           Case{{.images = 0, .capacity = 65535}, 65535, 4, refused, "65,535 images"},
+           Case{{.tileWidth = 64, .tileHeight = 64, .images = 0, .capacity = 4},
+                4,
+                65535,
+                31772,
+                "the step cut to 7,943 tile rows, 536,819,864 bytes"},
+           Case{{.tileWidth = 64, .tileHeight = 64, .mask = false, .images = 0, .capacity = 4},
+                4,
+                65535,
+                32764,
+                "without a mask, 8,191 tile rows"},
+           Case{{.tileWidth = 4096, .tileHeight = 4096, .images = 0, .capacity = 3},
+                3,
+                4,
+                4,
+                "one tile row of 4,096 x 4,096 cells, 264 MiB, where two would take 528 MiB"},
+           Case{{.tileWidth = 4096, .tileHeight = 4096, .images = 0, .capacity = 8},
+                4,
+                4,
+                refused,
+                "a free slot, but a fifth image passes the 64 Mi pixels a decode takes"},
+       }) {
+    ImageList header = MakeList(c.shape);
+    header.growStep = c.growStep;
+    const auto capacity = CapacityForOneMore(header, c.images);
+    EXPECT_EQ(capacity, c.capacity) << c.what;
+    if (capacity) {
+      EXPECT_LE(*EncodedGroupSize(header, *capacity), kMaxImageGroupFileBytes) << c.what;
+    }
+  }
 }
 
 // The mask is held as bits, rows padded to whole bytes: what an image hands

@@ -103,6 +103,14 @@ TEST(ImageGroupRemove, OutOfRangeRemovesNothingButRewritesTheGroup) {
     EXPECT_EQ(Decoded(copy), before);
     EXPECT_EQ(U32At(copy, 4), 0xFF000000u);  // normalised
   }
+  // A group in the form the editor writes, its tiles whole bytes wide (so
+  // edited where it lies), comes back byte for byte when nothing is removed.
+  const Bytes normal = *EncodeImageGroup(MakeList({.tileWidth = 8, .tileHeight = 8, .images = 5, .capacity = 8}));
+  for (auto [index, count] : {std::pair{0, 0}, {2, 0}, {4, 0}, {1, -1}, {3, -65536}}) {
+    Bytes copy = normal;
+    ASSERT_TRUE(ImageGroupRemove(copy, index, count)) << index << " " << count;
+    EXPECT_EQ(copy, normal) << index << " " << count;
+  }
 }
 
 TEST(ImageGroupRemove, UndecodableGroupsStayByteIdentical) {

@@ -8,6 +8,7 @@
 #include "core/intake/add_icon.h"
 #include "imagegroup_test_groups.h"
 #include "intake_test_support.h"
+#include "support/large_group.h"
 
 namespace tilvane {
 namespace {
@@ -104,6 +105,77 @@ TEST(ImageGroupAddIconTest, GroupsOfOtherDepthsBecomeThirtyTwoBits) {
     EXPECT_EQ(after->ImageAt(0).mask, before.ImageAt(0).mask);
     EXPECT_EQ(after->PixelsOf(2)[0], 0xFFFF0000u);
   }
+}
+
+// A group already 32 bits deep keeps every stored byte of its images, the
+// fourth included, whatever depth code it carries and whether or not it has
+// to grow or gain a mask; only the depth code may become 0x20.
+TEST(ImageGroupAddIconTest, ThirtyTwoBitGroupsKeepEveryStoredByteOfTheirImages) {
+  struct Case {
+    std::uint16_t flags;
+    std::uint16_t capacity;
+    const char* what;
+  };
+  for (const Case& c :
+       {Case{0x0001, 4, "code 0, the display's default, with a mask"},
+        Case{0x0001, 3, "code 0, full, so the group grows"}, Case{0x0000, 4, "code 0 without a mask"},
+        Case{0x0101, 4, "code 0 with a flag bit above the code"}, Case{0x0021, 4, "code 0x20 with a mask"},
+        Case{0x0021, 3, "code 0x20, full"}, Case{0x0020, 3, "code 0x20 without a mask, full"}}) {
+    SCOPED_TRACE(c.what);
+    ImageList before = testing::MakeList({.mask = (c.flags & kFlagMask) != 0, .images = 3, .capacity = c.capacity});
+    before.flags = c.flags;
+    for (std::uint32_t& value : before.pixels) value = (value & 0x00FFFFFF) | 0x80000000u;
+    Bytes group = *EncodeImageGroup(before);
+    ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.dll")), 3);
+    ErrorOr<ImageList> after = DecodeImageGroup(group);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->bitsPerPixel, 32);
+    EXPECT_EQ(after->flags & kDepthCodeBits, kDepthCode32);
+    EXPECT_TRUE(after->HasMask());
+    ASSERT_EQ(after->ImageCount(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(after->ImageAt(i).pixels, before.ImageAt(i).pixels) << "image " << i;
+      const std::vector<std::uint8_t> mask =
+          before.HasMask() ? before.ImageAt(i).mask : std::vector<std::uint8_t>(before.PixelsPerImage(), 0);
+      EXPECT_EQ(after->ImageAt(i).mask, mask) << "image " << i;
+    }
+    EXPECT_EQ(after->PixelsOf(3)[0], 0xFFFF0000u);
+  }
+}
+
+TEST(ImageGroupAddIconTest, NoAddWritesAGroupTooLargeToReadBack) {
+  // 64 x 64 icons, full, with the largest step a group may carry: one add
+  // would make 65,535 slots, over 1 GiB. The step is cut to what the limit
+  // holds, and the group still decodes with every old image as it was.
+  ImageList before = testing::MakeList({.tileWidth = 64, .tileHeight = 64, .images = 4, .capacity = 4});
+  before.growStep = 65535;
+  Bytes group = *EncodeImageGroup(before);
+  ASSERT_FALSE(IconWouldOutgrowReading(group));
+  ASSERT_EQ(ImageGroupAddIcon(group, IntakeFixture("icons64.dll")), 4);
+  EXPECT_LE(group.size(), kMaxImageGroupFileBytes);
+  ErrorOr<ImageGroupShape> shape = CheckImageGroup(group);
+  ASSERT_TRUE(shape);
+  EXPECT_EQ(shape->imageCount, 5);
+  EXPECT_GT(shape->header.capacity, 5) << "the group still grows, as far as it may";
+  EXPECT_GT(*EncodedGroupSize(shape->header, shape->header.capacity + 1), kMaxImageGroupFileBytes)
+      << "and exactly as far as it may";
+  ErrorOr<ImageList> after = DecodeImageGroup(group);
+  ASSERT_TRUE(after);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(after->ImageAt(i), before.ImageAt(i));
+  group = Bytes();
+  after = ErrorOr<ImageList>(ImageList());
+
+  // Refused before any icon is read, the group kept: a fifth 4,096 x 4,096
+  // image would pass the 64 Mi pixels a decode takes; a one-bit group of
+  // 65,535 slots of 64 x 64 (64 MiB) would take 1 GiB widened to 32 bits.
+  for (const Bytes& large : {testing::LargeOneBitGroup(4, 4096, true), testing::LargeOneBitGroup(1, 64, true, 65535)}) {
+    Bytes refused = large;
+    EXPECT_TRUE(IconWouldOutgrowReading(refused));
+    EXPECT_EQ(ImageGroupAddIcon(refused, IntakeFixture("icons64.dll")), -1);
+    EXPECT_EQ(refused, large);
+  }
+  // A fourth such image is still allowed: one tile row, 264 MiB at 32 bits.
+  EXPECT_FALSE(IconWouldOutgrowReading(testing::LargeOneBitGroup(3, 4096, true)));
 }
 
 TEST(ImageGroupAddIconTest, GroupWithoutMaskGainsOneWithItsImagesOpaque) {

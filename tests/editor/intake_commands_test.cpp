@@ -17,6 +17,7 @@
 #include "front/qt/drop_target.h"
 #include "front/qt/icon_list.h"
 #include "front/qt/window.h"
+#include "support/large_group.h"
 
 using namespace tilvane;
 using namespace tilvane::testing;
@@ -208,6 +209,20 @@ class IntakeCommandsTest : public QObject {
     QCOMPARE(Drop(h, {Exe()}), Qt::IgnoreAction);  // the source is told nothing was done
     QCOMPARE(h.ItemCaptions(), (std::vector<Text>{"0", "1", "2"}));
     QCOMPARE(h.Caption(), kModifiedNoPath);
+    VERIFY_PROMPTS(h);
+  }
+
+  // A group that one more icon would make too large to open again: the add
+  // ends as running out of memory does, the document as it was.
+  void addThatWouldOutgrowReadingIsRefusedWithTheMemoryBox() {
+    Harness h;
+    // One image in 65,535 one-bit slots of 64 x 64: 64 MiB, 1 GiB at 32 bits.
+    const Bytes large = tilvane::testing::LargeOneBitGroup(1, 64, true, 65535);
+    h.StartEditedGroup(large);
+    h.prompts.ExpectBox("内存不足,无法完成该操作!", BoxButtons::Ok, BoxIcon::Warning, "错误");
+    Drop(h, {Exe()});
+    QVERIFY(h.editor().document.imageGroupBytes == large);
+    QCOMPARE(h.ItemCount(), 1);
     VERIFY_PROMPTS(h);
   }
 

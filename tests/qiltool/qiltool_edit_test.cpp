@@ -9,6 +9,7 @@
 #include "core/intake/icon_conversion.h"
 #include "core/intake/icon_file.h"
 #include "qiltool/qiltool_fixture.h"
+#include "support/large_group.h"
 
 namespace tilvane::testing {
 namespace {
@@ -161,7 +162,8 @@ TEST_F(QiltoolEdit, AddConvertsAGroupOfAnotherDepthAndSaysSo) {
   const std::string path = WriteGroup("eight.qil", eightBit);
   ToolResult result = Run({"add", path, IntakeFixture("multi.ico")});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err, "qiltool: " + path + ": 8-bit colours converted to 32 bits, mask added (existing images opaque)\n");
+  EXPECT_EQ(result.err,
+            "qiltool: " + path + ": 8-bit colours converted to 32 bits, mask added (existing images opaque)\n");
   std::optional<ImageList> list = Decode(path);
   ASSERT_TRUE(list);
   EXPECT_EQ(list->bitsPerPixel, 32);
@@ -198,6 +200,57 @@ TEST_F(QiltoolEdit, RemoveOrMoveOutOfRangeChangesNothing) {
   EXPECT_EQ(Run({"move", path, "0", "4"}).status, 1);
   EXPECT_EQ(Run({"move", path, "9", "0"}).status, 1);
   EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(QiltoolEdit, AddKeepsEveryStoredByteOfAThirtyTwoBitGroup) {
+  // Depth code 0 (the display's default) and 0x20, with a mask and without;
+  // every image's fourth byte 0x80.
+  for (std::uint16_t flags : {0x0001, 0x0021, 0x0000}) {
+    SCOPED_TRACE(flags);
+    ImageList before = MakeList({.mask = (flags & kFlagMask) != 0, .images = 2, .capacity = 2});
+    before.flags = flags;
+    for (std::uint32_t& value : before.pixels) value = (value & 0x00FFFFFF) | 0x80000000u;
+    const std::string path = WriteGroup("deep.qil", before);
+    ToolResult added = Run({"add", path, IntakeFixture("icons64.dll")});
+    ASSERT_EQ(added.status, 0) << added.err;
+    std::optional<ImageList> after = Decode(path);
+    ASSERT_TRUE(after);
+    ASSERT_EQ(after->ImageCount(), 3u);
+    EXPECT_EQ(after->flags & kDepthCodeBits, kDepthCode32);
+    for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(after->ImageAt(i).pixels, before.ImageAt(i).pixels) << i;
+  }
+}
+
+TEST_F(QiltoolEdit, AddNeverWritesAGroupTooLargeToReadBack) {
+  // 64 x 64 cells with the largest grow step: the group grows only as far as
+  // the 512 MiB a reader takes.
+  ImageList list = MakeList({.tileWidth = 64, .tileHeight = 64, .images = 4, .capacity = 4});
+  list.growStep = 65535;
+  const std::string path = WriteGroup("wide step.qil", list);
+  ToolResult added = Run({"add", path, IntakeFixture("icons64.dll")});
+  ASSERT_EQ(added.status, 0) << added.err;
+  std::optional<ImageList> grown;
+  {
+    // Read back as the editor and qiltool read a group, the limit checked first.
+    ErrorOr<Bytes> bytes = ReadWholeFile(path, kMaxImageGroupFileBytes);
+    ASSERT_TRUE(bytes) << bytes.reason();
+    grown = DecodeImageGroup(*bytes).ToOptional();
+  }
+  ASSERT_TRUE(grown) << "the group reads back";
+  EXPECT_EQ(grown->ImageCount(), 5u);
+  EXPECT_GT(grown->capacity, 5);
+  std::filesystem::remove(FsPath(path));
+
+  // A one-bit group of 65,535 slots of 64 x 64 (64 MiB) would take 1 GiB
+  // widened to 32 bits: refused, and left byte for byte.
+  const Bytes large = LargeOneBitGroup(1, 64, true, 65535);
+  const std::string largePath = Write("large.qil", large);
+  ToolResult refused = Run({"add", largePath, IntakeFixture("icons64.dll")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "qiltool: " + largePath +
+                             ": 1-bit colours converted to 32 bits: the group would be too large to read back (over "
+                             "512 MiB); left unchanged\n");
+  EXPECT_EQ(ReadFileBytes(largePath, kMaxImageGroupFileBytes), large);
 }
 
 TEST_F(QiltoolEdit, MoveTakesAnImageToItsNewPlace) {

@@ -26,15 +26,18 @@ inline void PutBitmap(std::vector<std::uint8_t>& out, std::uint32_t width, std::
 }
 }  // namespace large_group_detail
 
-// `images` one-bit tiles of side x side (capacity = images), with a mask
-// when asked; depth code 0, as a one-bit group always has.
-inline std::vector<std::uint8_t> LargeOneBitGroup(std::uint16_t images, std::uint16_t side, bool mask) {
+// `images` one-bit tiles of side x side in `capacity` slots (0: as many as
+// images), with a mask when asked; depth code 0, as a one-bit group always
+// has. The free slots hold the same pattern as the images.
+inline std::vector<std::uint8_t> LargeOneBitGroup(std::uint16_t images, std::uint16_t side, bool mask,
+                                                  std::uint16_t capacity = 0) {
   using namespace large_group_detail;
+  if (capacity < images) capacity = images;
   const std::uint32_t width = 4u * side;
-  const std::uint32_t height = std::uint32_t{side} * ((images + 3u) / 4u);
+  const std::uint32_t height = std::uint32_t{side} * ((capacity + 3u) / 4u);
   std::vector<std::uint8_t> out = {'M', 'I', 'T', 'L', 0, 0, 0, 0xFF, 'I', 'L'};
   for (std::uint32_t v :
-       {0x0101u, std::uint32_t{images}, std::uint32_t{images}, 4u, std::uint32_t{side}, std::uint32_t{side}})
+       {0x0101u, std::uint32_t{images}, std::uint32_t{capacity}, 4u, std::uint32_t{side}, std::uint32_t{side}})
     Put16(out, v);
   Put32(out, 0xFFFFFFFFu);
   Put16(out, mask ? 1 : 0);

@@ -64,6 +64,12 @@ int RunAdd(const Arguments& args) {
   request.cellWidth = list->tileWidth;
   request.cellHeight = list->tileHeight;
   const Text conversion = PrepareForIcons(*list);
+  // Widened to 32 bits, free slots and all, a group may outgrow what can be
+  // read back before any image is added.
+  if (const auto size = EncodedGroupSize(*list, list->capacity); !size || *size > kMaxImageGroupFileBytes) {
+    Report(groupPath, conversion + ": the group would be too large to read back (over 512 MiB); left unchanged");
+    return kExitBadInput;
+  }
 
   std::vector<Text> gave;
   bool failed = false;
@@ -78,7 +84,10 @@ int RunAdd(const Arguments& args) {
     }
     const std::size_t index = list->ImageCount();
     if (!AppendImage(*list, ToGroupImage(icon->picture))) {
-      Report(source, "the group is full (65,535 images)");
+      Report(source, index >= kMaxImagesInGroup
+                         ? "the group is full (65,535 images)"
+                         : "one more image would make the group too large to read back (over 512 MiB "
+                           "or 67,108,864 pixels)");
       failed = true;
       continue;
     }

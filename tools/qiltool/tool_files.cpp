@@ -10,9 +10,7 @@
 
 namespace tilvane::qiltool {
 
-void Report(const Text& file, const Text& reason) {
-  std::cerr << "qiltool: " << file << ": " << reason << '\n';
-}
+void Report(const Text& file, const Text& reason) { std::cerr << "qiltool: " << file << ": " << reason << '\n'; }
 
 std::optional<Bytes> ReadInput(const Text& path, std::uint64_t maxBytes) {
   int error = 0;
@@ -43,6 +41,13 @@ bool WriteOutput(const Text& path, ByteSpan bytes) {
 }
 
 bool SaveGroup(const Text& path, const ImageList& list) {
+  // Nothing is written that qiltool or the editor would refuse to read; the
+  // size is known before a byte is encoded.
+  if (const auto size = EncodedGroupSize(list, list.capacity); size && *size > kMaxImageGroupFileBytes) {
+    Report(path, "the group would take " + std::to_string(*size) +
+                     " bytes, more than the 536,870,912 a group file may have to be read back");
+    return false;
+  }
   ErrorOr<Bytes> encoded = EncodeImageGroup(list);
   if (!encoded) {
     Report(path, "the group cannot be encoded (" + Text(encoded.reason()) + ")");

@@ -26,6 +26,10 @@ constexpr const char* kTooLargeToWrite = "too large for the format's bitmaps";
 constexpr const char* kMaskBitPastWidth = "a mask bit set past an image's width";
 constexpr const char* kImageDoesNotFit = "the image does not fit the group's cells";
 constexpr const char* kGroupFull = "the group already holds 65,535 images";
+constexpr const char* kNoRoomToGrow = "one more image would make the group too large to read back";
+
+// Why CapacityForOneMore gave nothing for a group of `images` images.
+const char* NoCapacityReason(std::size_t images) { return images >= kMaxImagesInGroup ? kGroupFull : kNoRoomToGrow; }
 
 bool IsKnownDepthCode(unsigned code) {
   return code == 0 || code == 4 || code == 8 || code == 16 || code == 24 || code == 32;
@@ -256,11 +260,12 @@ struct BitmapSize {
   std::uint64_t maskBytes = 0;
 };
 
-std::optional<BitmapSize> SizeBitmaps(const ImageList& list) {
+// The bitmaps of a group shaped as `list` with `capacity` slots.
+std::optional<BitmapSize> SizeBitmaps(const ImageList& list, std::uint16_t capacity) {
   BitmapSize size;
   size.width = kTilesPerRow * list.tileWidth;
   // At most 65,535 x 16,384 rows, which the signed height field holds.
-  size.height = std::uint32_t{list.tileHeight} * TileRowsFor(list.capacity);
+  size.height = std::uint32_t{list.tileHeight} * TileRowsFor(capacity);
   size.colourStride = BmpRowStride(size.width, list.bitsPerPixel);
   size.colourBytes = size.colourStride * size.height;
   size.maskStride = list.HasMask() ? BmpRowStride(size.width, 1) : 0;
@@ -285,8 +290,8 @@ struct GroupLayout {
 constexpr std::size_t kImageCountAt = kContainerHeaderSize + 4;
 constexpr std::size_t kMaskHeadersSize = kBmpHeadersSize + 4 * kMaskPaletteEntries;
 
-std::optional<GroupLayout> LayoutFor(const ImageList& header) {
-  const auto size = SizeBitmaps(header);
+std::optional<GroupLayout> LayoutFor(const ImageList& header, std::uint16_t capacity) {
+  const auto size = SizeBitmaps(header, capacity);
   if (!size) return std::nullopt;
   GroupLayout layout;
   layout.size = *size;
@@ -296,6 +301,8 @@ std::optional<GroupLayout> LayoutFor(const ImageList& header) {
   layout.total = layout.maskRowsAt + size->maskBytes;
   return layout;
 }
+
+std::optional<GroupLayout> LayoutFor(const ImageList& header) { return LayoutFor(header, header.capacity); }
 
 void AppendStreamHeader(Bytes& out, const ImageList& list, std::size_t imageCount) {
   out.push_back('M');
@@ -566,14 +573,10 @@ void GrowInPlace(Bytes& group, InPlaceGroup& open, std::uint16_t capacity) {
 // group with a mask where it lies.
 ErrorOr<void> AppendInPlace(Bytes& group, InPlaceGroup& open, const Image& image) {
   if (!ImageFits(open.header, image)) return Failure{kImageDoesNotFit};
-  const auto capacity = CapacityForOneMore(open.images, open.header.capacity, open.header.growStep);
-  if (!capacity) return Failure{kGroupFull};
-  if (*capacity != open.header.capacity) {
-    ImageList grown = open.header;
-    grown.capacity = *capacity;
-    if (!LayoutFor(grown)) return Failure{kTooLargeToWrite};
-    GrowInPlace(group, open, *capacity);
-  }
+  const auto capacity = CapacityForOneMore(open.header, open.images);
+  if (!capacity) return Failure{NoCapacityReason(open.images)};
+  // CapacityForOneMore gives only capacities that can be written.
+  if (*capacity != open.header.capacity) GrowInPlace(group, open, *capacity);
   const std::size_t tw = open.header.tileWidth;
   const TileRows colour = open.Colour(group);
   const TileRows mask = open.Mask(group);
@@ -645,6 +648,8 @@ void RemoveTiles(Bytes& group, const InPlaceGroup& open, std::size_t first, std:
   const std::size_t images = open.images;
   const std::size_t removed = first < images ? std::min(count, images - first) : 0;
   const std::size_t kept = images - removed;
+  // Nothing removed, nothing moves: a tile is never copied onto itself.
+  if (removed == 0) return;
   for (const TileRows& rows : {open.Colour(group), open.Mask(group)}) {
     if (rows.stride == 0) continue;  // no mask
     for (std::size_t j = first; j < kept; ++j) rows.MoveTile(j + removed, j);
@@ -680,6 +685,12 @@ ErrorOr<ImageGroupShape> CheckImageGroup(ByteSpan bytes) {
 }
 
 bool WithinDecodeLimit(const ImageGroupShape& shape) { return shape.DecodedPixels() <= kMaxDecodedPixels; }
+
+std::optional<std::uint64_t> EncodedGroupSize(const ImageList& header, std::uint16_t capacity) {
+  const auto layout = LayoutFor(header, capacity);
+  if (!layout) return std::nullopt;
+  return layout->total;
+}
 
 ErrorOr<Bytes> EncodeImageGroup(const ImageList& list) {
   try {
@@ -784,7 +795,7 @@ ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image) {
       // Pixels of another depth, or tiles sharing bytes: through the whole list.
       ImageList list = TRY(Decode(group));
       if (!ImageFits(list, image)) return Failure{kImageDoesNotFit};
-      if (!AppendImage(list, image)) return Failure{kGroupFull};
+      if (!AppendImage(list, image)) return Failure{NoCapacityReason(list.ImageCount())};
       TRY(EncodeInto(list, group));
       return {};
     }

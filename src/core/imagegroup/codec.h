@@ -36,6 +36,8 @@ inline constexpr std::uint16_t kFlagMask = 0x0001;
 inline constexpr std::uint16_t kDepthCodeBits = 0x00FE;
 // The depth code of a 32-bit group, the one depth every image fits.
 inline constexpr std::uint16_t kDepthCode32 = 0x0020;
+// The most images (and slots) a group holds: its counts are 16 bits.
+inline constexpr std::size_t kMaxImagesInGroup = 65535;
 
 // The bytes of a mask row: one bit a pixel, rounded up to whole bytes.
 constexpr std::size_t MaskRowBytes(std::size_t width) { return (width + 7) / 8; }
@@ -219,7 +221,8 @@ ErrorOr<void> RemoveImagesInPlace(Bytes& group, std::size_t first, std::size_t c
 // encoding again would. A 32-bit group with a mask is edited as above: the
 // image goes into the first free slot and, when the slots run out, the rows
 // move once. Fails, with `group` unchanged, when the group does not decode,
-// is full, or the image does not fit it.
+// is full, has no room to grow that it could be read back with (see
+// CapacityForOneMore), or the image does not fit it.
 ErrorOr<void> AppendImageInPlace(Bytes& group, const Image& image);
 
 // The same on a copy of `bytes`.
@@ -246,8 +249,9 @@ ErrorOr<void> EncodeImageGroupInto(const ImageList& list, Bytes& out);
 std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value);
 
 // Converts every image to 32 bits per pixel (fourth byte 0) and sets the depth
-// code to 0x20; the mask is kept. Used before appending a 32-bit image to a
-// group of another depth.
+// code to 0x20; the mask is kept. A group whose bitmap is already 32 bits
+// deep (depth code 0) keeps every pixel value, its fourth byte included. Used
+// before appending a 32-bit image to a group of another depth.
 void ConvertToDepth32(ImageList& list);
 
 // Whether icons can be appended as they are: the group is 32 bits deep with
@@ -270,12 +274,22 @@ IconReadiness ReadyForIcons(ImageList& list);
 // entry of 0 or 1 for every pixel exactly when the group has a mask.
 bool ImageFits(const ImageList& header, const Image& image);
 
+// The length of the group EncodeImageGroup writes for a list of the shape of
+// `header` (cell size, depth, palette, mask) with `capacity` slots, whatever
+// images it holds; nothing when such a group cannot be written.
+std::optional<std::uint64_t> EncodedGroupSize(const ImageList& header, std::uint16_t capacity);
+
 // Appends an image, growing capacity by growStep (at least 1) when full.
-// False, with the list unchanged, when the group is at its 65,535-image limit
-// or the image does not fit it.
+// False, with the list unchanged, when the group is at its 65,535-image limit,
+// when one more image would make a group that cannot be read back (see
+// CapacityForOneMore), or when the image does not fit it.
 bool AppendImage(ImageList& list, const Image& image);
-// The capacity a group of `images` images needs for one more under
-// AppendImage's rule; nothing at the 65,535-image limit.
-std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep);
+// The capacity a group shaped as `header` that holds `images` images needs
+// for one more: its own while a slot is free, else grown by growStep (at
+// least 1), but never past the slots that keep the encoded group within
+// kMaxImageGroupFileBytes, the most any reader here takes. Nothing at the
+// 65,535-image limit, and when even one more slot, or one more image's
+// pixels (kMaxDecodedPixels), would be more than can be read back.
+std::optional<std::uint16_t> CapacityForOneMore(const ImageList& header, std::size_t images);
 
 }  // namespace tilvane

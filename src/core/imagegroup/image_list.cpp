@@ -7,12 +7,6 @@
 
 namespace tilvane {
 
-namespace {
-
-constexpr std::size_t kMaxImages = 65535;
-
-}  // namespace
-
 Image ImageList::ImageAt(std::size_t index) const {
   Image image;
   const auto values = PixelsOf(index);
@@ -63,7 +57,10 @@ std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value) {
 }
 
 void ConvertToDepth32(ImageList& list) {
-  for (std::uint32_t& value : list.pixels) value = PixelRgb(list, value);
+  // A group already 32 bits deep (say with depth code 0) keeps every stored byte;
+  // only the depth code changes.
+  if (list.bitsPerPixel != 32)
+    for (std::uint32_t& value : list.pixels) value = PixelRgb(list, value);
   list.bitsPerPixel = 32;
   list.flags = static_cast<std::uint16_t>((list.flags & ~kDepthCodeBits) | kDepthCode32);
   list.palette.clear();
@@ -87,12 +84,29 @@ IconReadiness ReadyForIcons(ImageList& list) {
   return done;
 }
 
-std::optional<std::uint16_t> CapacityForOneMore(std::size_t images, std::uint16_t capacity, std::uint16_t growStep) {
-  if (images >= kMaxImages) return std::nullopt;
-  if (images < capacity) return capacity;
-  const std::size_t step = std::max<std::size_t>(growStep, 1);
-  const std::size_t grown = std::max(images + 1, std::size_t{capacity} + step);
-  return static_cast<std::uint16_t>(std::min(grown, kMaxImages));
+std::optional<std::uint16_t> CapacityForOneMore(const ImageList& header, std::size_t images) {
+  if (images >= kMaxImagesInGroup) return std::nullopt;
+  // One more image must leave a group that decodes again.
+  if ((images + 1) * std::uint64_t{header.PixelsPerImage()} > kMaxDecodedPixels) return std::nullopt;
+  const auto fits = [&header](std::size_t capacity) {
+    const auto size = EncodedGroupSize(header, static_cast<std::uint16_t>(capacity));
+    return size && *size <= kMaxImageGroupFileBytes;
+  };
+  if (images < header.capacity) return header.capacity;
+  if (!fits(images + 1)) return std::nullopt;
+  const std::size_t step = std::max<std::size_t>(header.growStep, 1);
+  std::size_t grown = std::min(std::max(images + 1, std::size_t{header.capacity} + step), kMaxImagesInGroup);
+  if (!fits(grown)) {
+    // The step is cut to the most slots that still leave a file small
+    // enough to be read back: the largest fitting capacity in (images, grown).
+    std::size_t low = images + 1;
+    while (grown - low > 1) {
+      const std::size_t middle = low + (grown - low) / 2;
+      (fits(middle) ? low : grown) = middle;
+    }
+    grown = low;
+  }
+  return static_cast<std::uint16_t>(grown);
 }
 
 bool ImageFits(const ImageList& header, const Image& image) {
@@ -103,7 +117,7 @@ bool ImageFits(const ImageList& header, const Image& image) {
 
 bool AppendImage(ImageList& list, const Image& image) {
   if (!ImageFits(list, image)) return false;
-  const auto capacity = CapacityForOneMore(list.ImageCount(), list.capacity, list.growStep);
+  const auto capacity = CapacityForOneMore(list, list.ImageCount());
   if (!capacity) return false;
   list.capacity = *capacity;
   list.PushImage(image);

@@ -10,12 +10,27 @@
 
 namespace tilvane {
 
+bool IconWouldOutgrowReading(ByteSpan group) try {
+  const ErrorOr<ImageGroupShape> shape = CheckImageGroup(group);
+  if (!shape || !WithinDecodeLimit(*shape) || shape->imageCount >= kMaxImagesInGroup) return false;
+  // The header alone, readied as an add readies the group: 32 bits, a mask.
+  ImageList ready = shape->header;
+  ReadyForIcons(ready);
+  const auto capacity = CapacityForOneMore(ready, shape->imageCount);
+  if (!capacity) return true;
+  // A free slot needs no growth, but widening to 32 bits may still outgrow the limit.
+  const auto size = EncodedGroupSize(ready, *capacity);
+  return !size || *size > kMaxImageGroupFileBytes;
+} catch (const std::bad_alloc&) {
+  return false;  // the add itself then meets the shortage
+}
+
 int ImageGroupAddIcon(Bytes& group, const Text& filePath, int iconIndex, bool smallIcon) try {
   if (group.empty()) return -1;
   // The structure tells the cell size; pixels are widened only when the
   // group's depth or mask has to change.
   ErrorOr<ImageGroupShape> shape = CheckImageGroup(group);
-  if (!shape || !WithinDecodeLimit(*shape)) return -1;
+  if (!shape || !WithinDecodeLimit(*shape) || IconWouldOutgrowReading(group)) return -1;
   const ImageList& header = shape->header;
 
   IconRequest request;

@@ -62,6 +62,8 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog, const Text
   QFileDialog fileDialog(QApplication::activeWindow());
   fileDialog.setOption(QFileDialog::DontUseNativeDialog);
   fileDialog.setOption(QFileDialog::ReadOnly, false);
+  // Each filter reads as its description alone, without the patterns after it.
+  fileDialog.setOption(QFileDialog::HideNameFilterDetails);
   if (dialog.kind == FileDialogKind::Save) {
     fileDialog.setAcceptMode(QFileDialog::AcceptSave);
     fileDialog.setFileMode(QFileDialog::AnyFile);
