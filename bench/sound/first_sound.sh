@@ -15,14 +15,15 @@ export QT_QPA_PLATFORM=offscreen TMPDIR="$work"
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 trap 'pulseaudio --kill 2>/dev/null || true; rm -rf "$work"' EXIT
 
-# One run: a fresh server with a null sink, the editor started by the probe,
-# which prints the milliseconds to the first sound (or "none").
+# One run: a fresh server with a null sink, the editor started by the probe;
+# prints the milliseconds to the first sound (or "none") and the editor's
+# processor time by then.
 once() {
   pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --log-target=file:"$work/pulse.log" \
     -L "module-null-sink sink_name=silent" -L "module-native-protocol-unix"
   for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
   "$@" "$build/first_sound_probe" silent.monitor 30 "$editor" 2>/dev/null |
-    awk '/first sound:/ { print ($3 == "none") ? "none" : $3 }'
+    awk '/first sound:/ { print ($3 == "none") ? "none -" : $3 " " $(NF - 1) }'
   pulseaudio --kill 2>/dev/null || true
   for _ in $(seq 100); do pactl info >/dev/null 2>&1 || break; sleep 0.1; done
 }
@@ -31,9 +32,13 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else p
 
 idle=() loaded=()
 for run in $(seq "$runs"); do
-  idle+=("$(once)")
-  loaded+=("$(once "$root/scripts/with-load" "$load" --)")
-  echo "run $run: idle ${idle[-1]} ms, with $load busy processes ${loaded[-1]} ms"
+  # Each run whole (its server ended) before the next begins.
+  a=$(once)
+  b=$(once "$root/scripts/with-load" "$load" --)
+  idle+=("${a% *}")
+  loaded+=("${b% *}")
+  echo "run $run: idle ${a% *} ms (editor's processor time ${a#* } ms)," \
+    "with $load busy processes ${b% *} ms (editor's processor time ${b#* } ms)"
 done
 idle_median=$(printf '%s\n' "${idle[@]}" | grep -v none | median)
 loaded_median=$(printf '%s\n' "${loaded[@]}" | grep -v none | median)
