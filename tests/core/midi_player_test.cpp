@@ -135,6 +135,7 @@ TEST_F(MidiPlayerTest, ANewPlayMidiReplacesTheCurrentPlayback) {
 TEST_F(MidiPlayerTest, WithoutADeviceItBacksOffAndStopsAtOnce) {
   device.SetFailOpen(true);
   player.PlayMidi(-1, std::nullopt, {tune});
+  ASSERT_TRUE(testing::WaitUntil([&] { return device.Counts().openAttempts >= 1; }));
   // A spinning retry loop would make thousands of attempts here.
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(device.Counts().openAttempts, 1);
@@ -149,7 +150,8 @@ TEST_F(MidiPlayerTest, WithoutADeviceItBacksOffAndStopsAtOnce) {
 TEST_F(MidiPlayerTest, AFailedStartCountsAsAFailedPass) {
   device.SetFailStart(true);
   player.PlayMidi(2, std::nullopt, {tune});
-  std::this_thread::sleep_for(200ms);
+  ASSERT_TRUE(testing::WaitUntil([&] { return device.Counts().openAttempts >= 1; }));
+  std::this_thread::sleep_for(200ms);  // a pass retried at once would show here
   EXPECT_EQ(device.Counts().openAttempts, 1);
   EXPECT_EQ(player.State(), PlayerState::Playing);  // waiting before the second pass
   player.StopMusic();
@@ -186,8 +188,7 @@ TEST_F(MidiPlayerTest, AStopWhileHeldEndsAtOnceWithoutAnOutput) {
 TEST(MidiPlayerWithoutOutput, GoesIdleByItselfWhenNoOutputCanBeMade) {
   MidiPlayer player([] { return std::unique_ptr<StreamOutput>(); });
   player.PlayMidi(-1, std::nullopt, {QuarterNotes(2)});
-  for (int i = 0; i < 1000 && player.State() != PlayerState::Idle; ++i) std::this_thread::sleep_for(1ms);
-  EXPECT_EQ(player.State(), PlayerState::Idle);
+  EXPECT_TRUE(testing::WaitUntil([&] { return player.State() == PlayerState::Idle; }));
 }
 
 TEST(MidiPlayerLifetime, DestructionStopsPlayback) {
@@ -196,7 +197,7 @@ TEST(MidiPlayerLifetime, DestructionStopsPlayback) {
   {
     MidiPlayer player([&] { return device.MakeOutput(); });
     player.PlayMidi(-1, std::nullopt, {tune});
-    for (int i = 0; i < 1000 && device.Counts().starts == 0; ++i) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testing::WaitUntil([&] { return device.Counts().starts != 0; }));
     ASSERT_EQ(device.Counts().starts, 1);
   }
   EXPECT_EQ(device.Counts().closes, 1);

@@ -53,11 +53,11 @@ group="$work/docs/三张.qil"
 "$qiltool" new "$group" >/dev/null
 "$qiltool" add "$group" "$fixtures/pattern32.png" "$fixtures/multi.ico" "$fixtures/only16.ico" >/dev/null
 
-# first_item_drawn: waits up to 3 s for the first item's icon (the pattern's
-# red top left) to be drawn in the list, which happens after the title is set;
-# leaves the last count of red pixels in $red.
+# first_item_drawn: waits up to $ui_bound s for the first item's icon (red,
+# or the pattern's red top left) to be drawn in the list, which happens after
+# the title is set; leaves the last count of red pixels in $red.
 first_item_drawn() {
-  for _ in $(seq 15); do
+  for _ in $(seq $((ui_bound * 5))); do
     import -window "$main" "$work/window.png"
     red=$(convert "$work/window.png" -crop 60x40+30+0 -depth 8 txt:- | grep -ci '#FF0000' || true)
     [ "$red" -gt 50 ] && return 0
@@ -78,7 +78,7 @@ for signal in TERM HUP INT; do
   [ -n "$(temp_group)" ] || fail "no temporary group after an edit"
   kill -"$signal" "$pid"
   status=0
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq $((ui_bound * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && fail "SIG$signal did not end the editor"
   wait "$pid" || status=$?
   [ "$status" = 0 ] || fail "SIG$signal: exit status $status"
@@ -92,16 +92,16 @@ colours="$work/docs/colours.qil"
 "$qiltool" new "$colours" >/dev/null
 "$qiltool" add "$colours" "$fixtures/red16.png" "$fixtures/blue48.png" "$fixtures/green16.png" >/dev/null
 open_in_editor "$colours"
-sleep 0.5
+first_item_drawn || fail "the first colour is not shown in the list ($red red pixels)"
 item_x() { echo $((68 + 76 * $1)); }
 preview_colour() {  # the preview's pixel (6, 16): inside the coloured part of each picture
   import -window "$1" "$work/dialog.png"
   convert "$work/dialog.png" -crop "1x1+$((33 + 6))+$((27 + 16))" -depth 8 rgb:- | od -An -tx1 | tr -d ' \n'
 }
-# preview_shows COLOUR: waits up to 3 s for the preview to show COLOUR, since
-# it is drawn after the click; leaves what it last showed in $got.
+# preview_shows COLOUR: waits up to $ui_bound s for the preview to show COLOUR,
+# since it is drawn after the click; leaves what it last showed in $got.
 preview_shows() {
-  for _ in $(seq 15); do
+  for _ in $(seq $((ui_bound * 5))); do
     got=$(preview_colour "$dialog")
     [ "$got" = "$1" ] && return 0
     sleep 0.2
@@ -133,14 +133,14 @@ wait "$pid" || status=$?
 # The display goes away (a desktop session without a session manager ends so):
 # Qt leaves through exit(), and the exit clean-up still removes the working copy.
 open_in_editor "$group"
-sleep 0.5
+first_item_drawn || fail "the first image is not shown in the list ($red red pixels)"
 click_in "$main" 68 22
 sleep 0.3
 click_in "$main" 15 159
 wait_title "Tilvane  $group  临时数据(未保存)"
 [ -n "$(temp_group)" ] || fail "no temporary group after an edit"
 kill "$XVFB_PID"
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq $((ui_bound * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the editor outlived its display"
 [ -z "$(temp_group)" ] || fail "the end of the display left the temporary group behind"
 echo "start_and_end: passed"

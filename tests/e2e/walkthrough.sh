@@ -56,7 +56,7 @@ answer_box() {
   xdotool windowfocus --sync "$box"
   sleep 0.3
   xdotool key "$2"
-  window_gone "$box" 3 || fail "the box $1 stayed open after $2"
+  window_gone "$box" "$ui_bound" || fail "the box $1 stayed open after $2"
 }
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
 
@@ -87,8 +87,8 @@ for step in 1 2 3 4 5 6 7 8; do
 done
 sleep 0.6
 xdotool mouseup 1
-for _ in $(seq 50); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
-[ -s "$work/drag.out" ] || fail "the drag did not end within 5 s of the drop"
+for _ in $(seq $((ui_bound * 10))); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
+[ -s "$work/drag.out" ] || fail "the drag did not end within $ui_bound s of the drop"
 [ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
 
 # Save: 保存图组 asks for a name the first time.
@@ -111,8 +111,9 @@ sleep 0.3
 click_in "$dialog" 46 81
 answer_dialog "请选择要保存的文件名：" "$work/out/icon.bmp"
 answer_box "提示:" Return
-sleep 0.3
-[ "$(stat -c %s "$work/out/icon.bmp" 2>/dev/null)" = 3126 ] || fail "the exported picture is not a 32 x 32 24-bit BMP"
+bmp_size() { stat -c %s "$work/out/icon.bmp" 2>/dev/null || true; }
+for _ in $(seq $((ui_bound * 10))); do [ "$(bmp_size)" = 3126 ] && break; sleep 0.1; done
+[ "$(bmp_size)" = 3126 ] || fail "the exported picture is not a 32 x 32 24-bit BMP ($(bmp_size) bytes)"
 
 # Exit: 退出(&E) with nothing unsaved ends the program and removes the working copy.
 context_menu "$main" 200 200

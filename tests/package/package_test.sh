@@ -92,7 +92,8 @@ start_private_display "$scratch" 800x600x24 || fail "no private Xvfb"
 xvfb=$XVFB_PID
 "$root/usr/bin/tilvane" >"$scratch/editor.log" 2>&1 &
 app=$!
-for _ in $(seq 100); do
+# Up to 30 s: far above what an idle machine needs, so that a busy one passes too.
+for _ in $(seq 300); do
   if xdotool search --onlyvisible --name '^Tilvane$' >/dev/null 2>&1; then
     end_program "$app" "the packaged editor" || fail "the packaged editor did not end well"
     app=
@@ -102,4 +103,4 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 cat "$scratch/editor.log" "$scratch/xvfb.log" >&2 2>/dev/null || true
-fail "the packaged editor showed no window"
+fail "the packaged editor showed no window in 30 s"

@@ -1,11 +1,14 @@
 # Finding and clicking the editor's windows on a private X display with
 # xdotool; sourced by the scripts that drive the real editor. The caller
 # defines fail MESSAGE and, for wait_title, sets $main to the main window's id.
+# Every wait ends as soon as what it waits for is there; its bound is set far
+# above what an idle machine needs, so that a busy one passes too.
+ui_bound=${UI_BOUND:-30}  # seconds
 
-# The id of the last visible window whose name matches, waiting up to 10 s.
+# The id of the last visible window whose name matches, waiting up to $ui_bound s.
 wait_window() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq $((ui_bound * 10))); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -13,9 +16,9 @@ wait_window() {
   fail "no window named $1"
 }
 
-# Waits up to 10 s for the main window's title to read exactly $1.
+# Waits up to $ui_bound s for the main window's title to read exactly $1.
 wait_title() {
-  for _ in $(seq 100); do
+  for _ in $(seq $((ui_bound * 10))); do
     [ "$(xdotool getwindowname "$main" 2>/dev/null)" = "$1" ] && return 0
     sleep 0.1
   done
@@ -47,11 +50,11 @@ nameless_windows() {
   done
 }
 
-# The export dialog's id, waiting up to 5 s. It has no title, so it is the
-# visible nameless window of its fixed size, 221 x 130.
+# The export dialog's id, waiting up to $ui_bound s. It has no title, so it is
+# the visible nameless window of its fixed size, 221 x 130.
 wait_export_dialog() {
   local id
-  for _ in $(seq 50); do
+  for _ in $(seq $((ui_bound * 10))); do
     id=$(nameless_windows | awk '$4 == 221 && $5 == 130 { print $1; exit }')
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -63,14 +66,14 @@ wait_export_dialog() {
 visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true; }
 
 # context_menu WINDOW X Y: a right-click at a point of the window, then waits
-# up to 5 s for the menu it opens, the visible nameless window whose top left
+# up to $ui_bound s for the menu it opens, the visible nameless window whose top left
 # corner lies just below and right of the pointer, so that a key typed next
 # reaches the menu.
 context_menu() {
   local px py
   click_in "$1" "$2" "$3" 3
   read -r px py < <(xdotool getmouselocation --shell | awk -F= '/^X=/ { x = $2 } /^Y=/ { y = $2 } END { print x, y }')
-  for _ in $(seq 50); do
+  for _ in $(seq $((ui_bound * 10))); do
     if nameless_windows | awk -v x="$px" -v y="$py" \
       '$2 >= x && $2 <= x + 8 && $3 >= y && $3 <= y + 8 { found = 1 } END { exit !found }'; then
       sleep 0.2

@@ -15,6 +15,7 @@ namespace tilvane {
   X(new_fluid_settings)                  \
   X(delete_fluid_settings)               \
   X(fluid_settings_setnum)               \
+  X(fluid_settings_setint)               \
   X(fluid_settings_setstr)               \
   X(fluid_settings_dupstr)               \
   X(fluid_is_soundfont)                  \

@@ -203,6 +203,8 @@ struct FluidSynthOutput::Impl {
     if (!settings) return false;
     Fluid().fluid_settings_setnum(settings, "synth.sample-rate", options.sampleRate);
     Fluid().fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
+    Fluid().fluid_settings_setint(settings, "audio.period-size", options.periodFrames);
+    Fluid().fluid_settings_setint(settings, "audio.periods", options.periods);
     std::string soundfont = SoundfontPath();
     if (!Fluid().fluid_is_soundfont(soundfont.c_str())) return false;
     synth = Fluid().new_fluid_synth(settings);

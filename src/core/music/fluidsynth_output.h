@@ -24,6 +24,14 @@ struct FluidSynthOptions {
   // /usr/share/sounds/sf2/default-GM.sf2.
   std::string soundfont;
   double sampleRate = 44100;
+  // The live driver's buffer: `periods` blocks of `periodFrames` frames, about
+  // 190 ms in all. FluidSynth's own default (16 blocks of 64 frames) asks the
+  // sound server for more every 1.5 ms; on a busy machine the round trips
+  // cannot keep up, the stream underruns without end, and since the sequencer
+  // counts rendered frames the tune falls further behind with every one. A
+  // tune in the background has no use for low latency.
+  int periodFrames = 2048;
+  int periods = 4;
 };
 
 class FluidSynthOutput : public StreamOutput {
