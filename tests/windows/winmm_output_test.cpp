@@ -57,17 +57,13 @@ std::streamoff FileSize(const std::string& path) {
   return in ? static_cast<std::streamoff>(in.tellg()) : 0;
 }
 
-// The folder of the winmm.dll this process has loaded, and this program's.
-std::wstring FolderOf(HMODULE module) {
-  wchar_t path[MAX_PATH];
-  DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-  std::wstring folder(path, length);
-  folder.erase(std::min(folder.size(), folder.find_last_of(L"\\/")));
-  CharLowerW(folder.data());
-  return folder;
+// The recording winmm.dll exports only the calls the output makes; the
+// system's (Wine's builtin one, which reports itself under the path where a
+// native one was found) has the whole API.
+bool RecorderLoaded() {
+  HMODULE winmm = GetModuleHandleW(L"winmm.dll");
+  return winmm && !GetProcAddress(winmm, "midiOutGetNumDevs");
 }
-
-bool RecorderLoaded() { return FolderOf(GetModuleHandleW(L"winmm.dll")) == FolderOf(nullptr); }
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 
