@@ -24,9 +24,11 @@ class WinmmOutput : public StreamOutput {
   bool Queue(int id, const StreamBuffer& buffer) override;
   bool Start() override;
   void Stop() override;
-  // Waits (at most two seconds) until the listener has had every buffer back.
+  // Waits (at most two seconds) until the listener has had every buffer back;
+  // called from inside a listener call, it does not wait.
   void Reset() override;
-  // Waits the same way for the stream's closing to be reported.
+  // Waits the same way for the stream's closing to be reported. Not to be
+  // called from inside a listener call, which runs on the thread it ends.
   void Close() override;
 
   struct Impl;
