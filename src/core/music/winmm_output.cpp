@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tilvane {
@@ -55,9 +56,15 @@ struct WinmmOutput::Impl {
     SetEvent(impl->wake);
   }
 
-  void StartNotifier() {
+  // False when no thread can be had.
+  bool StartNotifier() {
     quit.store(false);
-    notifier = std::thread([this] { Notify(); });
+    try {
+      notifier = std::thread([this] { Notify(); });
+    } catch (const std::system_error&) {
+      return false;
+    }
+    return true;
   }
 
   void StopNotifier() {
@@ -74,8 +81,8 @@ struct WinmmOutput::Impl {
   void Notify() {
     for (;;) {
       WaitForSingleObject(wake, INFINITE);
+      if (quit.load()) return;  // the stream is closed: nothing more comes
       unsigned bits = arrived.exchange(0);
-      if (bits == 0 && quit.load()) return;
       std::array<int, 2> ids{};
       int count = 0;
       StreamOutputListener* target;
@@ -170,7 +177,10 @@ bool WinmmOutput::Open(std::uint16_t division, StreamOutputListener* listener) {
       impl.closeReported = false;
     }
     impl.arrived.store(0);
-    impl.StartNotifier();
+    if (!impl.StartNotifier()) {
+      Close();
+      return false;
+    }
     impl.SetTimeDivision(division);
     // Each header is prepared once, over the whole buffer; a queued buffer
     // says through dwBytesRecorded how much of it holds events.
