@@ -38,14 +38,20 @@ bool ReadTune(const char* path, tilvane::Bytes& tune) {
   return true;
 }
 
-int Events(const char* path) {
+// One pass of the file on the virtual device, or nothing after saying why.
+std::optional<tilvane::StreamListing> ListTune(const char* path) {
   tilvane::Bytes tune;
-  if (!ReadTune(path, tune)) return 1;
+  if (!ReadTune(path, tune)) return std::nullopt;
   std::optional<tilvane::StreamListing> listing = tilvane::ListStreamEvents(tune);
   if (!listing) {
     std::fprintf(stderr, "tunetool: %s: nothing to play (a broken first event or no channel events)\n", path);
-    return 1;
   }
+  return listing;
+}
+
+int Events(const char* path) {
+  std::optional<tilvane::StreamListing> listing = ListTune(path);
+  if (!listing) return 1;
   std::printf("# tick\tdelta\tms\tevent\n");
   for (const tilvane::PlayedEvent& event : listing->events) {
     std::printf("%llu\t%u\t%.1f\t%s\n", static_cast<unsigned long long>(event.tick), event.delta, event.timeMs,
@@ -55,13 +61,8 @@ int Events(const char* path) {
 }
 
 int Buffers(const char* path) {
-  tilvane::Bytes tune;
-  if (!ReadTune(path, tune)) return 1;
-  std::optional<tilvane::StreamListing> listing = tilvane::ListStreamEvents(tune);
-  if (!listing) {
-    std::fprintf(stderr, "tunetool: %s: nothing to play (a broken first event or no channel events)\n", path);
-    return 1;
-  }
+  std::optional<tilvane::StreamListing> listing = ListTune(path);
+  if (!listing) return 1;
   std::string line;
   for (const tilvane::Bytes& buffer : listing->buffers) {
     line.clear();
