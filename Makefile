@@ -2,7 +2,7 @@
 #   make run    build the editor and start it (on a private Xvfb when there is no display)
 #   make test   build everything and run every test
 # and for the image tools on Windows:
-#   make windows  cross-build qiltool.exe and its tests with MinGW-w64 into
+#   make windows  cross-build qiltool.exe, the music and their tests with MinGW-w64 into
 #                 build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
 #                 (scripts/windows-ci then runs the tests under Wine)
 BUILD_DIR ?= build/release
@@ -28,14 +28,16 @@ test: build
 	@JOBS=$(JOBS) scripts/run-tests $(BUILD_DIR)
 
 # qiltool for this machine, built beside the Windows one from the same core,
-# is what the Windows tests compare qiltool.exe with.
+# is what the Windows tests compare qiltool.exe with; tunetool for this
+# machine lists the stream buffers the Windows MIDI output must queue.
 windows: deps
 	@cmake -S . -B $(WINDOWS_DIR)/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVANE_BUILD_EDITOR=OFF \
-	  -DTILVANE_BUILD_MUSIC=OFF -DTILVANE_BUILD_TESTS=OFF -DTILVANE_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(WINDOWS_DIR)/linux -j $(JOBS) --target qiltool
+	  -DTILVANE_BUILD_MUSIC=ON -DTILVANE_BUILD_TESTS=OFF -DTILVANE_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(WINDOWS_DIR)/linux -j $(JOBS) --target qiltool tunetool
 	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DTILVANE_LINUX_QILTOOL=$(abspath $(WINDOWS_DIR))/linux/tools/qiltool/qiltool >/dev/null
+	  -DTILVANE_LINUX_QILTOOL=$(abspath $(WINDOWS_DIR))/linux/tools/qiltool/qiltool \
+	  -DTILVANE_LINUX_TUNETOOL=$(abspath $(WINDOWS_DIR))/linux/tools/tunetool/tunetool >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 bench: build

@@ -55,3 +55,44 @@ if(TILVANE_LINUX_QILTOOL)
 else()
   message(WARNING "TILVANE_LINUX_QILTOOL is not set: qiltool.exe is not compared with qiltool ('make windows' sets it)")
 endif()
+
+# The MIDI stream output under Wine. The recording winmm.dll of the tests sits
+# beside the test program in a folder of their own; one run loads it in place
+# of Wine's, another Wine's own, which finds no MIDI device. The buffers the
+# output queues are compared with those the virtual device records on Linux,
+# listed by tunetool built for this machine.
+if(NOT TARGET tilvane_music)
+  return()
+endif()
+set(TILVANE_WINMM_TEST_DIR ${CMAKE_BINARY_DIR}/winmm-test)
+add_library(recording_winmm SHARED ${CMAKE_SOURCE_DIR}/tests/windows/recording_winmm/recording_winmm.cpp
+                                   ${CMAKE_SOURCE_DIR}/tests/windows/recording_winmm/winmm.def)
+set_target_properties(recording_winmm PROPERTIES OUTPUT_NAME winmm PREFIX "" RUNTIME_OUTPUT_DIRECTORY
+                                                 ${TILVANE_WINMM_TEST_DIR})
+target_link_options(recording_winmm PRIVATE -static -static-libgcc -static-libstdc++)
+
+add_executable(winmm_output_tests ${CMAKE_SOURCE_DIR}/tests/windows/winmm_output_test.cpp)
+target_link_libraries(winmm_output_tests PRIVATE tilvane_core GTest::gtest GTest::gtest_main)
+set_target_properties(winmm_output_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINMM_TEST_DIR})
+add_dependencies(winmm_output_tests recording_winmm)
+
+add_test(NAME winmm_output_wine_system COMMAND winmm_output_tests --gtest_filter=SystemWinmm.*)
+set_tests_properties(winmm_output_wine_system PROPERTIES ${TILVANE_WINE_TEST_PROPERTIES}
+  ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX};WINEDLLOVERRIDES=winmm=b")
+
+set(TILVANE_LINUX_TUNETOOL "" CACHE FILEPATH "tunetool built for the build machine, to list the buffers of the tune")
+if(TILVANE_LINUX_TUNETOOL)
+  set(TILVANE_STREAM_BUFFERS ${TILVANE_WINMM_TEST_DIR}/background_tune.buffers)
+  add_test(NAME winmm_output_expected_buffers
+           COMMAND sh -c "rm -f \"$4\" && \"$1\" buffers \"$2\" > \"$3\"" sh ${TILVANE_LINUX_TUNETOOL}
+                   ${CMAKE_SOURCE_DIR}/src/core/music/background_tune.mid ${TILVANE_STREAM_BUFFERS}
+                   ${TILVANE_WINMM_TEST_DIR}/winmm.log)
+  set_tests_properties(winmm_output_expected_buffers PROPERTIES FIXTURES_SETUP winmm_buffers LABELS windows)
+  set(TILVANE_WINMM_LOG ${TILVANE_WINMM_TEST_DIR}/winmm.log)
+  add_test(NAME winmm_output_wine_recorded COMMAND winmm_output_tests --gtest_filter=RecordedWinmm.*)
+  set_tests_properties(winmm_output_wine_recorded PROPERTIES ${TILVANE_WINE_TEST_PROPERTIES}
+    FIXTURES_REQUIRED "wine;winmm_buffers"
+    ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX};WINEDLLOVERRIDES=winmm=n,b;TILVANE_WINMM_LOG=Z:${TILVANE_WINMM_LOG};TILVANE_STREAM_BUFFERS=Z:${TILVANE_STREAM_BUFFERS}")
+else()
+  message(WARNING "TILVANE_LINUX_TUNETOOL is not set: the MIDI stream output is not run against the recording winmm.dll ('make windows' sets it)")
+endif()

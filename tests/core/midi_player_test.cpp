@@ -18,15 +18,18 @@ using testing::QuarterNotes;
 class MidiPlayerTest : public ::testing::Test {
  protected:
   // Moves the device clock on in 100 ms steps, giving the player thread time
-  // between steps, until `done` holds; false if it never does.
+  // between steps, until `done` holds; false if it does not within a minute.
+  // Bounded by time rather than steps: where the system's sleeps are coarse
+  // (Windows), a short sleep may return at once.
   template <typename Done>
-  bool DriveUntil(Done done, int steps = 20000) {
-    for (int i = 0; i < steps; ++i) {
-      if (done()) return true;
+  bool DriveUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
       device.Advance(100);
       std::this_thread::sleep_for(200us);
     }
-    return done();
+    return true;
   }
 
   VirtualMidiDevice device;

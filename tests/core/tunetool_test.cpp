@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 
 #include "core/files.h"
+#include "core/music/stream_output.h"
 #include "music_fixtures.h"
 
 namespace tilvane {
@@ -60,6 +61,41 @@ TEST(Tunetool, EventsListsTheBackgroundTuneInPlayingOrder) {
     ASSERT_GE(tick, previous) << lines[i];
     previous = tick;
   }
+}
+
+// The Windows stream output is checked against these lines: each must hold
+// the events of one queued buffer, together the whole pass in playing order.
+TEST(Tunetool, BuffersHoldTheEventsListedInQueuingOrder) {
+  const std::string tune = std::string("\"") + TILVANE_SOURCE_DIR + "/src/core/music/background_tune.mid\"";
+  ToolRun events = RunTunetool("events " + tune);
+  ToolRun buffers = RunTunetool("buffers " + tune);
+  ASSERT_EQ(events.exitCode, 0) << events.out;
+  ASSERT_EQ(buffers.exitCode, 0) << buffers.out;
+  std::vector<std::string> eventLines = Lines(events.out);
+  std::vector<std::string> bufferLines = Lines(buffers.out);
+  ASSERT_GT(bufferLines.size(), 100u);
+  std::size_t next = 1;  // past the heading
+  for (const std::string& line : bufferLines) {
+    ASSERT_FALSE(line.empty());
+    ASSERT_EQ(line.size() % 24, 0u) << line;
+    ASSERT_LE(line.size() / 24, kMaxEventsPerBuffer);
+    for (std::size_t at = 0; at < line.size(); at += 24) {
+      auto word = [&](std::size_t offset) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = value << 8 | std::stoul(line.substr(at + offset + 2 * i, 2), nullptr, 16);
+        return value;
+      };
+      ASSERT_LT(next, eventLines.size());
+      std::istringstream fields(eventLines[next++]);
+      std::string tick, delta;
+      std::getline(fields, tick, '\t');
+      std::getline(fields, delta, '\t');
+      EXPECT_EQ(word(0), std::stoul(delta)) << "event " << next - 1;
+      EXPECT_EQ(word(4), 0u);
+    }
+  }
+  EXPECT_EQ(next, eventLines.size());
+  EXPECT_EQ(bufferLines.front().substr(0, 24), "0000000000000000e5830501");  // tempo 361,445 at tick 0
 }
 
 TEST(Tunetool, EventsReportsABrokenFileAndFails) {

@@ -76,8 +76,9 @@ class MidiPlayer {
   std::vector<ByteSpan> tunes_;
 };
 
-// A player on the system's FluidSynth output; silent when there is no sound
-// device or no soundfont.
+// A player on the system's output (FluidSynth on Linux, the MIDI stream of
+// the multimedia API on Windows); silent when there is no sound device (or,
+// with FluidSynth, no soundfont).
 std::unique_ptr<MidiPlayer> MakeSystemMidiPlayer();
 
 }  // namespace tilvane

@@ -19,6 +19,7 @@ std::optional<StreamListing> ListStreamEvents(ByteSpan tune) {
   StreamListing listing;
   listing.events = device.Played();
   listing.bufferSizes = device.QueuedBufferSizes();
+  listing.buffers = device.QueuedBuffers();
   listing.passEnded = passEnded.IsSet();
   return listing;
 }

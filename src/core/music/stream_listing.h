@@ -14,6 +14,7 @@ namespace tilvane {
 struct StreamListing {
   std::vector<PlayedEvent> events;
   std::vector<std::size_t> bufferSizes;  // events per queued buffer
+  std::vector<Bytes> buffers;            // the bytes of each queued buffer
   bool passEnded = false;                // false only if the pass did not finish
 };
 

@@ -35,6 +35,7 @@ struct VirtualMidiDevice::State {
   bool failStart = false;
   std::vector<PlayedEvent> played;
   std::vector<std::size_t> queuedSizes;
+  std::vector<Bytes> queuedBuffers;
   VirtualDeviceCounts counts;
   std::vector<VirtualOutput*> outputs;
 };
@@ -85,6 +86,7 @@ class VirtualOutput : public StreamOutput {
       queued.doneOffsetMs = offset;
     }
     device_->queuedSizes.push_back(buffer.EventCount());
+    device_->queuedBuffers.emplace_back(buffer.bytes.begin(), buffer.bytes.begin() + buffer.used);
     queue_.push_back(std::move(queued));
     return true;
   }
@@ -224,6 +226,11 @@ std::vector<PlayedEvent> VirtualMidiDevice::Played() const {
 std::vector<std::size_t> VirtualMidiDevice::QueuedBufferSizes() const {
   std::lock_guard lock(state_->mutex);
   return state_->queuedSizes;
+}
+
+std::vector<Bytes> VirtualMidiDevice::QueuedBuffers() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->queuedBuffers;
 }
 
 VirtualDeviceCounts VirtualMidiDevice::Counts() const {

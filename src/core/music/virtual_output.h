@@ -55,6 +55,8 @@ class VirtualMidiDevice {
   std::vector<PlayedEvent> Played() const;
   // Events in each buffer queued so far, in queuing order.
   std::vector<std::size_t> QueuedBufferSizes() const;
+  // The bytes of each buffer queued so far (its events only), in queuing order.
+  std::vector<Bytes> QueuedBuffers() const;
   VirtualDeviceCounts Counts() const;
   // Buffers queued and not yet handed back, over every output.
   std::size_t BuffersOut() const;
