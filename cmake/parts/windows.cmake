@@ -31,7 +31,7 @@ set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS windows)
 # test), in two shards so that both cores work. A skipped test counts as not run.
 set(TILVANE_WINE_TEST_PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 LABELS windows
     SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
-foreach(program core_tests qiltool_tests)
+foreach(program core_tests qiltool_tests handlers_tests)
   if(NOT TARGET ${program})
     continue()
   endif()

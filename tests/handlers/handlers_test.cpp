@@ -17,6 +17,19 @@
 namespace tilvane::testing {
 namespace {
 
+// Points the temporary folder at `folder`: TMPDIR on POSIX systems, TMP on
+// Windows; empty text puts it back.
+void SetTemporaryFolder(const std::string& folder) {
+#ifdef _WIN32
+  _putenv_s("TMP", folder.c_str());
+#else
+  if (folder.empty())
+    SetTemporaryFolder({});
+  else
+    ::setenv("TMPDIR", folder.c_str(), 1);
+#endif
+}
+
 Bytes GroupOf(int count) {
   ImageList list = *DecodeImageGroup(DefaultImageGroup());
   list.ClearImages();
@@ -34,7 +47,7 @@ class HandlersTest : public ::testing::Test {
   void SetUp() override {
     root = FreshTestFolder("handlers");
     std::filesystem::create_directories(root / "tmp");
-    ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
+    SetTemporaryFolder((root / "tmp").string());
     EditorServices services;
     services.frontEnd = &frontEnd;
     services.prompts = &prompts;
@@ -43,7 +56,7 @@ class HandlersTest : public ::testing::Test {
   }
   void TearDown() override {
     editor.reset();
-    ::unsetenv("TMPDIR");
+    SetTemporaryFolder({});
     std::filesystem::remove_all(root);
   }
   Text PathOf(const char* name) const { return (root / name).string(); }
