@@ -18,13 +18,13 @@ namespace tilvane::testing {
 namespace {
 
 // Points the temporary folder at `folder`: TMPDIR on POSIX systems, TMP on
-// Windows; empty text puts it back.
+// Windows; empty text clears it.
 void SetTemporaryFolder(const std::string& folder) {
 #ifdef _WIN32
   _putenv_s("TMP", folder.c_str());
 #else
   if (folder.empty())
-    SetTemporaryFolder({});
+    ::unsetenv("TMPDIR");
   else
     ::setenv("TMPDIR", folder.c_str(), 1);
 #endif
