@@ -9,11 +9,8 @@ namespace {
 
 QPushButton* NewButton(QWidget* parent, const ControlSpec& spec, bool column) {
   QString caption = QString::fromUtf8(spec.text);
-  QPushButton* button = column ? new ColumnButton(caption, parent) : new QPushButton(caption, parent);
-  button->setObjectName(QString::fromUtf8(spec.name));
-  button->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
+  QPushButton* button = Placed(column ? new ColumnButton(caption, parent) : new QPushButton(caption, parent), spec);
   button->setFixedSize(spec.geometry.width, spec.geometry.height);
-  button->setEnabled(!spec.disabled);
   return button;
 }
 

@@ -37,6 +37,15 @@ Q* QtOf(const Layer* control) {
   return part ? dynamic_cast<Q*>(part->object()) : nullptr;
 }
 
+// Gives a new widget its control's name, place and state; returns it.
+template <typename W>
+W* Placed(W* widget, const ControlSpec& spec) {
+  widget->setObjectName(QString::fromUtf8(spec.name));
+  widget->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
+  widget->setEnabled(!spec.disabled);
+  return widget;
+}
+
 // The common properties of a control over its widget.
 template <typename Kind>
 class WidgetControl : public Kind, public QtPart {

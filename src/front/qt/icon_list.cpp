@@ -229,20 +229,8 @@ void IconListView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
 }
 
-namespace {
-
-IconListView* NewView(QWidget* parent, const ControlSpec& spec) {
-  auto* view = new IconListView(parent);
-  view->setObjectName(QString::fromUtf8(spec.name));
-  view->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
-  view->setEnabled(!spec.disabled);
-  return view;
-}
-
-}  // namespace
-
 QtIconList::QtIconList(QWidget* parent, const ControlSpec& spec)
-    : WidgetControl(NewView(parent, spec)), view_(static_cast<IconListView*>(widget())) {
+    : WidgetControl(Placed(new IconListView(parent), spec)), view_(static_cast<IconListView*>(widget())) {
   view_->onDoubleClick = [this] {
     if (onDoubleClick) onDoubleClick();
   };

@@ -9,11 +9,7 @@ namespace {
 
 QLabel* NewLabel(QWidget* parent, const ControlSpec& spec, bool vertical) {
   QString text = QString::fromUtf8(spec.text);
-  QLabel* label = vertical ? new VerticalLabel(text, parent) : new QLabel(text, parent);
-  label->setObjectName(QString::fromUtf8(spec.name));
-  label->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
-  label->setEnabled(!spec.disabled);
-  return label;
+  return Placed(vertical ? new VerticalLabel(text, parent) : new QLabel(text, parent), spec);
 }
 
 }  // namespace

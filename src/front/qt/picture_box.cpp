@@ -10,10 +10,7 @@ namespace tilvane::qt {
 namespace {
 
 QLabel* NewPictureBox(QWidget* parent, const ControlSpec& spec) {
-  auto* box = new QLabel(parent);
-  box->setObjectName(QString::fromUtf8(spec.name));
-  box->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
-  box->setEnabled(!spec.disabled);
+  auto* box = Placed(new QLabel(parent), spec);
   box->setAlignment(Qt::AlignCenter);
   box->setAutoFillBackground(true);
   QPalette p = box->palette();
