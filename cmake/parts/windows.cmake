@@ -16,6 +16,16 @@ add_custom_command(
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TILVANE_WINDOWS_ZIP})
 
+# The Windows editor's benchmarks (bench/windows/README.md): not tests, but
+# built with everything else so that they keep building.
+if(TARGET tilvane_win32)
+  set(TILVANE_WINDOWS_BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
+  add_executable(bare_window WIN32 ${CMAKE_SOURCE_DIR}/bench/windows/bare_window.cpp)
+  target_link_libraries(bare_window PRIVATE tilvane_win32)
+  target_link_options(bare_window PRIVATE -municode)
+  set_target_properties(bare_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
+endif()
+
 if(NOT TILVANE_BUILD_TESTS)
   return()
 endif()
@@ -95,4 +105,27 @@ if(TILVANE_LINUX_TUNETOOL)
     ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX};WINEDLLOVERRIDES=winmm=n,b;TILVANE_WINMM_LOG=Z:${TILVANE_WINMM_LOG};TILVANE_STREAM_BUFFERS=Z:${TILVANE_STREAM_BUFFERS}")
 else()
   message(WARNING "TILVANE_LINUX_TUNETOOL is not set: the MIDI stream output is not run against the recording winmm.dll ('make windows' sets it)")
+endif()
+
+# The editor itself under Wine on a private Xvfb, driven with xdotool: the
+# walkthrough compares what it saves and exports with qiltool built for this
+# machine and drags from the Linux drag source; the music test runs it beside
+# the recording winmm.dll and then with Wine's own. Both look into the
+# prefix's temporary folder for the editor's working copy, so they take turns.
+set(TILVANE_LINUX_DRAG_SOURCE "" CACHE FILEPATH "the walkthrough's drag source built for the build machine")
+if(TARGET tilvane AND TILVANE_LINUX_QILTOOL AND TILVANE_LINUX_DRAG_SOURCE)
+  add_test(NAME tilvane_wine_walkthrough
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/editor_walkthrough.sh $<TARGET_FILE:tilvane>
+                   ${TILVANE_LINUX_DRAG_SOURCE} ${CMAKE_BINARY_DIR}/fixtures/intake ${TILVANE_LINUX_QILTOOL})
+  set_tests_properties(tilvane_wine_walkthrough PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 LABELS windows
+    RESOURCE_LOCK tilvane_wine_temp ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX}")
+else()
+  message(WARNING "TILVANE_LINUX_QILTOOL or TILVANE_LINUX_DRAG_SOURCE is not set: the editor's walkthrough under Wine is not run ('make windows' sets them)")
+endif()
+if(TARGET tilvane AND TILVANE_LINUX_TUNETOOL)
+  add_test(NAME tilvane_wine_music
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/editor_music_test.sh $<TARGET_FILE:tilvane>
+                   $<TARGET_FILE:recording_winmm> ${TILVANE_STREAM_BUFFERS})
+  set_tests_properties(tilvane_wine_music PROPERTIES FIXTURES_REQUIRED "wine;winmm_buffers" TIMEOUT 600
+    LABELS windows RESOURCE_LOCK tilvane_wine_temp ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX}")
 endif()

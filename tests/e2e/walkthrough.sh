@@ -2,13 +2,16 @@
 # Drives the real editor on a private Xvfb as a person would: clicks on the
 # buttons, a real drag from another program onto the icon list, the context
 # menu, real message boxes and file dialogs answered with keys. Checks the
-# window titles it shows and the files it writes.
-#   walkthrough.sh TILVANE DRAG_SOURCE FIXTURE_DIR [SCREENSHOT_DIR]
+# window titles it shows and the files it writes, byte for byte against
+# qiltool doing the same steps (the reference the Windows editor's
+# walkthrough under Wine compares with too).
+#   walkthrough.sh TILVANE DRAG_SOURCE FIXTURE_DIR QILTOOL [SCREENSHOT_DIR]
 set -euo pipefail
 editor="$(realpath "$1")"
 drag_source="$(realpath "$2")"
 fixtures="$(realpath "$3")"
-shots="${4:+$(realpath "$4")}"
+qiltool="$(realpath "$4")"
+shots="${5:+$(realpath "$5")}"
 
 . "$(dirname "$0")/../support/work_folder.sh" walkthrough out
 
@@ -60,6 +63,13 @@ answer_box() {
 }
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
 
+# What qiltool makes of the same steps: a new group, the executable's icon,
+# the dropped icon; the first image exported over the dialog's first colour.
+mkdir "$work/expected"
+"$qiltool" new "$work/expected/group.qil" >/dev/null
+"$qiltool" add "$work/expected/group.qil" "$fixtures/icons32.exe" "$fixtures/multi.ico" >/dev/null
+"$qiltool" export "$work/expected/group.qil" 0 "$work/expected/icon.bmp" --fill f0f0f0 >/dev/null
+
 "$editor" >"$work/editor.log" 2>&1 &
 editor_pid=$!
 pids+=("$editor_pid")
@@ -98,6 +108,7 @@ answer_dialog "请选择保存路径:" "$work/out/group.qil"
 wait_title "Tilvane  $work/out/group.qil"
 [ "$(head -c 4 "$work/out/group.qil")" = "MITL" ] || fail "the saved group is not a group file"
 [ "$(u16 "$work/out/group.qil" 12)" = 2 ] || fail "the saved group holds $(u16 "$work/out/group.qil" 12) images, expected 2"
+cmp -s "$work/out/group.qil" "$work/expected/group.qil" || fail "the saved group differs from qiltool's for the same steps"
 [ -n "$shots" ] && import -window "$main" "$shots/screenshot-group.png"
 
 # Export: select the first icon, 导出图片(&W) from the context menu, 确定, a file name.
@@ -114,6 +125,7 @@ answer_box "提示:" Return
 bmp_size() { stat -c %s "$work/out/icon.bmp" 2>/dev/null || true; }
 for _ in $(seq $((ui_bound * 10))); do [ "$(bmp_size)" = 3126 ] && break; sleep 0.1; done
 [ "$(bmp_size)" = 3126 ] || fail "the exported picture is not a 32 x 32 24-bit BMP ($(bmp_size) bytes)"
+cmp -s "$work/out/icon.bmp" "$work/expected/icon.bmp" || fail "the exported picture differs from qiltool's export"
 
 # Exit: 退出(&E) with nothing unsaved ends the program and removes the working copy.
 context_menu "$main" 200 200

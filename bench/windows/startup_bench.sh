@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Start to window shown under Wine: tilvane.exe against bare_window.exe (a
+# plain Win32 window with the same column-button captions), run in turn in
+# the same run on a private Xvfb, in a Wine prefix made for the run. Each time
+# is from the launch of the Wine loader to the first moment the program's
+# window is visible on the display, polled with xdotool for both alike.
+#   startup_bench.sh TILVANE_EXE BARE_WINDOW_EXE [RUNS]    (RUNS defaults to 7)
+set -euo pipefail
+editor=$(realpath "$1")
+bare=$(realpath "$2")
+runs=${3:-7}
+here=$(cd "$(dirname "$0")" && pwd)
+support="$here/../../tests/support"
+windows="$here/../../tests/windows"
+
+. "$support/work_folder.sh" startup-bench
+fail() {
+  first_failure || exit 1
+  echo "startup_bench: $*" >&2
+  exit 1
+}
+. "$support/private_display.sh"
+start_private_display "$work" || fail "no private Xvfb"
+pids+=("$XVFB_PID")
+ui_bound=60
+. "$support/x_windows.sh"
+
+export WINEPREFIX="$work/prefix"
+bash "$windows/wine-prefix" create "$WINEPREFIX" || fail "no Wine prefix"
+trap 'bash "$windows/wine-prefix" stop "$WINEPREFIX"; cleanup' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# run_once EXE TITLE: milliseconds from launch to the window TITLE shown.
+run_once() {
+  local start shown pid id=""
+  start=$(now_ms)
+  "$wine" "$1" >/dev/null 2>&1 &
+  pid=$!
+  while [ -z "$id" ]; do
+    id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n 1 || true)
+    kill -0 "$pid" 2>/dev/null || fail "$1 ended before its window was shown"
+    [ $(( $(now_ms) - start )) -lt $((ui_bound * 1000)) ] || fail "$1 showed no window $2 within $ui_bound s"
+  done
+  shown=$(now_ms)
+  kill -TERM "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  window_gone "$id" "$ui_bound" || fail "the window of $1 stayed after it was ended"
+  echo $((shown - start))
+}
+median() { tr ' ' '\n' <<<"$*" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+run_once "$editor" Tilvane >/dev/null  # warm the file cache and Wine's own DLLs
+run_once "$bare" bare >/dev/null
+editor_times=() bare_times=()
+for _ in $(seq "$runs"); do
+  editor_times+=("$(run_once "$editor" Tilvane)")
+  bare_times+=("$(run_once "$bare" bare)")
+done
+me=$(median "${editor_times[@]}")
+mb=$(median "${bare_times[@]}")
+echo "tilvane.exe: ${editor_times[*]} ms"
+echo "bare_window.exe: ${bare_times[*]} ms"
+awk -v e="$me" -v b="$mb" -v n="$runs" \
+  'BEGIN { printf "start to window shown under Wine, median of %d: tilvane.exe %d ms, bare window with the same captions %d ms, ratio %.2f\n", n, e, b, e / b }'

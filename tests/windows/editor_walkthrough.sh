@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# Drives tilvane.exe under Wine on a private Xvfb as a person would, and
+# checks the window titles it shows and the bytes it writes against qiltool
+# built for this machine doing the same steps:
+#   1. started with a group by argument: delete the first image, add an
+#      executable through the add dialog and an icon file by a real drag from
+#      an X11 program, save in place, export the first image over a colour
+#      chosen in the colour dialog, save as under a Chinese name, delete once
+#      more and close the window: the save question is cancelled once, then
+#      answered Yes, which saves and ends the program;
+#   2. started bare: open the saved group through the open dialog, turn the
+#      music off from the context menu, Exit.
+# Each run ends with status 0 and leaves no working copy in Wine's temporary
+# folder.
+#   editor_walkthrough.sh TILVANE_EXE DRAG_SOURCE FIXTURE_DIR LINUX_QILTOOL [SCREENSHOT_DIR]
+# Runs in $WINEPREFIX, made by tests/windows/wine-prefix (with its locale).
+set -euo pipefail
+editor="$(realpath "$1")"
+drag_source="$(realpath "$2")"
+fixtures="$(realpath "$3")"
+qiltool="$(realpath "$4")"
+shots="${5:+$(realpath "$5")}"
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix of this test run}"
+here="$(cd "$(dirname "$0")" && pwd)"
+
+. "$here/../support/work_folder.sh" wine-walkthrough out expected
+fail() {
+  first_failure || exit 1
+  echo "wine walkthrough: $*" >&2
+  import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/wine-walkthrough-failure.png}" 2>/dev/null || true
+  echo "wine walkthrough: the windows on screen:" >&2
+  visible_windows | sed 's/^/  /' >&2
+  echo "wine walkthrough: the editor's output:" >&2
+  cat "$work/editor.log" >&2 2>/dev/null || true
+  exit 1
+}
+
+. "$here/../support/private_display.sh"
+. "$here/../support/end_program.sh"
+start_private_display "$work" || fail "no private Xvfb"
+pids+=("$XVFB_PID")
+. "$here/../support/x_windows.sh"
+. "$here/wine_editor.sh"
+
+# The Windows form of a path under $work, as the editor sees it through drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+same_bytes() {  # same_bytes FILE EXPECTED WHAT
+  cmp -s "$1" "$2" || fail "$3: $1 differs from qiltool's $2 ($(stat -c %s "$1") and $(stat -c %s "$2") bytes)"
+  echo "wine walkthrough: same bytes as qiltool: $3"
+}
+# Waits up to $ui_bound s for FILE to exist with the bytes of EXPECTED.
+wait_same_bytes() {
+  for _ in $(seq $((ui_bound * 10))); do
+    cmp -s "$1" "$2" && break
+    sleep 0.1
+  done
+  same_bytes "$@"
+}
+
+no_working_copy || fail "a working copy was in Wine's temporary folder before the editor started"
+
+# The group the first run opens, and what qiltool makes of the same steps.
+start="$work/out/起点 图组.qil"
+saved_as="$work/out/另存 图组.qil"
+bmp="$work/out/图标 导出.bmp"
+fill=183c6e  # RRGGBB, chosen in the colour dialog below
+"$qiltool" new "$start" >/dev/null
+"$qiltool" add "$start" "$fixtures/icons32.exe" "$fixtures/icons64.dll" >/dev/null
+cp "$start" "$work/expected/saved.qil"
+"$qiltool" remove "$work/expected/saved.qil" 0 >/dev/null
+"$qiltool" add "$work/expected/saved.qil" "$fixtures/icons64.exe" "$fixtures/multi.ico" >/dev/null
+"$qiltool" export "$work/expected/saved.qil" 0 "$work/expected/icon.bmp" --fill "$fill" >/dev/null
+cp "$work/expected/saved.qil" "$work/expected/closed.qil"
+"$qiltool" remove "$work/expected/closed.qil" 0 >/dev/null
+
+# 1. Open by argument.
+start_editor "$(winpath "$start")"
+main=$(wait_window '^Tilvane  ')
+wait_title "Tilvane  $(winpath "$start")"
+
+# Delete: select the first image, 删除图片.
+click_in "$main" 68 20
+click_in "$main" 15 159
+wait_title "Tilvane  $(winpath "$start")  临时数据(未保存)"
+
+# Add: 加入图片, an executable from the add dialog.
+click_in "$main" 15 96
+answer_dialog "请选择文件路径:" "$(winpath "$fixtures/icons64.exe")"
+
+# A real drag of an icon file from an X11 program onto the list. Wine offers
+# the drop target a copy only; the drop is reported as not performed.
+"$drag_source" "$fixtures/multi.ico" >"$work/drag.out" 2>/dev/null &
+pids+=($!)
+source_window=$(wait_window '^drag-source$')
+drag_onto "$source_window" "$main" 300 200
+for _ in $(seq $((ui_bound * 10))); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
+[ -s "$work/drag.out" ] || fail "the drag did not end within $ui_bound s of the drop"
+[ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
+
+# Save: 保存图组 writes the opened file in place.
+click_in "$main" 15 222
+wait_title "Tilvane  $(winpath "$start")"
+wait_same_bytes "$start" "$work/expected/saved.qil" "the group saved after delete, add and drop"
+[ -n "$shots" ] && import -window "$main" "$shots/screenshot-wine-group.png"
+
+# Export: select the first image, 导出图片(&W) from the context menu, a colour
+# from the colour dialog, 确定, a file name, the box that says it is done.
+click_in "$main" 68 20
+context_menu "$main" 68 20
+xdotool key w
+dialog=$(wait_wine_export_dialog)
+choose_fill_colour "$dialog" "$fill"
+[ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-wine-export.png"
+click_in "$dialog" 46 81
+answer_dialog "请选择要保存的文件名：" "$(winpath "$bmp")"
+answer_box "提示:" Return
+wait_same_bytes "$bmp" "$work/expected/icon.bmp" "the BMP exported over #$fill"
+
+# Save as: 图组另存为(&V) from the context menu, a Chinese name.
+context_menu "$main" 300 250
+xdotool key v
+answer_dialog "请选择保存路径:" "$(winpath "$saved_as")"
+wait_title "Tilvane  $(winpath "$saved_as")"
+wait_same_bytes "$saved_as" "$work/expected/saved.qil" "the group saved as"
+
+# Close with a change unsaved: Cancel keeps the program and the change, Yes
+# saves and ends it.
+click_in "$main" 68 20
+click_in "$main" 15 159
+wait_title "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
+close_window "$main"
+answer_box "提示:" Escape
+kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended after the save question was cancelled"
+wait_title "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
+close_window "$main"
+answer_box "提示:" y
+wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Yes to the save question on close"
+same_bytes "$saved_as" "$work/expected/closed.qil" "the group saved by the question on close"
+no_working_copy || fail "the working copy was left behind after the window was closed"
+
+# 2. Open through the dialog, music off, Exit.
+start_editor
+main=$(wait_window '^Tilvane$')
+click_in "$main" 15 33
+answer_dialog "请选择要打开的Quill图片组文件:" "$(winpath "$saved_as")"
+wait_title "Tilvane  $(winpath "$saved_as")"
+context_menu "$main" 300 250
+xdotool key m
+kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended when the music was turned off"
+context_menu "$main" 300 250
+xdotool key e
+wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit"
+no_working_copy || fail "the working copy was left behind after Exit"
+echo "wine walkthrough: 1 passed, 0 failed"
