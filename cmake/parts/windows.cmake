@@ -16,14 +16,17 @@ add_custom_command(
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TILVANE_WINDOWS_ZIP})
 
-# The Windows editor's benchmarks (bench/windows/README.md): not tests, but
-# built with everything else so that they keep building.
+# The Windows editor's benchmarks (run by bench/windows/wine_bench.sh): not
+# tests, but built with everything else so that they keep building.
 if(TARGET tilvane_win32)
   set(TILVANE_WINDOWS_BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
   add_executable(bare_window WIN32 ${CMAKE_SOURCE_DIR}/bench/windows/bare_window.cpp)
   target_link_libraries(bare_window PRIVATE tilvane_win32)
   target_link_options(bare_window PRIVATE -municode)
   set_target_properties(bare_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
+  add_executable(refresh_bench ${CMAKE_SOURCE_DIR}/bench/windows/refresh_bench.cpp)
+  target_link_libraries(refresh_bench PRIVATE tilvane_win32)
+  set_target_properties(refresh_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
 endif()
 
 if(NOT TILVANE_BUILD_TESTS)

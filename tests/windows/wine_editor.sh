@@ -85,13 +85,22 @@ wait_wine_export_dialog() {
   fail "the export dialog did not appear"
 }
 
-# choose_fill_colour DIALOG RRGGBB: clicks the export dialog's colour box and
-# sets the colour in Wine's colour dialog by its keys: 定义自定义颜色(D) opens
-# the fields when they are hidden, 红(R), 绿(G) and 蓝(B) take the values,
-# Return is 确定.
+# choose_fill_colour DIALOG RRGGBB: opens the export dialog's colour list
+# with a click, takes its last entry ("…", any other colour) with End and
+# Return, and sets the colour in Wine's colour dialog by its keys:
+# 定义自定义颜色(D) opens the fields when they are hidden, 红(R), 绿(G) and
+# 蓝(B) take the values, Return is 确定.
 choose_fill_colour() {
-  local chooser hex=$2
+  local chooser hex=$2 list=""
   click_in "$1" 162 43
+  # The open list: a nameless window as wide as the colour box.
+  for _ in $(seq $((ui_bound * 10))); do
+    list=$(nameless_windows | awk '$4 >= 40 && $4 <= 70 && $5 >= 40 { print $1; exit }')
+    [ -n "$list" ] && break
+    sleep 0.1
+  done
+  [ -n "$list" ] || fail "the colour list did not open"
+  xdotool key End Return
   chooser=$(wait_window '^颜色$')
   xdotool windowfocus --sync "$chooser"
   sleep 0.3

@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
-# Start to window shown under Wine: tilvane.exe against bare_window.exe (a
-# plain Win32 window with the same column-button captions), run in turn in
-# the same run on a private Xvfb, in a Wine prefix made for the run. Each time
-# is from the launch of the Wine loader to the first moment the program's
-# window is visible on the display, polled with xdotool for both alike.
-#   startup_bench.sh TILVANE_EXE BARE_WINDOW_EXE [RUNS]    (RUNS defaults to 7)
+# The Windows editor's benchmarks under Wine, on a private Xvfb in a Wine
+# prefix made for the run (with the locale and font link the tests use):
+#   - start to window shown: tilvane.exe against bare_window.exe (a plain
+#     Win32 window with the same column-button captions in the same font),
+#     in turn in the same run. Each time is from the launch of the Wine loader
+#     to the first moment the program's window is visible on the display,
+#     polled with xdotool for both alike;
+#   - refresh_bench.exe: RefreshIconList at 1,000 and 10,000 images against
+#     writing and reading back the same bytes.
+#   wine_bench.sh TILVANE_EXE BENCH_DIR [RUNS]    (RUNS defaults to 7)
+# BENCH_DIR holds bare_window.exe and refresh_bench.exe (build/windows/bench).
 set -euo pipefail
 editor=$(realpath "$1")
-bare=$(realpath "$2")
+bare=$(realpath "$2/bare_window.exe")
+refresh=$(realpath "$2/refresh_bench.exe")
 runs=${3:-7}
 here=$(cd "$(dirname "$0")" && pwd)
 support="$here/../../tests/support"
 windows="$here/../../tests/windows"
 
-. "$support/work_folder.sh" startup-bench
+. "$support/work_folder.sh" wine-bench
 fail() {
   first_failure || exit 1
-  echo "startup_bench: $*" >&2
+  echo "wine_bench: $*" >&2
   exit 1
 }
 . "$support/private_display.sh"
@@ -66,3 +72,5 @@ echo "tilvane.exe: ${editor_times[*]} ms"
 echo "bare_window.exe: ${bare_times[*]} ms"
 awk -v e="$me" -v b="$mb" -v n="$runs" \
   'BEGIN { printf "start to window shown under Wine, median of %d: tilvane.exe %d ms, bare window with the same captions %d ms, ratio %.2f\n", n, e, b, e / b }'
+
+"$wine" "$refresh" "$((runs + 2))" 2>/dev/null | tr -d '\r' || fail "refresh_bench.exe failed"
