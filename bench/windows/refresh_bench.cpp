@@ -6,7 +6,8 @@
 // Wine on a display (bench/windows/refresh_bench.sh), since the list view
 // draws nothing without one.
 //   refresh_bench.exe [RUNS]    (RUNS defaults to 9)
-#include <windows.h>
+// The system headers as the front end takes them (no MessageBox macro).
+#include "front/win32/system.h"
 
 #include <algorithm>
 #include <chrono>

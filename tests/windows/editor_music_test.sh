@@ -57,15 +57,13 @@ for _ in $(seq $((ui_bound * 10))); do
 done
 [ "$(queued_lines | wc -l)" -ge 6 ] || fail "fewer than 6 buffers queued within $ui_bound s of the window"
 
-context_menu "$main" 300 250
-xdotool key m
+menu_command "$main" 300 250 m
 for _ in $(seq $((ui_bound * 10))); do
   grep -qx MOM_CLOSE "$log" && break
   sleep 0.1
 done
 grep -qx MOM_CLOSE "$log" || fail "the stream was not closed within $ui_bound s of 关闭音乐"
-context_menu "$main" 300 250
-xdotool key e
+menu_command "$main" 300 250 e
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit"
 
 # The opening, as the player asks for it.
@@ -79,7 +77,7 @@ midiOutPrepareHeader id=1 length=1024 -> 0'
 # Every queued buffer: the listing's buffer in the same place, on headers 0
 # and 1 in turn, each call answered 0.
 queued_lines | awk -v listing="$listing" '
-  BEGIN { while ((getline line < listing) > 0) expected[n++] = line }
+  BEGIN { k = 0; n = 0; while ((getline line < listing) > 0) expected[n++] = line }
   {
     id = $2; sub(/^id=/, "", id)
     if (id != k % 2) { print "buffer " k " went out on header " id; bad = 1 }
@@ -113,8 +111,7 @@ export WINEDLLOVERRIDES="winmm=b"
 start_editor
 main=$(wait_window '^Tilvane$')
 kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended without a MIDI device"
-context_menu "$main" 300 250
-xdotool key e
+menu_command "$main" 300 250 e
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor without a MIDI device did not end well after Exit"
 [ ! -e "$log" ] || fail "the recording winmm.dll was loaded although Wine's own was asked for"
 no_working_copy || fail "the working copy was left behind"

@@ -30,6 +30,8 @@ fail() {
   import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/wine-walkthrough-failure.png}" 2>/dev/null || true
   echo "wine walkthrough: the windows on screen:" >&2
   visible_windows | sed 's/^/  /' >&2
+  echo "wine walkthrough: the files written:" >&2
+  ls -l "$work/out" | sed 's/^/  /' >&2
   echo "wine walkthrough: the editor's output:" >&2
   cat "$work/editor.log" >&2 2>/dev/null || true
   exit 1
@@ -79,9 +81,9 @@ main=$(wait_window '^Tilvane  ')
 wait_title "Tilvane  $(winpath "$start")"
 
 # Delete: select the first image, 删除图片.
+xdotool windowfocus --sync "$main"
 click_in "$main" 68 20
-click_in "$main" 15 159
-wait_title "Tilvane  $(winpath "$start")  临时数据(未保存)"
+press_button "$main" 15 159 "Tilvane  $(winpath "$start")  临时数据(未保存)"
 
 # Add: 加入图片, an executable from the add dialog.
 click_in "$main" 15 96
@@ -98,36 +100,33 @@ for _ in $(seq $((ui_bound * 10))); do [ -s "$work/drag.out" ] && break; sleep 0
 [ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
 
 # Save: 保存图组 writes the opened file in place.
-click_in "$main" 15 222
-wait_title "Tilvane  $(winpath "$start")"
+press_button "$main" 15 222 "Tilvane  $(winpath "$start")"
 wait_same_bytes "$start" "$work/expected/saved.qil" "the group saved after delete, add and drop"
 [ -n "$shots" ] && import -window "$main" "$shots/screenshot-wine-group.png"
 
 # Export: select the first image, 导出图片(&W) from the context menu, a colour
 # from the colour dialog, 确定, a file name, the box that says it is done.
 click_in "$main" 68 20
-context_menu "$main" 68 20
-xdotool key w
+menu_command "$main" 68 20 w
 dialog=$(wait_wine_export_dialog)
 choose_fill_colour "$dialog" "$fill"
 [ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-wine-export.png"
-click_in "$dialog" 46 81
+click_in_dialog "$dialog" 46 81
 answer_dialog "请选择要保存的文件名：" "$(winpath "$bmp")"
 answer_box "提示:" Return
 wait_same_bytes "$bmp" "$work/expected/icon.bmp" "the BMP exported over #$fill"
 
 # Save as: 图组另存为(&V) from the context menu, a Chinese name.
-context_menu "$main" 300 250
-xdotool key v
+menu_command "$main" 300 250 v
 answer_dialog "请选择保存路径:" "$(winpath "$saved_as")"
 wait_title "Tilvane  $(winpath "$saved_as")"
 wait_same_bytes "$saved_as" "$work/expected/saved.qil" "the group saved as"
 
 # Close with a change unsaved: Cancel keeps the program and the change, Yes
 # saves and ends it.
+xdotool windowfocus --sync "$main"
 click_in "$main" 68 20
-click_in "$main" 15 159
-wait_title "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
+press_button "$main" 15 159 "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
 close_window "$main"
 answer_box "提示:" Escape
 kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended after the save question was cancelled"
@@ -144,11 +143,9 @@ main=$(wait_window '^Tilvane$')
 click_in "$main" 15 33
 answer_dialog "请选择要打开的Quill图片组文件:" "$(winpath "$saved_as")"
 wait_title "Tilvane  $(winpath "$saved_as")"
-context_menu "$main" 300 250
-xdotool key m
+menu_command "$main" 300 250 m
 kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended when the music was turned off"
-context_menu "$main" 300 250
-xdotool key e
+menu_command "$main" 300 250 e
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit"
 no_working_copy || fail "the working copy was left behind after Exit"
 echo "wine walkthrough: 1 passed, 0 failed"

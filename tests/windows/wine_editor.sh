@@ -44,7 +44,14 @@ answer_dialog() {
     xdotool windowfocus --sync "$dialog"
     sleep 0.3
     xdotool key End shift+Home
-    xdotool type --delay 2 "$2"
+    # Wine reads a character that has no key on the keyboard (every Han
+    # character) only if it has seen xdotool map a key to it first: such
+    # paths are typed at a pace that leaves it the time.
+    if LC_ALL=C grep -q '[^ -~]' <<<"$2"; then
+      xdotool type --delay 60 "$2"
+    else
+      xdotool type --delay 2 "$2"
+    fi
     xdotool key Return
     window_gone "$dialog" 3 && return 0
     [ "$attempt" = 1 ] && echo "wine walkthrough: $1 was still open after Return; typing the path again" >&2
@@ -64,6 +71,33 @@ answer_box() {
   window_gone "$box" "$ui_bound" || fail "the box $1 stayed open after $2"
 }
 
+# press_button WINDOW X Y TITLE: clicks a button of the main window and waits
+# for the main window's title to read TITLE. A click that comes while Wine is
+# still busy with the window's previous input can be lost: a title still
+# unchanged 3 s later gets the click once more, and that is said.
+press_button() {
+  xdotool windowfocus --sync "$1"
+  for attempt in 1 2; do
+    click_in "$1" "$2" "$3"
+    for _ in $(seq 30); do
+      [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$4" ] && return 0
+      sleep 0.1
+    done
+    [ "$attempt" = 1 ] && echo "wine walkthrough: the click at $2,$3 changed nothing in 3 s; clicking again" >&2
+  done
+  wait_title "$4"
+}
+
+# menu_command WINDOW X Y KEY: the context menu at a point of the window, and
+# the item of the mnemonic KEY. The window takes the keyboard first: Wine's
+# menus read the keys that reach their owner, and the X focus may still be
+# where another program (the drag source) left it.
+menu_command() {
+  xdotool windowfocus --sync "$1"
+  context_menu "$1" "$2" "$3"
+  xdotool key "$4"
+}
+
 # close_window WINDOW: what the close box of the title bar does (there is no
 # window manager to draw one): Alt+F4, which Wine turns into SC_CLOSE.
 close_window() {
@@ -73,8 +107,9 @@ close_window() {
 }
 
 # The export dialog's id, waiting up to $ui_bound s: the visible nameless
-# window of about its size (221 x 130 outside; the X window holds what lies
-# inside the frame Wine leaves to a window manager).
+# window of about its size, 221 x 130. Wine draws the frame and title bar of
+# an owned tool window itself, so its X window is the whole window, and
+# click_in_dialog places its clicks in the client area below the title bar.
 wait_wine_export_dialog() {
   local id
   for _ in $(seq $((ui_bound * 10))); do
@@ -85,6 +120,19 @@ wait_wine_export_dialog() {
   fail "the export dialog did not appear"
 }
 
+# click_in_dialog DIALOG X Y: a click at a point of the export dialog's client
+# area (the layout's coordinates): its fixed frame is 3 pixels wide and the
+# small title bar 15 high. Controls are 30 or more pixels high, so a pixel or
+# two either way lands in the same one. When the X window is no larger than
+# the client area (a window manager drawing the frame), the point is taken as
+# it is.
+click_in_dialog() {
+  local width left=0 top=0
+  width=$(xdotool getwindowgeometry --shell "$1" | awk -F= '/^WIDTH=/ { print $2 }')
+  if [ "$width" -ge 219 ]; then left=3 top=18; fi
+  click_in "$1" $(($2 + left)) $(($3 + top))
+}
+
 # choose_fill_colour DIALOG RRGGBB: opens the export dialog's colour list
 # with a click, takes its last entry ("…", any other colour) with End and
 # Return, and sets the colour in Wine's colour dialog by its keys:
@@ -92,7 +140,8 @@ wait_wine_export_dialog() {
 # 蓝(B) take the values, Return is 确定.
 choose_fill_colour() {
   local chooser hex=$2 list=""
-  click_in "$1" 162 43
+  xdotool windowfocus --sync "$1"
+  click_in_dialog "$1" 162 43
   # The open list: a nameless window as wide as the colour box.
   for _ in $(seq $((ui_bound * 10))); do
     list=$(nameless_windows | awk '$4 >= 40 && $4 <= 70 && $5 >= 40 { print $1; exit }')
