@@ -2,8 +2,8 @@
 #   make run    build the editor and start it (on a private Xvfb when there is no display)
 #   make test   build everything and run every test
 # and for the image tools on Windows:
-#   make windows  cross-build qiltool.exe, the music and their tests with MinGW-w64 into
-#                 build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
+#   make windows  cross-build tilvane.exe, qiltool.exe, the music and their tests with MinGW-w64
+#                 into build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
 #                 (scripts/windows-ci then runs the tests under Wine)
 BUILD_DIR ?= build/release
 WINDOWS_DIR ?= build/windows

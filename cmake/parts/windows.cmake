@@ -1,6 +1,6 @@
-# The Windows build of the image tools (cmake/mingw-w64-x86_64.cmake): the zip
-# users download, and the tests, which run under Wine in a prefix that each
-# test run makes for itself.
+# The Windows build of the editor and the image tools
+# (cmake/mingw-w64-x86_64.cmake): the zip users download, and the tests, which
+# run under Wine in a prefix that each test run makes for itself.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
   return()
 endif()
@@ -8,10 +8,10 @@ endif()
 set(TILVANE_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/tilvane-tools-${PROJECT_VERSION}-win64.zip)
 add_custom_command(
   OUTPUT ${TILVANE_WINDOWS_ZIP}
-  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools $<TARGET_FILE:qiltool> ${CMAKE_SOURCE_DIR}
-          ${TILVANE_WINDOWS_ZIP}
-  DEPENDS qiltool ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools ${CMAKE_SOURCE_DIR}/docs/qiltool.md
-          ${CMAKE_SOURCE_DIR}/LICENSE
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools $<TARGET_FILE:qiltool> $<TARGET_FILE:tilvane>
+          ${CMAKE_SOURCE_DIR} ${TILVANE_WINDOWS_ZIP}
+  DEPENDS qiltool tilvane ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools ${CMAKE_SOURCE_DIR}/docs/windows-zip.md
+          ${CMAKE_SOURCE_DIR}/docs/qiltool.md ${CMAKE_SOURCE_DIR}/LICENSE
   COMMENT "Packing tilvane-tools-${PROJECT_VERSION}-win64.zip"
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TILVANE_WINDOWS_ZIP})
