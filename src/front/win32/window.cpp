@@ -268,6 +268,10 @@ void Win32Window::ChangeDpi(UINT dpi, const RECT* suggested) {
   if (suggested) {
     ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    // Just made, on a monitor whose DPI differs from the one it was made for.
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(layout_.width), Scaled(layout_.height),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (auto& [id, child] : children_) child->Rescale();
   ::DeleteObject(old);
