@@ -1,7 +1,5 @@
 #include "front/win32/prompts.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -14,7 +12,7 @@ namespace {
 
 // UTF-8 as UTF-16. Bytes that are not UTF-8 still show, each as U+FFFD,
 // rather than emptying the whole text.
-std::wstring WideOf(const Text& text) {
+std::wstring WideOrReplaced(const Text& text) {
   if (std::optional<std::wstring> wide = platform::Utf8ToWide(text)) return *wide;
   if (text.size() > INT_MAX) return {};
   const int length = static_cast<int>(text.size());
@@ -43,9 +41,9 @@ BoxAnswer AnswerOfBoxResult(int result) {
 std::wstring CommonDialogFilter(const Text& filter) {
   std::wstring joined;
   for (const FilterEntry& entry : ParseDialogFilter(filter)) {
-    joined += WideOf(entry.description);
+    joined += WideOrReplaced(entry.description);
     joined += L'\0';
-    joined += WideOf(entry.pattern);
+    joined += WideOrReplaced(entry.pattern);
     joined += L'\0';
   }
   if (!joined.empty()) joined += L'\0';
@@ -59,7 +57,7 @@ DWORD CommonDialogFilterIndex(int initialFilterIndex, std::size_t filterCount) {
 }
 
 std::wstring WindowsPath(const Text& path) {
-  std::wstring wide = WideOf(path);
+  std::wstring wide = WideOrReplaced(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
   return wide;
 }
@@ -74,16 +72,16 @@ std::vector<wchar_t> FileNameBuffer(const Text& name) {
 BoxAnswer Win32Prompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
   // No owner: a task-modal box without one disables every top-level window
   // of this thread until it is answered.
-  return AnswerOfBoxResult(
-      ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon)));
+  return AnswerOfBoxResult(::MessageBoxW(nullptr, WideOrReplaced(text).c_str(), WideOrReplaced(caption).c_str(),
+                                         MessageBoxStyle(buttons, icon)));
 }
 
 std::optional<Text> Win32Prompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
   const std::wstring filter = CommonDialogFilter(dialog.filter);
-  const std::wstring title = WideOf(dialog.title);
+  const std::wstring title = WideOrReplaced(dialog.title);
   const std::wstring folder = WindowsPath(startFolder);
   // The system appends the default extension without its dot.
-  std::wstring extension = WideOf(dialog.defaultExtension);
+  std::wstring extension = WideOrReplaced(dialog.defaultExtension);
   if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
   std::vector<wchar_t> fileName = FileNameBuffer(dialog.fileName);
 

@@ -3,13 +3,12 @@
 // converted from UTF-8 at this edge.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "editor/prompts.h"
+#include "front/win32/system.h"
 
 namespace tilvane::win32 {
 
@@ -42,7 +41,7 @@ std::vector<wchar_t> FileNameBuffer(const Text& name);
 // UTF-8 as UTF-16, any slash turned into a backslash.
 std::wstring WindowsPath(const Text& path);
 
-class Win32Prompts : public Prompts {
+class Win32Prompts final : public Prompts {
  public:
   BoxAnswer MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) override;
   std::optional<Text> FileDialog(const CommonDialog& dialog, const Text& startFolder) override;
