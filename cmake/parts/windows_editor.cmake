@@ -59,9 +59,14 @@ if(NOT (TILVANE_BUILD_TESTS AND CMAKE_CROSSCOMPILING))
 endif()
 
 # tilvane.exe carries its icon, version and manifest, and needs no DLL but the
-# system's.
+# system's; the core's own icon reader finds the icon's picture in it.
+set(TILVANE_ICON_CHECK)
+if(TILVANE_LINUX_QILTOOL)
+  set(TILVANE_ICON_CHECK ${TILVANE_LINUX_QILTOOL} ${TILVANE_RESOURCE_DIR}/hicolor/32x32/apps/tilvane.png)
+endif()
 add_test(NAME tilvane_exe_resources
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/exe_resources_test.sh $<TARGET_FILE:tilvane>)
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/exe_resources_test.sh $<TARGET_FILE:tilvane>
+                 ${TILVANE_ICON_CHECK})
 set_tests_properties(tilvane_exe_resources PROPERTIES LABELS windows TIMEOUT 60)
 
 # The front end's pieces that need no display, as a Windows program under Wine.

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Checks what tilvane.exe carries: exe_resources_test.sh TILVANE_EXE
+# Checks what tilvane.exe carries: exe_resources_test.sh TILVANE_EXE [QILTOOL ICON_32.png]
 # - an icon group (id 1) with the six sizes 16, 24, 32, 48, 64 and 256,
 # - a version resource naming the product, the program file and the version,
 # - a manifest (id 1) asking for common controls 6, per-monitor DPI awareness,
 #   the UTF-8 code page and the user's own rights,
+# - with QILTOOL (built for this machine) and the 32 x 32 picture the icon was
+#   made from: the icon the core's own reader takes out of the program has
+#   exactly that picture's pixels,
 # - imports of system DLLs only: the C++ and C runtimes and the thread library
 #   are linked in, so the program is one file with no DLL beside it.
 set -euo pipefail
-exe=$1
+exe=$1 qiltool=${2:-} picture=${3:-}
 objdump=x86_64-w64-mingw32-objdump
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -69,6 +72,16 @@ if [ -f "$work/24-1" ]; then
   done
 else
   fail "no manifest with id 1"
+fi
+
+if [ -n "$qiltool" ]; then
+  "$qiltool" new "$work/icon.qil" >/dev/null
+  if "$qiltool" add "$work/icon.qil" "$exe" >/dev/null && "$qiltool" export "$work/icon.qil" 0 "$work/icon.png" >/dev/null; then
+    cmp -s <(convert "$work/icon.png" rgba:-) <(convert "$picture" rgba:-) ||
+      fail "the program's 32 x 32 icon differs from $picture"
+  else
+    fail "qiltool takes no icon out of $exe"
+  fi
 fi
 
 dlls=$($objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | sort -u)
