@@ -160,7 +160,8 @@ int Win32IconList::SlotOf(int image) {
   if (!group_ || image < 0 || static_cast<std::size_t>(image) >= group_->size()) return -1;
   auto found = slots_.find(image);
   if (found != slots_.end()) return found->second;
-  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)), window_.Scaled(kLayoutIconSize));
+  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)),
+                      window_.Scaled(kLayoutIconSize));
   slots_.emplace(image, slot);
   return slot;
 }

@@ -1,29 +1,12 @@
 #include "front/win32/prompts.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 
 #include "core/platform/text_codes.h"
+#include "front/win32/controls.h"
 
 namespace tilvane::win32 {
-
-namespace {
-
-// UTF-8 as UTF-16. Bytes that are not UTF-8 still show, each as U+FFFD,
-// rather than emptying the whole text.
-std::wstring WideOrReplaced(const Text& text) {
-  if (std::optional<std::wstring> wide = platform::Utf8ToWide(text)) return *wide;
-  if (text.size() > INT_MAX) return {};
-  const int length = static_cast<int>(text.size());
-  int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-  if (units <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), units);
-  return wide;
-}
-
-}  // namespace
 
 UINT MessageBoxStyle(BoxButtons buttons, BoxIcon icon) {
   return static_cast<UINT>(buttons) | static_cast<UINT>(icon) | MB_TASKMODAL;
@@ -41,9 +24,9 @@ BoxAnswer AnswerOfBoxResult(int result) {
 std::wstring CommonDialogFilter(const Text& filter) {
   std::wstring joined;
   for (const FilterEntry& entry : ParseDialogFilter(filter)) {
-    joined += WideOrReplaced(entry.description);
+    joined += WideOf(entry.description);
     joined += L'\0';
-    joined += WideOrReplaced(entry.pattern);
+    joined += WideOf(entry.pattern);
     joined += L'\0';
   }
   if (!joined.empty()) joined += L'\0';
@@ -57,7 +40,7 @@ DWORD CommonDialogFilterIndex(int initialFilterIndex, std::size_t filterCount) {
 }
 
 std::wstring WindowsPath(const Text& path) {
-  std::wstring wide = WideOrReplaced(path);
+  std::wstring wide = WideOf(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
   return wide;
 }
@@ -72,16 +55,16 @@ std::vector<wchar_t> FileNameBuffer(const Text& name) {
 BoxAnswer Win32Prompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
   // No owner: a task-modal box without one disables every top-level window
   // of this thread until it is answered.
-  return AnswerOfBoxResult(::MessageBoxW(nullptr, WideOrReplaced(text).c_str(), WideOrReplaced(caption).c_str(),
-                                         MessageBoxStyle(buttons, icon)));
+  return AnswerOfBoxResult(
+      ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon)));
 }
 
 std::optional<Text> Win32Prompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
   const std::wstring filter = CommonDialogFilter(dialog.filter);
-  const std::wstring title = WideOrReplaced(dialog.title);
+  const std::wstring title = WideOf(dialog.title);
   const std::wstring folder = WindowsPath(startFolder);
   // The system appends the default extension without its dot.
-  std::wstring extension = WideOrReplaced(dialog.defaultExtension);
+  std::wstring extension = WideOf(dialog.defaultExtension);
   if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
   std::vector<wchar_t> fileName = FileNameBuffer(dialog.fileName);
 
