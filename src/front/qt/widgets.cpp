@@ -6,6 +6,7 @@
 #include <QStylePainter>
 #include <algorithm>
 
+#include "editor/controls.h"
 #include "front/qt/font_preload.h"
 
 namespace tilvane::qt {

@@ -21,8 +21,8 @@
 
 namespace tilvane::win32 {
 
-// UTF-8 as UTF-16 for the wide calls (bytes that are not UTF-8 give an
-// empty text), and back.
+// UTF-8 as UTF-16 for the wide calls (bytes that are not UTF-8 each as
+// U+FFFD), and back.
 std::wstring WideOf(const Text& text);
 Text TextOf(std::wstring_view wide);
 

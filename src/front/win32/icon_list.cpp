@@ -41,6 +41,9 @@ std::wstring IconItems::CaptionOf(int item) const {
 
 namespace {
 
+// The icons' size in layout pixels.
+constexpr int kLayoutIconSize = 32;
+
 // One image as a premultiplied 32-bit bitmap of the icon size, with the mask
 // beside it for lists that draw without alpha; a tile of another size is
 // scaled to the nearest pixels.
@@ -61,8 +64,10 @@ int AddImage(HIMAGELIST images, const ImageList& header, const Image& image, int
   auto* out = static_cast<std::uint32_t*>(bits);
   const int width = header.tileWidth;
   const int height = header.tileHeight;
-  // Shrunk to fit, keeping proportions, and centred.
-  const double scale = std::min(1.0, std::min(double(iconSize) / width, double(iconSize) / height));
+  // As large as at 96 DPI in layout pixels, shrunk to fit when larger than
+  // the icon, keeping proportions, and centred.
+  const double scale =
+      std::min({double(iconSize) / kLayoutIconSize, double(iconSize) / width, double(iconSize) / height});
   const int shownWidth = std::max(1, static_cast<int>(width * scale));
   const int shownHeight = std::max(1, static_cast<int>(height * scale));
   const int left = (iconSize - shownWidth) / 2;
@@ -109,7 +114,7 @@ Win32IconList::~Win32IconList() {
 // A new icon size comes with a new image list.
 void Win32IconList::Rescale() {
   ChildControl::Rescale();
-  const int size = window_.Scaled(32);
+  const int size = window_.Scaled(kLayoutIconSize);
   HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 64, 256);
   ListView_SetImageList(hwnd_, images, LVSIL_NORMAL);
   if (images_) ImageList_Destroy(images_);
@@ -155,7 +160,8 @@ int Win32IconList::SlotOf(int image) {
   if (!group_ || image < 0 || static_cast<std::size_t>(image) >= group_->size()) return -1;
   auto found = slots_.find(image);
   if (found != slots_.end()) return found->second;
-  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)), window_.Scaled(32));
+  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)),
+                      window_.Scaled(kLayoutIconSize));
   slots_.emplace(image, slot);
   return slot;
 }

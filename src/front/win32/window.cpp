@@ -1,5 +1,6 @@
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include "core/platform/text_codes.h"
@@ -52,7 +53,18 @@ bool FaceIsInstalled(HDC dc, const wchar_t* face, BYTE charset) {
 
 }  // namespace
 
-std::wstring WideOf(const Text& text) { return platform::Utf8ToWide(text).value_or(std::wstring()); }
+// Bytes that are not UTF-8 still show, each as U+FFFD, rather than emptying
+// the whole text.
+std::wstring WideOf(const Text& text) {
+  if (std::optional<std::wstring> wide = platform::Utf8ToWide(text)) return *wide;
+  if (text.size() > INT_MAX) return {};
+  const int length = static_cast<int>(text.size());
+  int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), units);
+  return wide;
+}
 Text TextOf(std::wstring_view wide) { return platform::WideToUtf8(wide); }
 
 UINT SystemDpi() {
@@ -268,6 +280,10 @@ void Win32Window::ChangeDpi(UINT dpi, const RECT* suggested) {
   if (suggested) {
     ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    // Just made, on a monitor whose DPI differs from the one it was made for.
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(layout_.width), Scaled(layout_.height),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (auto& [id, child] : children_) child->Rescale();
   ::DeleteObject(old);
