@@ -35,8 +35,9 @@ export WINEPREFIX="$work/prefix"
 bash "$windows/wine-prefix" create "$WINEPREFIX" || fail "no Wine prefix"
 trap 'bash "$windows/wine-prefix" stop "$WINEPREFIX"; cleanup' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# The prefix's own zh_CN.UTF-8 locale, for Wine alone.
+wine() { LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$loader" "$@"; }
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
@@ -44,7 +45,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 run_once() {
   local start shown pid id=""
   start=$(now_ms)
-  "$wine" "$1" >/dev/null 2>&1 &
+  wine "$1" >/dev/null 2>&1 &
   pid=$!
   while [ -z "$id" ]; do
     id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n 1 || true)
@@ -73,4 +74,4 @@ echo "bare_window.exe: ${bare_times[*]} ms"
 awk -v e="$me" -v b="$mb" -v n="$runs" \
   'BEGIN { printf "start to window shown under Wine, median of %d: tilvane.exe %d ms, bare window with the same captions %d ms, ratio %.2f\n", n, e, b, e / b }'
 
-"$wine" "$refresh" "$((runs + 2))" 2>/dev/null | tr -d '\r' || fail "refresh_bench.exe failed"
+wine "$refresh" "$((runs + 2))" 2>/dev/null | tr -d '\r' || fail "refresh_bench.exe failed"
