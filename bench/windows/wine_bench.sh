@@ -37,7 +37,7 @@ trap 'bash "$windows/wine-prefix" stop "$WINEPREFIX"; cleanup' EXIT
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
 # The prefix's own zh_CN.UTF-8 locale, for Wine alone.
-wine() { LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$loader" "$@"; }
+wine() { LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 exec "$loader" "$@"; }
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
