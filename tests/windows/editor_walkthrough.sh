@@ -75,7 +75,8 @@ cp "$start" "$work/expected/saved.qil"
 cp "$work/expected/saved.qil" "$work/expected/closed.qil"
 "$qiltool" remove "$work/expected/closed.qil" 0 >/dev/null
 
-# 1. Open by argument.
+# 1. Open by argument. Every Chinese name typed below has its keys first.
+map_keys "$saved_as" "$bmp"
 start_editor "$(winpath "$start")"
 main=$(wait_window '^Tilvane  ')
 wait_title "Tilvane  $(winpath "$start")"

@@ -19,6 +19,26 @@ wine_environment() {
     LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$@"
 }
 
+# map_keys TEXT...: gives every character outside ASCII in the texts a key of
+# its own on the private display, to be called before the editor starts.
+# xdotool types such a character by mapping a spare key to it on the spot,
+# and Wine, which reads the keyboard's map when it starts and again when told
+# that it changed, loses the character when the key comes before that news
+# (under load, one in a path now and then). Keys already mapped are typed as
+# they are.
+map_keys() {
+  local characters free mappings=() k=0
+  characters=$(printf '%s' "$*" | LC_ALL=C.UTF-8 grep -o '[^ -~]' | sort -u)
+  free=($(xmodmap -pke | awk 'NF == 3 && $1 == "keycode" { print $2 }'))
+  while IFS= read -r character; do
+    [ -n "$character" ] || continue
+    [ "$k" -lt "${#free[@]}" ] || fail "no spare key left for $character"
+    mappings+=(-e "keycode ${free[$k]} = $(LC_ALL=C.UTF-8 printf 'U%04X' "'$character")")
+    k=$((k + 1))
+  done <<<"$characters"
+  [ ${#mappings[@]} -eq 0 ] || xmodmap "${mappings[@]}"
+}
+
 # start_editor [ARGUMENT...]: starts $editor in the background, its output in
 # $work/editor.log; sets editor_pid (the Windows process itself).
 start_editor() {
@@ -44,14 +64,7 @@ answer_dialog() {
     xdotool windowfocus --sync "$dialog"
     sleep 0.3
     xdotool key End shift+Home
-    # Wine reads a character that has no key on the keyboard (every Han
-    # character) only if it has seen xdotool map a key to it first: such
-    # paths are typed at a pace that leaves it the time.
-    if LC_ALL=C grep -q '[^ -~]' <<<"$2"; then
-      xdotool type --delay 60 "$2"
-    else
-      xdotool type --delay 2 "$2"
-    fi
+    xdotool type --delay 2 "$2"
     xdotool key Return
     window_gone "$dialog" 3 && return 0
     [ "$attempt" = 1 ] && echo "wine walkthrough: $1 was still open after Return; typing the path again" >&2
@@ -99,9 +112,14 @@ menu_command() {
 }
 
 # close_window WINDOW: what the close box of the title bar does (there is no
-# window manager to draw one): Alt+F4, which Wine turns into SC_CLOSE.
+# window manager to draw one): Alt+F4, which Wine turns into SC_CLOSE. Keys
+# reach only the window Wine holds active, and after a message box without an
+# owner has closed none is, whatever has the X focus: a click on an empty
+# part of the icon list (which only clears the selection) activates the main
+# window first.
 close_window() {
   xdotool windowfocus --sync "$1"
+  click_in "$1" 400 280
   sleep 0.3
   xdotool key alt+F4
 }
