@@ -8,13 +8,16 @@
 #     polled with xdotool for both alike;
 #   - refresh_bench.exe: RefreshIconList at 1,000 and 10,000 images against
 #     writing and reading back the same bytes.
-#   wine_bench.sh TILVANE_EXE BENCH_DIR [RUNS]    (RUNS defaults to 7)
+#   wine_bench.sh TILVANE_EXE BENCH_DIR [RUNS [REFRESH_RUNS]]
+# RUNS (default 7) start-ups of each program; REFRESH_RUNS (default 5) refreshes
+# at each size, which take many seconds each at 10,000 images under Wine.
 # BENCH_DIR holds bare_window.exe and refresh_bench.exe (build/windows/bench).
 set -euo pipefail
 editor=$(realpath "$1")
 bare=$(realpath "$2/bare_window.exe")
 refresh=$(realpath "$2/refresh_bench.exe")
 runs=${3:-7}
+refresh_runs=${4:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 support="$here/../../tests/support"
 windows="$here/../../tests/windows"
@@ -74,4 +77,4 @@ echo "bare_window.exe: ${bare_times[*]} ms"
 awk -v e="$me" -v b="$mb" -v n="$runs" \
   'BEGIN { printf "start to window shown under Wine, median of %d: tilvane.exe %d ms, bare window with the same captions %d ms, ratio %.2f\n", n, e, b, e / b }'
 
-wine "$refresh" "$((runs + 2))" 2>/dev/null | tr -d '\r' || fail "refresh_bench.exe failed"
+wine "$refresh" "$refresh_runs" 2>/dev/null | tr -d '\r' || fail "refresh_bench.exe failed"
