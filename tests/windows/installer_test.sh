@@ -170,6 +170,8 @@ if [ -n "$window" ]; then
   window_named "$title" >/dev/null && fatal "the editor's window stayed open after WM_CLOSE"
 else
   fail "no window named '$title' within 60 s; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
+  # An editor left running would keep its file from the uninstall below.
+  win taskkill /f /im tilvane.exe >/dev/null 2>&1 || true
 fi
 
 # 6. A newer build upgrades in place. Its manual carries a line of its own,
