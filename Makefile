@@ -2,8 +2,8 @@
 #   make run    build the editor and start it (on a private Xvfb when there is no display)
 #   make test   build everything and run every test
 # and for the image tools on Windows:
-#   make windows  cross-build qiltool.exe, the music and their tests with MinGW-w64 into
-#                 build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
+#   make windows  cross-build tilvane.exe, qiltool.exe, the music and their tests with MinGW-w64
+#                 into build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
 #                 (scripts/windows-ci then runs the tests under Wine)
 BUILD_DIR ?= build/release
 WINDOWS_DIR ?= build/windows
@@ -29,15 +29,17 @@ test: build
 
 # qiltool for this machine, built beside the Windows one from the same core,
 # is what the Windows tests compare qiltool.exe with; tunetool for this
-# machine lists the stream buffers the Windows MIDI output must queue.
+# machine lists the stream buffers the Windows MIDI output must queue, and
+# make_app_icon for this machine draws tilvane.exe's icon.
 windows: deps
 	@cmake -S . -B $(WINDOWS_DIR)/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVANE_BUILD_EDITOR=OFF \
 	  -DTILVANE_BUILD_MUSIC=ON -DTILVANE_BUILD_TESTS=OFF -DTILVANE_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(WINDOWS_DIR)/linux -j $(JOBS) --target qiltool tunetool
+	@cmake --build $(WINDOWS_DIR)/linux -j $(JOBS) --target qiltool tunetool make_app_icon
 	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DTILVANE_LINUX_QILTOOL=$(abspath $(WINDOWS_DIR))/linux/tools/qiltool/qiltool \
-	  -DTILVANE_LINUX_TUNETOOL=$(abspath $(WINDOWS_DIR))/linux/tools/tunetool/tunetool >/dev/null
+	  -DTILVANE_LINUX_TUNETOOL=$(abspath $(WINDOWS_DIR))/linux/tools/tunetool/tunetool \
+	  -DTILVANE_LINUX_MAKE_APP_ICON=$(abspath $(WINDOWS_DIR))/linux/make_app_icon >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 bench: build

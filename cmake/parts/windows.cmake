@@ -1,6 +1,7 @@
-# The Windows build (cmake/mingw-w64-x86_64.cmake): the zip of the image tools
-# and the installer users download, and the tests, which run under Wine in a
-# prefix that each test run makes for itself.
+# The Windows build of the editor and the image tools
+# (cmake/mingw-w64-x86_64.cmake): the zip and the installer users download, and
+# the tests, which run under Wine in a prefix that each test run makes for
+# itself.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
   return()
 endif()
@@ -8,10 +9,10 @@ endif()
 set(TILVANE_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/tilvane-tools-${PROJECT_VERSION}-win64.zip)
 add_custom_command(
   OUTPUT ${TILVANE_WINDOWS_ZIP}
-  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools $<TARGET_FILE:qiltool> ${CMAKE_SOURCE_DIR}
-          ${TILVANE_WINDOWS_ZIP}
-  DEPENDS qiltool ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools ${CMAKE_SOURCE_DIR}/docs/qiltool.md
-          ${CMAKE_SOURCE_DIR}/LICENSE
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools $<TARGET_FILE:qiltool> $<TARGET_FILE:tilvane>
+          ${CMAKE_SOURCE_DIR} ${TILVANE_WINDOWS_ZIP}
+  DEPENDS qiltool tilvane ${CMAKE_SOURCE_DIR}/scripts/pack-windows-tools ${CMAKE_SOURCE_DIR}/docs/windows-zip.md
+          ${CMAKE_SOURCE_DIR}/docs/qiltool.md ${CMAKE_SOURCE_DIR}/LICENSE
   COMMENT "Packing tilvane-tools-${PROJECT_VERSION}-win64.zip"
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TILVANE_WINDOWS_ZIP})
@@ -64,6 +65,20 @@ foreach(program core_tests qiltool_tests handlers_tests)
       ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX};GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=${shard}")
   endforeach()
 endforeach()
+
+# The Win32 front end's controls, read back through the system's calls; its
+# windows need an X display, a private Xvfb of the test's own.
+if(TARGET tilvane_win32)
+  add_executable(win32_controls_tests ${CMAKE_SOURCE_DIR}/tests/windows/win32_controls_test.cpp
+                                      ${CMAKE_SOURCE_DIR}/tests/handlers/recording_controls.cpp)
+  target_include_directories(win32_controls_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(win32_controls_tests PRIVATE tilvane_win32 GTest::gtest GTest::gtest_main)
+  add_test(NAME win32_controls_wine
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/on-private-display ${CMAKE_SOURCE_DIR}/tests/windows/wine-run
+                   $<TARGET_FILE:win32_controls_tests>)
+  set_tests_properties(win32_controls_wine PROPERTIES ${TILVANE_WINE_TEST_PROPERTIES}
+    ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX}")
+endif()
 
 # qiltool.exe against qiltool built for this machine: the same groups byte for
 # byte, from the fixtures and from Wine's own programs.

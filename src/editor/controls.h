@@ -74,6 +74,12 @@ class PictureBox : public Control {
   virtual void setPicture(Bytes picture) = 0;
 };
 
+// The colours a colour picker offers before its entry for any other colour.
+inline constexpr Colour kColourSwatches[] = {
+    0x00F0F0F0, 0x00FFFFFF, 0x00C0C0C0, 0x00808080, 0x00000000, 0x000000FF, 0x000080FF, 0x0000FFFF,
+    0x0000FF00, 0x00008000, 0x00FFFF00, 0x00FF0000, 0x00800000, 0x00FF00FF, 0x00800080, 0x00004080,
+};
+
 class ColourPicker : public Control {
  public:
   virtual Colour colour() const = 0;  // 0x00BBGGRR

@@ -62,7 +62,9 @@ std::streamoff FileSize(const std::string& path) {
 // native one was found) has the whole API.
 bool RecorderLoaded() {
   HMODULE winmm = GetModuleHandleW(L"winmm.dll");
-  return winmm && !GetProcAddress(winmm, "midiOutGetNumDevs");
+  // The recorder exports only what the output calls; the system's winmm also
+  // describes its devices.
+  return winmm && !GetProcAddress(winmm, "midiOutGetDevCapsW");
 }
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }

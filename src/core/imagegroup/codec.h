@@ -248,6 +248,11 @@ ErrorOr<void> EncodeImageGroupInto(const ImageList& list, Bytes& out);
 // depth; black for a palette index past the palette.
 std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value);
 
+// An image of `list` as a list draws it, 0xAARRGGBB per pixel, rows top
+// down: pixels under the mask are transparent; a 32-bit image whose fourth
+// bytes are not all zero carries its own alpha; every other pixel is opaque.
+std::vector<std::uint32_t> ImageArgb(const ImageList& list, const Image& image);
+
 // Converts every image to 32 bits per pixel (fourth byte 0) and sets the depth
 // code to 0x20; the mask is kept. A group whose bitmap is already 32 bits
 // deep (depth code 0) keeps every pixel value, its fourth byte included. Used

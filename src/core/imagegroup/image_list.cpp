@@ -56,6 +56,19 @@ std::uint32_t PixelRgb(const ImageList& list, std::uint32_t value) {
   }
 }
 
+std::vector<std::uint32_t> ImageArgb(const ImageList& list, const Image& image) {
+  const bool carriesAlpha =
+      list.bitsPerPixel == 32 &&
+      std::any_of(image.pixels.begin(), image.pixels.end(), [](std::uint32_t pixel) { return (pixel >> 24) != 0; });
+  std::vector<std::uint32_t> argb(image.pixels.size());
+  for (std::size_t i = 0; i < argb.size(); ++i) {
+    bool transparent = list.HasMask() && i < image.mask.size() && image.mask[i] != 0;
+    std::uint32_t alpha = transparent ? 0 : (carriesAlpha ? image.pixels[i] >> 24 : 0xFF);
+    argb[i] = (alpha << 24) | PixelRgb(list, image.pixels[i]);
+  }
+  return argb;
+}
+
 void ConvertToDepth32(ImageList& list) {
   // A group already 32 bits deep (say with depth code 0) keeps every stored byte;
   // only the depth code changes.

@@ -162,6 +162,10 @@ bool WinmmOutput::Open(std::uint16_t division, StreamOutputListener* listener) {
   Impl& impl = *impl_;
   if (!impl.wake) return false;
   if (!impl.stream) {
+    // No device: not even an open is tried. Wine's winmm (8.0) frees a
+    // stream whose open failed while keeping it in its table of streams, so
+    // that the next open after a failed one reads freed memory.
+    if (midiOutGetNumDevs() == 0) return false;
     UINT device = MIDI_MAPPER;
     HMIDISTRM handle = nullptr;
     MMRESULT result = midiStreamOpen(&handle, &device, 1, reinterpret_cast<DWORD_PTR>(&Impl::Callback),

@@ -21,6 +21,12 @@ std::intptr_t StartCatchingTermination();
 // numbers on POSIX, console event numbers on Windows).
 std::vector<int> TakeTerminationRequests();
 
+// Tells a waiting request that the event loop has dealt with it. A
+// console's close, log-off and shutdown end the process as soon as their
+// handler returns, so on Windows that handler waits for this (a few seconds
+// at most) before it returns; on POSIX systems nothing waits.
+void TerminationHandled();
+
 // Stops catching them: the system's defaults apply again.
 void StopCatchingTermination();
 

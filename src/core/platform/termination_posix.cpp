@@ -56,6 +56,8 @@ std::vector<int> TakeTerminationRequests() {
   }
 }
 
+void TerminationHandled() {}
+
 void StopCatchingTermination() {
   if (readEnd < 0) return;
   SetHandlers(SIG_DFL);

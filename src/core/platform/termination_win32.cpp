@@ -10,12 +10,18 @@ namespace {
 
 // Set by the console's handler thread, read on the event loop's thread.
 HANDLE requested = nullptr;
+HANDLE handled = nullptr;
 std::atomic<unsigned> pending{0};  // one bit per console event number (0 to 6)
+
+// The system ends the process when this returns from a close, log-off or
+// shutdown event (2, 5, 6), and after about five seconds in any case.
+constexpr DWORD kCleanUpWait = 4000;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event > 6) return FALSE;
   pending.fetch_or(1u << event);
   ::SetEvent(requested);
+  if (event >= CTRL_CLOSE_EVENT && handled) ::WaitForSingleObject(handled, kCleanUpWait);
   return TRUE;
 }
 
@@ -24,10 +30,11 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 std::intptr_t StartCatchingTermination() {
   if (requested) return -1;
   requested = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!requested) return -1;
-  if (!::SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
-    ::CloseHandle(requested);
-    requested = nullptr;
+  handled = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!requested || !handled || !::SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
+    if (requested) ::CloseHandle(requested);
+    if (handled) ::CloseHandle(handled);
+    requested = handled = nullptr;
     return -1;
   }
   return reinterpret_cast<std::intptr_t>(requested);
@@ -44,11 +51,16 @@ std::vector<int> TakeTerminationRequests() {
   return requests;
 }
 
+void TerminationHandled() {
+  if (handled) ::SetEvent(handled);
+}
+
 void StopCatchingTermination() {
   if (!requested) return;
   ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
   ::CloseHandle(requested);
-  requested = nullptr;
+  ::CloseHandle(handled);
+  requested = handled = nullptr;
   pending = 0;
 }
 

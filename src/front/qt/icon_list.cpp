@@ -10,28 +10,13 @@ namespace tilvane::qt {
 
 namespace {
 
-// An image as the list draws it: pixels under the mask are transparent; a
-// 32-bit image whose fourth bytes are not all zero carries its own alpha.
+// An image as the list draws it (ImageArgb).
 QImage RenderImage(const ImageList& list, const Image& image) {
   QImage out(list.tileWidth, list.tileHeight, QImage::Format_ARGB32);
-  bool carriesAlpha = false;
-  if (list.bitsPerPixel == 32) {
-    for (auto pixel : image.pixels) {
-      if ((pixel >> 24) != 0) {
-        carriesAlpha = true;
-        break;
-      }
-    }
-  }
-  std::size_t i = 0;
+  std::vector<std::uint32_t> argb = ImageArgb(list, image);
   for (int y = 0; y < list.tileHeight; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < list.tileWidth; ++x, ++i) {
-      bool transparent = list.HasMask() && image.mask[i] != 0;
-      std::uint32_t rgb = PixelRgb(list, image.pixels[i]);
-      std::uint32_t alpha = transparent ? 0 : (carriesAlpha ? image.pixels[i] >> 24 : 0xFF);
-      row[x] = (alpha << 24) | rgb;
-    }
+    std::copy_n(argb.begin() + std::ptrdiff_t{y} * list.tileWidth, list.tileWidth,
+                reinterpret_cast<QRgb*>(out.scanLine(y)));
   }
   return out;
 }

@@ -6,6 +6,7 @@
 #include <QStylePainter>
 #include <algorithm>
 
+#include "editor/controls.h"
 #include "front/qt/font_preload.h"
 
 namespace tilvane::qt {
@@ -102,10 +103,7 @@ void VerticalLabel::paintEvent(QPaintEvent*) {
 }
 
 const std::vector<Colour>& ColourCombo::Swatches() {
-  static const std::vector<Colour> swatches = {
-      0x00F0F0F0, 0x00FFFFFF, 0x00C0C0C0, 0x00808080, 0x00000000, 0x000000FF, 0x000080FF, 0x0000FFFF,
-      0x0000FF00, 0x00008000, 0x00FFFF00, 0x00FF0000, 0x00800000, 0x00FF00FF, 0x00800080, 0x00004080,
-  };
+  static const std::vector<Colour> swatches(std::begin(kColourSwatches), std::end(kColourSwatches));
   return swatches;
 }
 

@@ -1,7 +1,171 @@
-// Tilvane for Windows: the editor's program entry.
-#include <windows.h>
+// Tilvane for Windows: an editor for image groups (.qil files).
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/files.h"
+#include "core/music/player.h"
+#include "core/platform/termination.h"
+#include "editor/document_commands.h"
+#include "editor/main_window.h"
+#include "front/win32/controls.h"
+#include "front/win32/prompts.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tilvane [FILE]\n"
+    "Edits image groups (.qil files): opens FILE when given, as the Open button does.\n"
+    "\n"
+    "  -h, --help     show this help and end\n"
+    "  --version      show the version and end\n";
+
+// A program with windows has no console of its own: what it prints goes to
+// the console it was started from, if any.
+void Print(std::FILE* stream, const char* text) {
+  if (::GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE) == nullptr &&
+      ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    std::freopen("CONOUT$", "w", stream);
+  }
+  std::fputs(text, stream);
+  std::fflush(stream);
+}
+
+struct CommandLine {
+  int exitCode = -1;  // set when the program ends at once
+  std::wstring file;  // absolute, or empty when none was given
+};
+
+// At most one FILE; a relative FILE is taken from the folder the program was
+// started in.
+CommandLine ParseCommandLine() {
+  CommandLine line;
+  int count = 0;
+  LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::wstring> files;
+  bool optionsEnded = false;
+  bool ok = true;
+  for (int i = 1; i < count; ++i) {
+    std::wstring word = arguments[i];
+    if (!optionsEnded && word == L"--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && (word == L"--help" || word == L"-h")) {
+      Print(stdout, kUsage);
+      line.exitCode = 0;
+    } else if (!optionsEnded && word == L"--version") {
+      Print(stdout, "tilvane " TILVANE_VERSION "\n");
+      line.exitCode = 0;
+    } else if (!optionsEnded && word.size() > 1 && word[0] == L'-') {
+      Print(stderr, ("tilvane: unknown option " + tilvane::win32::TextOf(word) + "\n").c_str());
+      ok = false;
+    } else {
+      files.push_back(word);
+    }
+  }
+  ::LocalFree(arguments);
+  if (line.exitCode == 0) return line;
+  if (files.size() > 1) {
+    Print(stderr, "tilvane: one file at a time\n");
+    ok = false;
+  }
+  if (!ok) {
+    Print(stderr, "Try \"tilvane --help\".\n");
+    line.exitCode = 2;
+    return line;
+  }
+  if (!files.empty()) {
+    DWORD length = ::GetFullPathNameW(files.front().c_str(), 0, nullptr, nullptr);
+    line.file.resize(length);
+    length = ::GetFullPathNameW(files.front().c_str(), length, line.file.data(), nullptr);
+    line.file.resize(length);
+  }
+  return line;
+}
+
+// The folder the program itself is in.
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool IsOurWindow(HWND hwnd) {
+  wchar_t name[32] = {};
+  return hwnd && ::GetClassNameW(hwnd, name, 32) && std::wstring_view(name) == L"TilvaneWindow";
+}
+
+// Runs the messages until the program quits; a request from the console
+// (Ctrl+C, Ctrl+Break, its close) ends the program as closing its window does.
+int RunEventLoop(tilvane::Editor& editor) {
+  auto termination = reinterpret_cast<HANDLE>(tilvane::platform::StartCatchingTermination());
+  const bool catching = termination != reinterpret_cast<HANDLE>(-1);
+  MSG message;
+  for (;;) {
+    DWORD woken = ::MsgWaitForMultipleObjectsEx(catching ? 1 : 0, catching ? &termination : nullptr, INFINITE,
+                                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (catching && woken == WAIT_OBJECT_0) {
+      if (!tilvane::platform::TakeTerminationRequests().empty()) tilvane::OnMainDestroyed(editor);
+      tilvane::platform::TerminationHandled();
+      continue;
+    }
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        tilvane::platform::StopCatchingTermination();
+        return static_cast<int>(message.wParam);
+      }
+      // Tab, the arrow keys and the buttons' access keys move in our windows
+      // as they do in a dialog.
+      HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+      if (IsOurWindow(root) && ::IsDialogMessageW(root, &message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  MessageBoxW(nullptr, L"Tilvane", L"Tilvane", MB_OK);
-  return 0;
+  CommandLine commandLine = ParseCommandLine();
+  if (commandLine.exitCode >= 0) return commandLine.exitCode;
+  // The working copy goes however the program ends.
+  std::atexit([] { tilvane::RemoveFile(tilvane::TempImageGroupPath()); });
+  if (FAILED(::OleInitialize(nullptr))) return 1;
+  ::SetCurrentDirectoryW(ProgramFolder().c_str());
+
+  int code = 0;
+  {
+    tilvane::win32::Win32FrontEnd frontEnd;
+    tilvane::win32::Win32Prompts prompts;
+    std::unique_ptr<tilvane::MidiPlayer> music = tilvane::MakeSystemMidiPlayer();
+    tilvane::EditorServices services;
+    services.frontEnd = &frontEnd;
+    services.prompts = &prompts;
+    services.music = music.get();
+    services.quit = [](int exitCode) { ::PostQuitMessage(exitCode); };
+
+    std::unique_ptr<tilvane::Editor> editor = tilvane::LoadEditor(std::move(services));
+    tilvane::Editor* e = editor.get();
+    auto* main = static_cast<tilvane::win32::Win32Window*>(editor->main.window.get());
+    // The session is ending: unsaved changes get the question of Exit; when
+    // it ends, the program ends as closing its window does.
+    main->onSessionEnding = [e] { return !tilvane::IsModified(*e) || tilvane::OnSessionEnding(*e); };
+    main->onSessionEnd = [e] { tilvane::OnMainDestroyed(*e); };
+
+    main->setVisible(true);
+    if (!commandLine.file.empty()) {
+      tilvane::OpenDocumentFile(*editor, tilvane::win32::TextOf(commandLine.file));
+    }
+    code = RunEventLoop(*editor);
+    if (!editor->ended) tilvane::EndProgram(*editor, code);
+    editor.reset();
+  }
+  ::OleUninitialize();
+  return code;
 }

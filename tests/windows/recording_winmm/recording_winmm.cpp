@@ -123,6 +123,9 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 
 extern "C" {
 
+// One device, the recorder; asking is not recorded.
+UINT WINAPI midiOutGetNumDevs() { return 1; }
+
 MMRESULT WINAPI midiStreamOpen(LPHMIDISTRM handle, LPUINT deviceId, DWORD streams, DWORD_PTR callback,
                                DWORD_PTR instance, DWORD flags) {
   EnterCriticalSection(&device.lock);

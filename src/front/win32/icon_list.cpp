@@ -1,0 +1,263 @@
+
+#include <algorithm>
+#include <cwchar>
+
+#include "front/win32/controls.h"
+
+namespace tilvane::win32 {
+
+void IconItems::SetNumbered(int count) {
+  items_.clear();
+  listed_ = false;
+  numbered_ = std::max(count, 0);
+}
+
+int IconItems::Insert(int position, const Text& caption, int imageIndex) {
+  const int count = Count();
+  const int item = (position < 0 || position > count) ? count : position;
+  imageIndex = std::max(imageIndex, -1);
+  if (!listed_ && item == count && imageIndex == count && caption == ToText(count)) {
+    ++numbered_;
+    return item;
+  }
+  if (!listed_) {
+    items_.reserve(static_cast<std::size_t>(numbered_) + 1);
+    for (int k = 0; k < numbered_; ++k) items_.push_back({std::to_wstring(k), k});
+    listed_ = true;
+  }
+  items_.insert(items_.begin() + item, Item{WideOf(caption), imageIndex});
+  return item;
+}
+
+int IconItems::ImageOf(int item) const {
+  if (item < 0 || item >= Count()) return -1;
+  return listed_ ? items_[static_cast<std::size_t>(item)].image : item;
+}
+
+std::wstring IconItems::CaptionOf(int item) const {
+  if (item < 0 || item >= Count()) return {};
+  return listed_ ? items_[static_cast<std::size_t>(item)].caption : std::to_wstring(item);
+}
+
+namespace {
+
+// The icons' size in layout pixels.
+constexpr int kLayoutIconSize = 32;
+
+// One image as a premultiplied 32-bit bitmap of the icon size, with the mask
+// beside it for lists that draw without alpha; a tile of another size is
+// scaled to the nearest pixels.
+int AddImage(HIMAGELIST images, const ImageList& header, const Image& image, int iconSize) {
+  std::vector<std::uint32_t> argb = ImageArgb(header, image);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = iconSize;
+  info.bmiHeader.biHeight = -iconSize;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP colour = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!colour) return -1;
+  const int maskStride = (iconSize + 15) / 16 * 2;
+  std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(maskStride) * iconSize, 0);
+  auto* out = static_cast<std::uint32_t*>(bits);
+  const int width = header.tileWidth;
+  const int height = header.tileHeight;
+  // As large as at 96 DPI in layout pixels, shrunk to fit when larger than
+  // the icon, keeping proportions, and centred.
+  const double scale =
+      std::min({double(iconSize) / kLayoutIconSize, double(iconSize) / width, double(iconSize) / height});
+  const int shownWidth = std::max(1, static_cast<int>(width * scale));
+  const int shownHeight = std::max(1, static_cast<int>(height * scale));
+  const int left = (iconSize - shownWidth) / 2;
+  const int top = (iconSize - shownHeight) / 2;
+  for (int y = 0; y < iconSize; ++y) {
+    for (int x = 0; x < iconSize; ++x) {
+      std::uint32_t pixel = 0;
+      if (x >= left && x < left + shownWidth && y >= top && y < top + shownHeight) {
+        int sx = (x - left) * width / shownWidth;
+        int sy = (y - top) * height / shownHeight;
+        pixel = argb[static_cast<std::size_t>(sy) * width + sx];
+      }
+      std::uint32_t alpha = pixel >> 24;
+      auto premultiplied = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+      out[static_cast<std::size_t>(y) * iconSize + x] = (alpha << 24) | (premultiplied((pixel >> 16) & 0xFF) << 16) |
+                                                        (premultiplied((pixel >> 8) & 0xFF) << 8) |
+                                                        premultiplied(pixel & 0xFF);
+      if (alpha == 0) maskBits[static_cast<std::size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+    }
+  }
+  HBITMAP mask = ::CreateBitmap(iconSize, iconSize, 1, 1, maskBits.data());
+  int slot = ImageList_Add(images, colour, mask);
+  ::DeleteObject(colour);
+  ::DeleteObject(mask);
+  return slot;
+}
+
+constexpr DWORD kListStyle = LVS_ICON | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE |
+                             WS_BORDER | WS_HSCROLL | WS_VSCROLL;
+
+}  // namespace
+
+Win32IconList::Win32IconList(Win32Window& window, const ControlSpec& spec)
+    : ChildControl(window, spec, WC_LISTVIEWW, kListStyle) {
+  ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_DOUBLEBUFFER);
+  Rescale();
+  setBackgroundColour(background_);
+}
+
+Win32IconList::~Win32IconList() {
+  if (images_) ImageList_Destroy(images_);
+}
+
+// A new icon size comes with a new image list.
+void Win32IconList::Rescale() {
+  ChildControl::Rescale();
+  const int size = window_.Scaled(kLayoutIconSize);
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 64, 256);
+  ListView_SetImageList(hwnd_, images, LVSIL_NORMAL);
+  if (images_) ImageList_Destroy(images_);
+  images_ = images;
+  slots_.clear();
+  ListView_SetIconSpacing(hwnd_, window_.Scaled(76), window_.Scaled(62));
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The system's image list holds only the images drawn so far: each is
+// rendered the first time the list shows it, so that showing a new group
+// costs nothing per image.
+void Win32IconList::ShowImages() {
+  slots_.clear();
+  ImageList_RemoveAll(images_);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32IconList::setImageGroup(const Bytes& bytes) {
+  group_.reset();
+  bytes_ = bytes;
+  group_ = ImageGroupReader::Open(bytes_).ToOptional();
+  ShowImages();
+}
+
+// The bytes' storage is taken over, and read where they are.
+void Win32IconList::setImageGroup(Bytes&& bytes) {
+  group_.reset();
+  bytes_ = std::move(bytes);
+  group_ = ImageGroupReader::Open(bytes_).ToOptional();
+  ShowImages();
+}
+
+Bytes Win32IconList::takeImageGroup() {
+  group_.reset();
+  Bytes taken = std::move(bytes_);
+  bytes_.clear();
+  ShowImages();
+  return taken;
+}
+
+int Win32IconList::SlotOf(int image) {
+  if (!group_ || image < 0 || static_cast<std::size_t>(image) >= group_->size()) return -1;
+  auto found = slots_.find(image);
+  if (found != slots_.end()) return found->second;
+  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)),
+                      window_.Scaled(kLayoutIconSize));
+  slots_.emplace(image, slot);
+  return slot;
+}
+
+int Win32IconList::imageCount() const { return group_ ? static_cast<int>(group_->size()) : 0; }
+
+// The list asks for what it shows; it keeps no item of its own.
+void Win32IconList::ItemsChanged() {
+  ListView_SetItemCountEx(hwnd_, items_.Count(), 0);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int Win32IconList::insertItem(int position, const Text& caption, int imageIndex) {
+  const int selected = selectedIndex();
+  const int item = items_.Insert(position, caption, imageIndex);
+  ItemsChanged();
+  // The selection stays on its item, which has moved one place on.
+  if (selected >= item) setSelectedIndex(selected + 1);
+  return item;
+}
+
+// Neither a selected nor a current item is left.
+void Win32IconList::setNumberedItems(int count) {
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  items_.SetNumbered(count);
+  ItemsChanged();
+}
+
+void Win32IconList::clearItems() { setNumberedItems(0); }
+
+int Win32IconList::selectedIndex() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+
+void Win32IconList::setSelectedIndex(int index) {
+  if (index < 0 || index >= itemCount()) {
+    ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+    return;
+  }
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(hwnd_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(hwnd_, index, FALSE);
+}
+
+void Win32IconList::setBackgroundColour(Colour colour) {
+  background_ = colour & 0x00FFFFFF;
+  ListView_SetBkColor(hwnd_, background_);
+  ListView_SetTextBkColor(hwnd_, background_);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32IconList::OnContextMenu(POINT at) {
+  if (at.x == -1 && at.y == -1) {
+    // The menu key: below the selected item, or at the list's corner.
+    RECT box{};
+    int selected = selectedIndex();
+    if (selected < 0 || !ListView_GetItemRect(hwnd_, selected, &box, LVIR_ICON)) box = {};
+    at = {box.left, box.bottom};
+    ::ClientToScreen(hwnd_, &at);
+  }
+  if (onRightClick) onRightClick({at.x, at.y});
+}
+
+void Win32IconList::ReportCurrentChanged() {
+  currentChangePending_ = false;
+  if (onCurrentChanged && ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED) >= 0) onCurrentChanged();
+}
+
+LRESULT Win32IconList::OnNotify(NMHDR* header, bool& handled) {
+  handled = true;
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+      if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
+        std::wstring caption = items_.CaptionOf(item.iItem);
+        ::lstrcpynW(item.pszText, caption.c_str(), item.cchTextMax);
+      }
+      if (item.mask & LVIF_IMAGE) {
+        item.iImage = SlotOf(items_.ImageOf(item.iItem));
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+      // Reported once the click or key that made it is over, when the
+      // selection already says so.
+      if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_FOCUSED) &&
+          !(change->uOldState & LVIS_FOCUSED) && !currentChangePending_) {
+        currentChangePending_ = true;
+        window_.Post([this] { ReportCurrentChanged(); });
+      }
+      return 0;
+    }
+    case NM_DBLCLK:
+      if (onDoubleClick) onDoubleClick();
+      return 0;
+    default: handled = false; return 0;
+  }
+}
+
+}  // namespace tilvane::win32

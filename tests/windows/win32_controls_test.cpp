@@ -1,0 +1,217 @@
+// The Win32 front end's controls, read back through the system's own calls:
+// the windows the editor loads from its layout tables, the list view's items
+// and images, the menu, the colour picker and closing. Runs under Wine on a
+// private X display (tests/windows/on-private-display).
+#include <gtest/gtest.h>
+
+#include "core/imagegroup/codec.h"
+#include "core/imagegroup/default_group.h"
+#include "editor/layout.h"
+#include "editor/main_window.h"
+#include "front/win32/controls.h"
+#include "handlers/recording_controls.h"
+
+namespace tilvane::win32 {
+namespace {
+
+Bytes GroupOf(int count) {
+  ImageList list = *DecodeImageGroup(DefaultImageGroup());
+  list.ClearImages();
+  for (int k = 0; k < count; ++k) {
+    Image image;
+    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
+    image.mask.assign(list.PixelsPerImage(), 0);
+    AppendImage(list, std::move(image));
+  }
+  return *EncodeImageGroup(list);
+}
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+// The control's rectangle in its parent's client area, in pixels.
+Rect PlacedRect(HWND control) {
+  RECT box;
+  ::GetWindowRect(control, &box);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&box), 2);
+  return {box.left, box.top, box.right - box.left, box.bottom - box.top};
+}
+
+template <typename Kind>
+HWND HwndOf(Kind* control) {
+  auto* child = dynamic_cast<ChildControl<Kind>*>(control);
+  return child ? child->hwnd() : nullptr;
+}
+
+std::wstring ItemText(HWND list, int item) {
+  wchar_t text[64] = {};
+  ListView_GetItemText(list, item, 0, text, 64);
+  return text;
+}
+
+int ItemImage(HWND list, int item) {
+  LVITEMW query{};
+  query.mask = LVIF_IMAGE;
+  query.iItem = item;
+  ListView_GetItem(list, &query);
+  return query.iImage;
+}
+
+class Win32Controls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EditorServices services;
+    services.frontEnd = &frontEnd_;
+    services.prompts = &prompts_;
+    services.quit = [](int) {};
+    editor_ = LoadEditor(std::move(services));
+  }
+  void TearDown() override { editor_.reset(); }
+
+  Win32FrontEnd frontEnd_;
+  testing::RecordingPrompts prompts_;
+  std::unique_ptr<Editor> editor_;
+};
+
+// At 96 DPI every control stands where the layout puts it, with its caption
+// (a column button's one character a line).
+TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
+  ASSERT_EQ(DpiOfWindow(static_cast<Win32Window*>(editor_->main.window.get())->hwnd()), 96u)
+      << "the test prefix is expected at 96 DPI";
+  struct Row {
+    Button* button;
+    const wchar_t* shown;
+  };
+  MainControls& c = editor_->main;
+  for (const Row& row : {Row{c.按钮1, L"打\n开\n文\n件"}, Row{c.按钮5, L"另\n存\n为\n…"}}) {
+    EXPECT_EQ(WindowText(HwndOf<Button>(row.button)), row.shown);
+  }
+  EXPECT_EQ(c.按钮5->caption(), "另存为…");
+  for (const auto& row : kMainWindowLayout.controls) {
+    Control* control = std::visit([&](auto slot) -> Control* { return c.*slot; }, row.slot);
+    HWND hwnd = nullptr;
+    if (auto* button = dynamic_cast<Button*>(control)) hwnd = HwndOf(button);
+    if (auto* list = dynamic_cast<IconList*>(control)) hwnd = HwndOf(list);
+    ASSERT_NE(hwnd, nullptr) << row.name;
+    Rect placed = PlacedRect(hwnd);
+    EXPECT_EQ(placed.left, row.left) << row.name;
+    EXPECT_EQ(placed.top, row.top) << row.name;
+    EXPECT_EQ(placed.width, row.width) << row.name;
+    EXPECT_EQ(placed.height, row.height) << row.name;
+  }
+  Rect outer = editor_->main.window->geometry();
+  EXPECT_EQ(outer.width, kMainWindowLayout.width);
+  EXPECT_EQ(outer.height, kMainWindowLayout.height);
+  Rect dialog = editor_->exportDialog.window->geometry();
+  EXPECT_EQ(dialog.width, kExportDialogLayout.width);
+  EXPECT_EQ(dialog.height, kExportDialogLayout.height);
+  EXPECT_EQ(WindowText(HwndOf<Button>(editor_->exportDialog.按钮1)), L"确定(&O)");
+}
+
+// The list holds no items of its own: what it shows follows the items and the
+// group given to it, images drawn on demand.
+TEST_F(Win32Controls, IconListShowsTheItemsAndImagesGiven) {
+  IconList& list = *editor_->main.图标列表框;
+  HWND hwnd = HwndOf(&list);
+  list.setImageGroup(GroupOf(10'000));
+  list.setNumberedItems(10'000);
+  EXPECT_EQ(list.imageCount(), 10'000);
+  EXPECT_EQ(ListView_GetItemCount(hwnd), 10'000);
+  EXPECT_EQ(ItemText(hwnd, 9'999), L"9999");
+  // Images enter the system's list as they are asked for, not before.
+  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(hwnd, LVSIL_NORMAL)), 0);
+  EXPECT_GE(ItemImage(hwnd, 9'999), 0);
+  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(hwnd, LVSIL_NORMAL)), 1);
+
+  list.setSelectedIndex(3);
+  EXPECT_EQ(list.selectedIndex(), 3);
+  // An insert before the selection moves it on with its item.
+  EXPECT_EQ(list.insertItem(0, "新", 7), 0);
+  EXPECT_EQ(list.itemCount(), 10'001);
+  EXPECT_EQ(ItemText(hwnd, 0), L"新");
+  EXPECT_EQ(ItemText(hwnd, 1), L"0");
+  EXPECT_EQ(list.selectedIndex(), 4);
+  // Below -1 is no image; an image past the group shows none.
+  list.insertItem(-1, "end", -5);
+  EXPECT_EQ(ItemImage(hwnd, 10'001), -1);
+  list.setSelectedIndex(-2);
+  EXPECT_EQ(list.selectedIndex(), -1);
+
+  Bytes taken = list.takeImageGroup();
+  EXPECT_EQ(ImageGroupReader::Open(taken).ToOptional()->size(), 10'000u);
+  EXPECT_EQ(list.imageCount(), 0);
+  EXPECT_EQ(ItemImage(hwnd, 5), -1);
+  list.setImageGroup(Bytes{1, 2, 3});
+  EXPECT_EQ(list.imageCount(), 0);
+  list.clearItems();
+  EXPECT_EQ(ListView_GetItemCount(hwnd), 0);
+
+  list.setBackgroundColour(0x00F2F2FF);
+  EXPECT_EQ(ListView_GetBkColor(hwnd), 0x00F2F2FFu);
+}
+
+TEST_F(Win32Controls, MenuShowsShortcutsAndGreysItems) {
+  MainControls& c = editor_->main;
+  EXPECT_EQ(c.打开图片组->caption(), "打开图片组(&O)\tCtrl+O");
+  EXPECT_EQ(c.添加图片->caption(), "添加图片(&A)");
+  c.删除图片->setDisabled(true);
+  EXPECT_TRUE(c.删除图片->disabled());
+  c.删除图片->setDisabled(false);
+  EXPECT_FALSE(c.删除图片->disabled());
+}
+
+// A colour without a swatch gets one of its own before "…", replaced by the
+// next such colour.
+TEST_F(Win32Controls, ColourPickerKeepsOneSwatchForAnyOtherColour) {
+  ColourPicker& picker = *editor_->exportDialog.颜色选择器1;
+  HWND hwnd = HwndOf(&picker);
+  const int swatches = static_cast<int>(std::size(kColourSwatches));
+  EXPECT_EQ(ComboBox_GetCount(hwnd), swatches + 1);
+  struct Step {
+    Colour set;
+    int entries;
+    int selected;
+  };
+  for (const Step& step : {Step{0x00123456, swatches + 2, swatches}, Step{0x00654321, swatches + 2, swatches},
+                           Step{0x000000FF, swatches + 2, 5}}) {
+    picker.setColour(step.set);
+    EXPECT_EQ(picker.colour(), step.set);
+    EXPECT_EQ(ComboBox_GetCount(hwnd), step.entries);
+    EXPECT_EQ(ComboBox_GetCurSel(hwnd), step.selected);
+  }
+}
+
+// The main window asks before it closes; the export dialog asks only when the
+// user closes it, and then only hides.
+TEST_F(Win32Controls, ClosingAsksAsTheWindowsSay) {
+  int asked = 0;
+  editor_->main.window->onCloseRequest = [&] {
+    ++asked;
+    return false;
+  };
+  editor_->main.window->setVisible(true);
+  editor_->main.window->close();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(editor_->main.window->visible());
+
+  Window& dialog = *editor_->exportDialog.window;
+  asked = 0;
+  dialog.onCloseRequest = [&] {
+    ++asked;
+    return true;
+  };
+  dialog.setVisible(true);
+  dialog.close();
+  EXPECT_EQ(asked, 0);
+  EXPECT_FALSE(dialog.visible());
+  dialog.setVisible(true);
+  ::SendMessageW(static_cast<Win32Window&>(dialog).hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(dialog.visible());
+}
+
+}  // namespace
+}  // namespace tilvane::win32
