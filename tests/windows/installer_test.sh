@@ -7,7 +7,7 @@
 #   - the installed qiltool makes a group, and the shell opens that group
 #     through the association in the editor, whose window names the path;
 #   - a newer build, made here with the same tools, upgrades in place: one
-#     installation, its files;
+#     installation, its files; the older package then refuses to install;
 #   - a silent uninstall leaves none of it, and the group it opened stays.
 # Runs in $WINEPREFIX (the copy tests/windows/wine-prefix makes) through
 # $TILVANE_WINE_RUN; the editor's window appears on a private Xvfb.
@@ -198,6 +198,13 @@ cmp -s "$scratch/tilvane.exe" "$install_dir/tilvane.exe" || fail "tilvane.exe mi
 [ "$(reg_default "$classes\\Tilvane.ImageGroup\\shell\\open\\command")" = "$command_line" ] ||
   fail "the open command did not survive the upgrade"
 shortcut >/dev/null || fail "the shortcut did not survive the upgrade"
+# The older package refuses to go over the newer installation.
+if win msiexec /i "Z:$msi" /qn; then
+  fail "$version installed over $newer"
+else
+  pass "$version refused over $newer"
+fi
+arp_check "$newer" "$newer_code"
 
 # 7. Silent uninstall: nothing of it is left, the user's group is.
 start=$(date +%s)
