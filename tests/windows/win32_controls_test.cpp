@@ -1,7 +1,7 @@
 // The Win32 front end's controls, read back through the system's own calls:
 // the windows the editor loads from its layout tables, the list view's items
 // and images, the menu, the colour picker and closing. Runs under Wine on a
-// private X display (tests/windows/on-private-display).
+// private X display (the one tests/windows/wine-prefix makes).
 #include <gtest/gtest.h>
 
 #include "core/imagegroup/codec.h"
