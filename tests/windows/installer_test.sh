@@ -10,7 +10,7 @@
 #     installation, its files; the older package then refuses to install;
 #   - a silent uninstall leaves none of it, and the group it opened stays.
 # Runs in $WINEPREFIX (the copy tests/windows/wine-prefix makes) through
-# $TILVANE_WINE_RUN; the editor's window appears on a private Xvfb.
+# $TILVANE_WINE_RUN; the editor's window appears on an Xvfb of its own.
 set -euo pipefail
 msi=$(realpath "$1") tilvane_exe=$2 qiltool_exe=$3 source=$4
 : "${WINEPREFIX:?}" "${TILVANE_WINE_RUN:?}"
@@ -22,7 +22,7 @@ XVFB_PID=
 finish() {
   "$server" -k 2>/dev/null || true
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$scratch"
+  rm -rf "$scratch" "$WINEPREFIX.display"
 }
 trap finish EXIT
 
@@ -64,11 +64,14 @@ shortcut() { local s; for s in "${shortcuts[@]}"; do [ -f "$s" ] && { echo "$s";
 version=$(msi_property "$msi" ProductVersion)
 first_code=$(msi_property "$msi" ProductCode)
 [ -n "$version" ] && [ -n "$first_code" ] || fatal "no ProductVersion or ProductCode in $msi"
-# Every Wine program of the test draws on the private display, the installer
-# too: the first one started decides whether the session has a display.
-mkdir "$scratch/display"
-start_private_display "$scratch/display" || fatal "no private X display"
-export TILVANE_WINE_DISPLAY=$DISPLAY
+# Every Wine program of the test draws on the prefix's own display, the
+# installer too: the first one started decides whether the session has a
+# display. tests/windows/wine-run finds its name beside the prefix.
+display_dir="$WINEPREFIX.display"
+rm -rf "$display_dir"
+mkdir -p "$display_dir"
+start_private_display "$display_dir" || fatal "no private X display"
+echo "$DISPLAY" >"$display_dir/name"
 "$server" -p30
 
 # The installed programs must be the built ones, stripped as the package
