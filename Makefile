@@ -1,9 +1,10 @@
 # The two commands a newcomer needs (both install what they need first):
 #   make run    build the editor and start it (on a private Xvfb when there is no display)
 #   make test   build everything and run every test
-# and for the image tools on Windows:
+# and for Windows:
 #   make windows  cross-build tilvane.exe, qiltool.exe, the music and their tests with MinGW-w64
-#                 into build/windows and pack build/windows/tilvane-tools-VERSION-win64.zip
+#                 into build/windows, pack build/windows/tilvane-tools-VERSION-win64.zip and
+#                 build the installer build/windows/tilvane-VERSION-x64.msi
 #                 (scripts/windows-ci then runs the tests under Wine)
 BUILD_DIR ?= build/release
 WINDOWS_DIR ?= build/windows

@@ -1,6 +1,7 @@
 # The Windows build of the editor and the image tools
-# (cmake/mingw-w64-x86_64.cmake): the zip users download, and the tests, which
-# run under Wine in a prefix that each test run makes for itself.
+# (cmake/mingw-w64-x86_64.cmake): the zip and the installer users download, and
+# the tests, which run under Wine in a prefix that each test run makes for
+# itself.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
   return()
 endif()
@@ -29,13 +30,36 @@ if(TARGET tilvane_win32)
   set_target_properties(refresh_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
 endif()
 
+# The installer (packaging/windows/tilvane.wxs, built with wixl): the editor
+# and qiltool for all users, the .qil association and a Start-menu shortcut.
+if(TARGET tilvane)
+  set(TILVANE_WINDOWS_MSI ${CMAKE_BINARY_DIR}/tilvane-${PROJECT_VERSION}-x64.msi)
+  add_custom_command(
+    OUTPUT ${TILVANE_WINDOWS_MSI}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/pack-windows-installer $<TARGET_FILE:tilvane> $<TARGET_FILE:qiltool>
+            ${CMAKE_SOURCE_DIR} ${PROJECT_VERSION} ${TILVANE_WINDOWS_MSI}
+    DEPENDS tilvane qiltool ${CMAKE_SOURCE_DIR}/scripts/pack-windows-installer
+            ${CMAKE_SOURCE_DIR}/packaging/windows/tilvane.wxs ${CMAKE_SOURCE_DIR}/docs/qiltool.md
+            ${CMAKE_SOURCE_DIR}/LICENSE
+    COMMENT "Building tilvane-${PROJECT_VERSION}-x64.msi"
+    VERBATIM)
+  add_custom_target(windows_installer ALL DEPENDS ${TILVANE_WINDOWS_MSI})
+endif()
+
 if(NOT TILVANE_BUILD_TESTS)
   return()
 endif()
 
 set(TILVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(TILVANE_WINE_PREFIX_SCRIPT ${CMAKE_SOURCE_DIR}/tests/windows/wine-prefix)
-add_test(NAME wine_prefix COMMAND bash ${TILVANE_WINE_PREFIX_SCRIPT} create ${TILVANE_WINEPREFIX})
+# The installer test changes the system it runs in, so it gets a copy of the
+# fresh prefix to itself.
+set(TILVANE_INSTALLER_WINEPREFIX "")
+if(TARGET tilvane)
+  set(TILVANE_INSTALLER_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix-installer)
+endif()
+add_test(NAME wine_prefix COMMAND bash ${TILVANE_WINE_PREFIX_SCRIPT} create ${TILVANE_WINEPREFIX}
+                                  ${TILVANE_INSTALLER_WINEPREFIX})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 LABELS windows)
 add_test(NAME wine_stop COMMAND bash ${TILVANE_WINE_PREFIX_SCRIPT} stop ${TILVANE_WINEPREFIX})
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS windows)
@@ -55,16 +79,14 @@ foreach(program core_tests qiltool_tests handlers_tests)
   endforeach()
 endforeach()
 
-# The Win32 front end's controls, read back through the system's calls; its
-# windows need an X display, a private Xvfb of the test's own.
+# The Win32 front end's controls, read back through the system's calls, on
+# the prefix's display.
 if(TARGET tilvane_win32)
   add_executable(win32_controls_tests ${CMAKE_SOURCE_DIR}/tests/windows/win32_controls_test.cpp
                                       ${CMAKE_SOURCE_DIR}/tests/handlers/recording_controls.cpp)
   target_include_directories(win32_controls_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(win32_controls_tests PRIVATE tilvane_win32 GTest::gtest GTest::gtest_main)
-  add_test(NAME win32_controls_wine
-           COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/on-private-display ${CMAKE_SOURCE_DIR}/tests/windows/wine-run
-                   $<TARGET_FILE:win32_controls_tests>)
+  add_test(NAME win32_controls_wine COMMAND win32_controls_tests)
   set_tests_properties(win32_controls_wine PROPERTIES ${TILVANE_WINE_TEST_PROPERTIES}
     ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX}")
 endif()
@@ -81,6 +103,16 @@ if(TILVANE_LINUX_QILTOOL)
     SKIP_RETURN_CODE 77)
 else()
   message(WARNING "TILVANE_LINUX_QILTOOL is not set: qiltool.exe is not compared with qiltool ('make windows' sets it)")
+endif()
+
+# The installer, from a silent install through the association, the shortcut
+# and an upgrade to a silent uninstall.
+if(TARGET tilvane)
+  add_test(NAME installer_wine
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/installer_test.sh ${TILVANE_WINDOWS_MSI}
+                   $<TARGET_FILE:tilvane> $<TARGET_FILE:qiltool> ${CMAKE_SOURCE_DIR})
+  set_tests_properties(installer_wine PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 LABELS windows
+    ENVIRONMENT "WINEPREFIX=${TILVANE_INSTALLER_WINEPREFIX};TILVANE_WINE_RUN=${CMAKE_SOURCE_DIR}/tests/windows/wine-run")
 endif()
 
 # The MIDI stream output under Wine. The recording winmm.dll of the tests sits

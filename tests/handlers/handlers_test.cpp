@@ -12,6 +12,7 @@
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "handlers/recording_controls.h"
+#include "support/numbered_group.h"
 #include "support/test_folder.h"
 
 namespace tilvane::testing {
@@ -28,18 +29,6 @@ void SetTemporaryFolder(const std::string& folder) {
   else
     ::setenv("TMPDIR", folder.c_str(), 1);
 #endif
-}
-
-Bytes GroupOf(int count) {
-  ImageList list = *DecodeImageGroup(DefaultImageGroup());
-  list.ClearImages();
-  for (int k = 0; k < count; ++k) {
-    Image image;
-    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
-    image.mask.assign(list.PixelsPerImage(), 0);
-    AppendImage(list, std::move(image));
-  }
-  return *EncodeImageGroup(list);
 }
 
 class HandlersTest : public ::testing::Test {
@@ -116,7 +105,7 @@ TEST_F(HandlersTest, TimerTickEnablesByTheListAndTheTitle) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     List().setBackgroundColour(0x00F0F0FF);
-    List().setImageGroup(GroupOf(row.images));
+    List().setImageGroup(testing::NumberedGroup(row.images));
     List().setNumberedItems(row.images);
     List().setSelectedIndex(row.selected);
     SetMainCaption(*editor, row.title ? Text(row.title) : TitleIdle());
@@ -145,7 +134,7 @@ TEST_F(HandlersTest, ResizingLaysTheListAndTheColumnOut) {
 }
 
 TEST_F(HandlersTest, RightClickGreysTheImageItemsWithoutASelectionAndShowsTheMenuBesideThePointer) {
-  List().setImageGroup(GroupOf(2));
+  List().setImageGroup(testing::NumberedGroup(2));
   List().setNumberedItems(2);
   editor->main.图标列表框->onRightClick({100, 200});
   EXPECT_TRUE(editor->main.删除图片->disabled());
@@ -162,7 +151,7 @@ TEST_F(HandlersTest, RightClickGreysTheImageItemsWithoutASelectionAndShowsTheMen
 // Open, select, delete, save and exit, as the buttons and the menu run them.
 TEST_F(HandlersTest, OpenDeleteSaveAndExit) {
   const Text path = PathOf("three.qil");
-  ASSERT_TRUE(WriteFileBytes(path, GroupOf(3)));
+  ASSERT_TRUE(WriteFileBytes(path, testing::NumberedGroup(3)));
   prompts.chosen = {path};
   editor->main.按钮1->onClicked();
   EXPECT_EQ(MainWindow().caption(), TitleSaved(path));
@@ -190,7 +179,7 @@ TEST_F(HandlersTest, OpenDeleteSaveAndExit) {
 }
 
 TEST_F(HandlersTest, ClosingWithChangesAsksAndACancelKeepsTheWindow) {
-  editor->document.imageGroupBytes = GroupOf(1);
+  editor->document.imageGroupBytes = testing::NumberedGroup(1);
   RefreshIconList(*editor);
   prompts.answers = {BoxAnswer::Cancel};
   editor->main.window->close();

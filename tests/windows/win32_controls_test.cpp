@@ -1,7 +1,7 @@
 // The Win32 front end's controls, read back through the system's own calls:
 // the windows the editor loads from its layout tables, the list view's items
 // and images, the menu, the colour picker and closing. Runs under Wine on a
-// private X display (tests/windows/on-private-display).
+// private X display (the one tests/windows/wine-prefix makes).
 #include <gtest/gtest.h>
 
 #include "core/imagegroup/codec.h"
@@ -10,21 +10,10 @@
 #include "editor/main_window.h"
 #include "front/win32/controls.h"
 #include "handlers/recording_controls.h"
+#include "support/numbered_group.h"
 
 namespace tilvane::win32 {
 namespace {
-
-Bytes GroupOf(int count) {
-  ImageList list = *DecodeImageGroup(DefaultImageGroup());
-  list.ClearImages();
-  for (int k = 0; k < count; ++k) {
-    Image image;
-    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
-    image.mask.assign(list.PixelsPerImage(), 0);
-    AppendImage(list, std::move(image));
-  }
-  return *EncodeImageGroup(list);
-}
 
 std::wstring WindowText(HWND hwnd) {
   wchar_t text[256] = {};
@@ -116,7 +105,7 @@ TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
 TEST_F(Win32Controls, IconListShowsTheItemsAndImagesGiven) {
   IconList& list = *editor_->main.图标列表框;
   HWND hwnd = HwndOf(&list);
-  list.setImageGroup(GroupOf(10'000));
+  list.setImageGroup(testing::NumberedGroup(10'000));
   list.setNumberedItems(10'000);
   EXPECT_EQ(list.imageCount(), 10'000);
   EXPECT_EQ(ListView_GetItemCount(hwnd), 10'000);
