@@ -77,46 +77,54 @@ int main(int argc, char** argv) {
 
   const tilvane::Text path = tilvane::TempImageGroupPath();
   int status = 0;
-  for (int count : {1000, 10000}) {
-    tilvane::Bytes bytes = GroupOf(count);
-    editor->document.imageGroupBytes = bytes;
-    // Read back into the same buffer each time, as the refresh does: the
-    // floor of the round trip, with no memory of its own to fault in.
-    tilvane::Bytes readBack;
-    // The call itself and the messages that follow it (the list's painting),
-    // each timed too, to tell where the time goes.
-    double callMs = 0, messagesMs = 0;
-    auto refresh = [&] {
-      callMs = Milliseconds([&] { tilvane::RefreshIconList(*editor); });
-      messagesMs = Milliseconds([&] {
-        ::UpdateWindow(window->hwnd());
-        RunWaitingMessages();
-      });
-    };
-    auto roundTrip = [&] {
-      tilvane::WriteFileBytes(path, bytes);
-      tilvane::ReadFileBytesInto(path, tilvane::kMaxImageGroupFileBytes, readBack);
-    };
-    refresh();  // the first one makes the image list and faults its memory in
-    roundTrip();
-    std::vector<double> refreshes, calls, messages, roundTrips;
-    for (int k = 0; k < runs; ++k) {
-      refreshes.push_back(Milliseconds(refresh));
-      calls.push_back(callMs);
-      messages.push_back(messagesMs);
-      roundTrips.push_back(Milliseconds(roundTrip));
+  // The same group again, and a group one image larger in turn with it, as
+  // after each add: the list's count then changes every time.
+  for (bool grows : {false, true}) {
+    for (int count : {1000, 10000}) {
+      const tilvane::Bytes groups[2] = {GroupOf(count), GroupOf(grows ? count + 1 : count)};
+      int turn = 0;
+      // Read back into the same buffer each time, as the refresh does: the
+      // floor of the round trip, with no memory of its own to fault in.
+      tilvane::Bytes readBack;
+      // The call itself and the messages that follow it (the list's
+      // painting), each timed too, to tell where the time goes.
+      double callMs = 0, messagesMs = 0;
+      auto refresh = [&] {
+        editor->document.imageGroupBytes = groups[turn];
+        callMs = Milliseconds([&] { tilvane::RefreshIconList(*editor); });
+        messagesMs = Milliseconds([&] {
+          ::UpdateWindow(window->hwnd());
+          RunWaitingMessages();
+        });
+      };
+      auto roundTrip = [&] {
+        tilvane::WriteFileBytes(path, groups[turn]);
+        tilvane::ReadFileBytesInto(path, tilvane::kMaxImageGroupFileBytes, readBack);
+      };
+      refresh();  // the first one makes the image list and faults its memory in
+      roundTrip();
+      std::vector<double> refreshes, calls, messages, roundTrips;
+      for (int k = 0; k < runs; ++k) {
+        turn = k % 2;
+        refreshes.push_back(Milliseconds(refresh));
+        calls.push_back(callMs);
+        messages.push_back(messagesMs);
+        roundTrips.push_back(Milliseconds(roundTrip));
+      }
+      const int items = editor->main.图标列表框->itemCount();
+      const int expected = turn == 1 && grows ? count + 1 : count;
+      if (items != expected || readBack != groups[turn]) {
+        std::fprintf(stderr, "refresh_bench: %d items shown of %d, or the bytes read back differ\n", items, expected);
+        status = 1;
+      }
+      const double refreshMs = Median(refreshes), roundTripMs = Median(roundTrips);
+      std::printf(
+          "%5d images%s, median of %d: RefreshIconList %.2f ms (the call %.2f ms, the messages after it %.2f ms), "
+          "write and read back %.2f ms, ratio %.2f\n",
+          count, grows ? " and one more in turn" : ", the same group", runs, refreshMs, Median(calls), Median(messages),
+          roundTripMs, refreshMs / roundTripMs);
+      std::fflush(stdout);
     }
-    const int items = editor->main.图标列表框->itemCount();
-    if (items != count || readBack != bytes) {
-      std::fprintf(stderr, "refresh_bench: %d items shown of %d, or the bytes read back differ\n", items, count);
-      status = 1;
-    }
-    const double refreshMs = Median(refreshes), roundTripMs = Median(roundTrips);
-    std::printf(
-        "%5d images, median of %d: RefreshIconList %.2f ms (the call %.2f ms, the messages after it %.2f ms), "
-        "write and read back %.2f ms, ratio %.2f\n",
-        count, runs, refreshMs, Median(calls), Median(messages), roundTripMs, refreshMs / roundTripMs);
-    std::fflush(stdout);
   }
   tilvane::RemoveFile(path);
   return status;

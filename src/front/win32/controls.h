@@ -177,14 +177,24 @@ class Win32IconList final : public ChildControl<IconList> {
  private:
   void ShowImages();
   void ItemsChanged();
+  // Takes `states` (LVIS_SELECTED, LVIS_FOCUSED) from the items that have them.
+  void ClearStates(UINT states);
   // The image list's slot of group image `image`, rendered on first use;
   // -1 for no image.
   int SlotOf(int image);
+  int AddImage(const ImageList& header, const Image& image);
+  void ReleaseBitmaps();
 
   Bytes bytes_;
   std::optional<ImageGroupReader> group_;
   HIMAGELIST images_ = nullptr;
   std::map<int, int> slots_;  // group image -> image list slot
+  // What each image is drawn into before the image list copies it.
+  HBITMAP colourBitmap_ = nullptr;
+  HBITMAP maskBitmap_ = nullptr;
+  std::uint32_t* colourBits_ = nullptr;
+  std::vector<std::uint8_t> maskBits_;
+  int bitmapSize_ = 0;
   IconItems items_;
   Colour background_ = 0x00FFFFFF;
   bool currentChangePending_ = false;

@@ -44,24 +44,38 @@ namespace {
 // The icons' size in layout pixels.
 constexpr int kLayoutIconSize = 32;
 
+}  // namespace
+
 // One image as a premultiplied 32-bit bitmap of the icon size, with the mask
 // beside it for lists that draw without alpha; a tile of another size is
-// scaled to the nearest pixels.
-int AddImage(HIMAGELIST images, const ImageList& header, const Image& image, int iconSize) {
-  std::vector<std::uint32_t> argb = ImageArgb(header, image);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = iconSize;
-  info.bmiHeader.biHeight = -iconSize;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP colour = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!colour) return -1;
+// scaled to the nearest pixels. The two bitmaps are drawn into again for
+// every image: the image list keeps copies.
+int Win32IconList::AddImage(const ImageList& header, const Image& image) {
+  const int iconSize = window_.Scaled(kLayoutIconSize);
   const int maskStride = (iconSize + 15) / 16 * 2;
-  std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(maskStride) * iconSize, 0);
-  auto* out = static_cast<std::uint32_t*>(bits);
+  if (!colourBitmap_ || bitmapSize_ != iconSize) {
+    ReleaseBitmaps();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = iconSize;
+    info.bmiHeader.biHeight = -iconSize;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    colourBitmap_ = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    colourBits_ = static_cast<std::uint32_t*>(bits);
+    maskBitmap_ = ::CreateBitmap(iconSize, iconSize, 1, 1, nullptr);
+    maskBits_.assign(static_cast<std::size_t>(maskStride) * iconSize, 0);
+    bitmapSize_ = iconSize;
+    if (!colourBitmap_ || !maskBitmap_) {
+      ReleaseBitmaps();
+      return -1;
+    }
+  }
+  ::GdiFlush();
+  std::fill(maskBits_.begin(), maskBits_.end(), 0);
+  std::vector<std::uint32_t> argb = ImageArgb(header, image);
   const int width = header.tileWidth;
   const int height = header.tileHeight;
   // As large as at 96 DPI in layout pixels, shrunk to fit when larger than
@@ -82,18 +96,24 @@ int AddImage(HIMAGELIST images, const ImageList& header, const Image& image, int
       }
       std::uint32_t alpha = pixel >> 24;
       auto premultiplied = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-      out[static_cast<std::size_t>(y) * iconSize + x] = (alpha << 24) | (premultiplied((pixel >> 16) & 0xFF) << 16) |
-                                                        (premultiplied((pixel >> 8) & 0xFF) << 8) |
-                                                        premultiplied(pixel & 0xFF);
-      if (alpha == 0) maskBits[static_cast<std::size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+      colourBits_[static_cast<std::size_t>(y) * iconSize + x] =
+          (alpha << 24) | (premultiplied((pixel >> 16) & 0xFF) << 16) | (premultiplied((pixel >> 8) & 0xFF) << 8) |
+          premultiplied(pixel & 0xFF);
+      if (alpha == 0) maskBits_[static_cast<std::size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
     }
   }
-  HBITMAP mask = ::CreateBitmap(iconSize, iconSize, 1, 1, maskBits.data());
-  int slot = ImageList_Add(images, colour, mask);
-  ::DeleteObject(colour);
-  ::DeleteObject(mask);
-  return slot;
+  ::SetBitmapBits(maskBitmap_, static_cast<DWORD>(maskBits_.size()), maskBits_.data());
+  return ImageList_Add(images_, colourBitmap_, maskBitmap_);
 }
+
+void Win32IconList::ReleaseBitmaps() {
+  if (colourBitmap_) ::DeleteObject(colourBitmap_);
+  if (maskBitmap_) ::DeleteObject(maskBitmap_);
+  colourBitmap_ = maskBitmap_ = nullptr;
+  colourBits_ = nullptr;
+}
+
+namespace {
 
 constexpr DWORD kListStyle = LVS_ICON | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE |
                              WS_BORDER | WS_HSCROLL | WS_VSCROLL;
@@ -108,6 +128,7 @@ Win32IconList::Win32IconList(Win32Window& window, const ControlSpec& spec)
 }
 
 Win32IconList::~Win32IconList() {
+  ReleaseBitmaps();
   if (images_) ImageList_Destroy(images_);
 }
 
@@ -160,17 +181,22 @@ int Win32IconList::SlotOf(int image) {
   if (!group_ || image < 0 || static_cast<std::size_t>(image) >= group_->size()) return -1;
   auto found = slots_.find(image);
   if (found != slots_.end()) return found->second;
-  int slot = AddImage(images_, group_->header(), group_->ImageAt(static_cast<std::size_t>(image)),
-                      window_.Scaled(kLayoutIconSize));
+  int slot = AddImage(group_->header(), group_->ImageAt(static_cast<std::size_t>(image)));
   slots_.emplace(image, slot);
   return slot;
 }
 
 int Win32IconList::imageCount() const { return group_ ? static_cast<int>(group_->size()) : 0; }
 
-// The list asks for what it shows; it keeps no item of its own.
+// The list asks for what it shows; it keeps no item of its own. While the
+// count changes the list does not draw: it would otherwise lay out and draw
+// its scroll bars at once, and under Wine ask for every item's image.
 void Win32IconList::ItemsChanged() {
-  ListView_SetItemCountEx(hwnd_, items_.Count(), 0);
+  if (ListView_GetItemCount(hwnd_) != items_.Count()) {
+    ::SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    ListView_SetItemCountEx(hwnd_, items_.Count(), LVSICF_NOSCROLL);
+    ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  }
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -183,11 +209,21 @@ int Win32IconList::insertItem(int position, const Text& caption, int imageIndex)
   return item;
 }
 
-// Neither a selected nor a current item is left.
+// Neither a selected nor a current item is left. Only the items that have
+// either state are told: telling every item (item -1) costs the list two
+// notifications an item.
 void Win32IconList::setNumberedItems(int count) {
-  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ClearStates(LVIS_SELECTED | LVIS_FOCUSED);
   items_.SetNumbered(count);
   ItemsChanged();
+}
+
+void Win32IconList::ClearStates(UINT states) {
+  for (UINT state : {UINT{LVIS_SELECTED}, UINT{LVIS_FOCUSED}}) {
+    if (!(states & state)) continue;
+    int item = ListView_GetNextItem(hwnd_, -1, state == LVIS_SELECTED ? LVNI_SELECTED : LVNI_FOCUSED);
+    if (item >= 0) ListView_SetItemState(hwnd_, item, 0, state);
+  }
 }
 
 void Win32IconList::clearItems() { setNumberedItems(0); }
@@ -195,11 +231,8 @@ void Win32IconList::clearItems() { setNumberedItems(0); }
 int Win32IconList::selectedIndex() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
 
 void Win32IconList::setSelectedIndex(int index) {
-  if (index < 0 || index >= itemCount()) {
-    ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
-    return;
-  }
-  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  ClearStates(LVIS_SELECTED);
+  if (index < 0 || index >= itemCount()) return;
   ListView_SetItemState(hwnd_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(hwnd_, index, FALSE);
 }

@@ -54,9 +54,16 @@ std::vector<wchar_t> FileNameBuffer(const Text& name) {
 
 BoxAnswer Win32Prompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
   // No owner: a task-modal box without one disables every top-level window
-  // of this thread until it is answered.
-  return AnswerOfBoxResult(
-      ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon)));
+  // of this thread until it is answered. Nothing then gives the keyboard
+  // back to the window that had it, so the box's caller does.
+  HWND active = ::GetActiveWindow();
+  HWND focus = ::GetFocus();
+  int result = ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon));
+  if (active && ::IsWindow(active) && ::IsWindowVisible(active)) {
+    ::SetActiveWindow(active);
+    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+  }
+  return AnswerOfBoxResult(result);
 }
 
 std::optional<Text> Win32Prompts::FileDialog(const CommonDialog& dialog, const Text& startFolder) {
