@@ -90,6 +90,7 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
   words.insert(words.end(), args.begin(), args.end());
   ToolResult result;
 #ifdef _WIN32
+  std::string startFailure;
   std::wstring commandLine;
   for (const std::string& word : words) {
     if (!commandLine.empty()) commandLine += L' ';
@@ -113,6 +114,10 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
     if (::GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
+  } else {
+    // Said in the failure's message, which would otherwise read as the tool's.
+    startFailure = "qiltool was not started: system error " + std::to_string(::GetLastError()) +
+                   (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE ? " (an output file)" : "");
   }
   if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
   if (err != INVALID_HANDLE_VALUE) ::CloseHandle(err);
@@ -140,6 +145,9 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
 #endif
   result.out = SlurpAndRemove(outPath);
   result.err = SlurpAndRemove(errPath);
+#ifdef _WIN32
+  result.err += startFailure;
+#endif
   return result;
 }
 

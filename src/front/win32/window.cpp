@@ -342,9 +342,13 @@ void Win32Window::setVisible(bool visible) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
-  ::ShowWindow(hwnd_, SW_SHOW);
-  ::SetForegroundWindow(hwnd_);
-  ::BringWindowToTop(hwnd_);
+  // Showing a hidden window activates it; one already shown is brought up.
+  if (::IsWindowVisible(hwnd_)) {
+    ::SetForegroundWindow(hwnd_);
+    ::BringWindowToTop(hwnd_);
+  } else {
+    ::ShowWindow(hwnd_, SW_SHOW);
+  }
 }
 
 void Win32Window::close() {
