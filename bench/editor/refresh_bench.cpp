@@ -14,20 +14,9 @@
 #include "editor/refresh.h"
 #include "front/qt/controls.h"
 #include "front/qt/prompts.h"
+#include "support/numbered_group.h"
 
 namespace {
-
-tilvane::Bytes GroupOf(int count) {
-  tilvane::ImageList list = *tilvane::DecodeImageGroup(tilvane::DefaultImageGroup());
-  list.ClearImages();
-  for (int k = 0; k < count; ++k) {
-    tilvane::Image image;
-    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
-    image.mask.assign(list.PixelsPerImage(), 0);
-    tilvane::AppendImage(list, std::move(image));
-  }
-  return *tilvane::EncodeImageGroup(list);
-}
 
 tilvane::Editor& SharedEditor() {
   static tilvane::qt::QtFrontEnd frontEnd;
@@ -44,7 +33,7 @@ tilvane::Editor& SharedEditor() {
 
 void BM_RefreshIconList(benchmark::State& state) {
   tilvane::Editor& editor = SharedEditor();
-  editor.document.imageGroupBytes = GroupOf(static_cast<int>(state.range(0)));
+  editor.document.imageGroupBytes = tilvane::testing::NumberedGroup(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     tilvane::RefreshIconList(editor);
     QCoreApplication::processEvents();
@@ -59,7 +48,7 @@ BENCHMARK(BM_RefreshIconList)
     ->ReportAggregatesOnly(true);
 
 void BM_WriteAndReadSameBytes(benchmark::State& state) {
-  tilvane::Bytes bytes = GroupOf(static_cast<int>(state.range(0)));
+  tilvane::Bytes bytes = tilvane::testing::NumberedGroup(static_cast<int>(state.range(0)));
   tilvane::Text path = tilvane::TempImageGroupPath();
   // Read back into the same buffer each time, as the refresh does: the floor
   // of the round trip, with no memory of its own to fault in.
@@ -80,7 +69,7 @@ BENCHMARK(BM_WriteAndReadSameBytes)
 // The refresh's own round trip: the reference plus the check that the bytes
 // read back are the document's.
 void BM_ThroughTemporaryFile(benchmark::State& state) {
-  tilvane::Bytes bytes = GroupOf(static_cast<int>(state.range(0)));
+  tilvane::Bytes bytes = tilvane::testing::NumberedGroup(static_cast<int>(state.range(0)));
   tilvane::Bytes readBack;
   for (auto _ : state) {
     tilvane::ThroughTemporaryFile(bytes, readBack);

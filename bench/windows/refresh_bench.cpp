@@ -23,22 +23,11 @@
 #include "editor/refresh.h"
 #include "front/win32/controls.h"
 #include "front/win32/prompts.h"
+#include "support/numbered_group.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-tilvane::Bytes GroupOf(int count) {
-  tilvane::ImageList list = *tilvane::DecodeImageGroup(tilvane::DefaultImageGroup());
-  list.ClearImages();
-  for (int k = 0; k < count; ++k) {
-    tilvane::Image image;
-    image.pixels.assign(list.PixelsPerImage(), 0x00102030u + static_cast<std::uint32_t>(k));
-    image.mask.assign(list.PixelsPerImage(), 0);
-    tilvane::AppendImage(list, std::move(image));
-  }
-  return *tilvane::EncodeImageGroup(list);
-}
 
 // Handles every message waiting, as the event loop does between two commands.
 void RunWaitingMessages() {
@@ -81,7 +70,8 @@ int main(int argc, char** argv) {
   // after each add: the list's count then changes every time.
   for (bool grows : {false, true}) {
     for (int count : {1000, 10000}) {
-      const tilvane::Bytes groups[2] = {GroupOf(count), GroupOf(grows ? count + 1 : count)};
+      const tilvane::Bytes groups[2] = {tilvane::testing::NumberedGroup(count),
+                                        tilvane::testing::NumberedGroup(grows ? count + 1 : count)};
       int turn = 0;
       // Read back into the same buffer each time, as the refresh does: the
       // floor of the round trip, with no memory of its own to fault in.

@@ -27,6 +27,7 @@ if(TARGET tilvane_win32)
   set_target_properties(bare_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
   add_executable(refresh_bench ${CMAKE_SOURCE_DIR}/bench/windows/refresh_bench.cpp)
   target_link_libraries(refresh_bench PRIVATE tilvane_win32)
+  target_include_directories(refresh_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   set_target_properties(refresh_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TILVANE_WINDOWS_BENCH_DIR})
 endif()
 
