@@ -130,6 +130,35 @@ class IconList : public Control {
   std::function<void()> onCurrentChanged;
 };
 
+// Which image each item of an icon list shows and under which caption, for
+// a front end's list to show. Numbered items (item k, caption "k", image k)
+// are kept as a count alone, so that ten thousand of them cost no more than
+// ten; an insert that breaks the pattern lists the items one by one.
+class IconListItems {
+ public:
+  int Count() const { return listed_ ? static_cast<int>(items_.size()) : numbered_; }
+  // Replaces every item by `count` numbered ones.
+  void SetNumbered(int count);
+  // Where an insert at `position` (negative or past the end: at the end) puts
+  // the item.
+  int PositionFor(int position) const;
+  // Inserts an item at PositionFor(position) and returns that index; an
+  // image index below -1 is taken as -1.
+  int Insert(int position, const Text& caption, int imageIndex);
+  // The item's image and caption; -1 and empty text for no item.
+  int ImageOf(int item) const;
+  Text CaptionOf(int item) const;
+
+ private:
+  struct Item {
+    Text caption;
+    int image;
+  };
+  bool listed_ = false;  // whether items_ holds the items
+  int numbered_ = 0;     // used while they are numbered
+  std::vector<Item> items_;
+};
+
 class Timer {
  public:
   virtual ~Timer() = default;

@@ -8,6 +8,15 @@
 
 namespace tilvane {
 
+// What "tilvane --help" prints, on every platform; a front end may add
+// lines of its own.
+inline constexpr const char* kCommandLineUsage =
+    "Usage: tilvane [FILE]\n"
+    "Edits image groups (.qil files): opens FILE when given, as the Open button does.\n"
+    "\n"
+    "  -h, --help     show this help and end\n"
+    "  --version      show the version and end\n";
+
 // Builds the main window and its controls through services.frontEnd, binds
 // every event, starts the timer and runs OnMainCreated. The window is not
 // shown yet.

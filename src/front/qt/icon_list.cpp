@@ -25,14 +25,14 @@ QImage RenderImage(const ImageList& list, const Image& image) {
 
 int IconListModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return listed_ ? static_cast<int>(items_.size()) : numbered_;
+  return items_.Count();
 }
 
 QVariant IconListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const int row = index.row();
   switch (role) {
-    case Qt::DisplayRole: return listed_ ? items_[static_cast<std::size_t>(row)].caption : QString::number(row);
+    case Qt::DisplayRole: return QStringOf(items_.CaptionOf(row));
     case Qt::DecorationRole: {
       QImage image = Rendered(ImageOf(row));
       return image.isNull() ? QVariant() : QVariant(image);
@@ -50,35 +50,19 @@ void IconListModel::SetGroup(const Bytes& bytes) {
 
 void IconListModel::ResetNumbered(int count) {
   beginResetModel();
-  items_.clear();
-  listed_ = false;
-  numbered_ = count;
+  items_.SetNumbered(count);
   endResetModel();
 }
 
 int IconListModel::Insert(int position, const Text& caption, int imageIndex) {
-  const int rows = rowCount();
-  const int row = (position < 0 || position > rows) ? rows : position;
-  QString text = QStringOf(caption);
+  const int row = items_.PositionFor(position);
   beginInsertRows(QModelIndex(), row, row);
-  if (!listed_ && row == rows && imageIndex == rows && text == QString::number(rows)) {
-    ++numbered_;
-  } else {
-    if (!listed_) {
-      items_.reserve(static_cast<std::size_t>(numbered_) + 1);
-      for (int k = 0; k < numbered_; ++k) items_.push_back({QString::number(k), k});
-      listed_ = true;
-    }
-    items_.insert(items_.begin() + row, Item{std::move(text), imageIndex});
-  }
+  items_.Insert(row, caption, imageIndex);
   endInsertRows();
   return row;
 }
 
-int IconListModel::ImageOf(int row) const {
-  if (row < 0 || row >= rowCount()) return -1;
-  return listed_ ? items_[static_cast<std::size_t>(row)].image : row;
-}
+int IconListModel::ImageOf(int row) const { return items_.ImageOf(row); }
 
 QImage IconListModel::Rendered(int imageIndex) const {
   if (!group_ || imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= group_->size()) return {};

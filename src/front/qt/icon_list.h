@@ -12,6 +12,7 @@
 
 #include "core/imagegroup/codec.h"
 #include "core/text.h"
+#include "editor/controls.h"
 
 namespace tilvane::qt {
 
@@ -43,16 +44,9 @@ class IconListModel : public QAbstractListModel {
   void SetLargest(QSize largest) { largest_ = largest; }
 
  private:
-  struct Item {
-    QString caption;
-    int image = -1;
-  };
-
   std::optional<ImageGroupReader> group_;
   QSize largest_{32, 32};
-  int numbered_ = 0;         // used while items_ is empty
-  std::vector<Item> items_;  // the items, once any is unusual
-  bool listed_ = false;      // whether items_ holds the items
+  IconListItems items_;
   mutable std::unordered_map<int, QImage> rendered_;
 };
 

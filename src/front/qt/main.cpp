@@ -22,14 +22,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tilvane [FILE]\n"
-    "Edits image groups (.qil files): opens FILE when given, as the Open button does.\n"
-    "\n"
-    "  -h, --help     show this help and end\n"
-    "  --version      show the version and end\n"
-    "\n"
-    "Qt's own options (-platform, -display, ...) are accepted as well.\n";
+constexpr const char* kQtOptions = "\nQt's own options (-platform, -display, ...) are accepted as well.\n";
 
 enum class EarlyAnswer { None, Help, Version };
 
@@ -82,7 +75,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
 int main(int argc, char** argv) {
   switch (EarlyOption(argc, argv)) {
-    case EarlyAnswer::Help: std::fputs(kUsage, stdout); return 0;
+    case EarlyAnswer::Help:
+      std::fputs(tilvane::kCommandLineUsage, stdout);
+      std::fputs(kQtOptions, stdout);
+      return 0;
     case EarlyAnswer::Version: std::printf("tilvane %s\n", TILVANE_VERSION); return 0;
     case EarlyAnswer::None: break;
   }

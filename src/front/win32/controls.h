@@ -125,28 +125,6 @@ class Win32ColourPicker final : public ChildControl<ColourPicker> {
   int customEntry_ = 0;
 };
 
-// Which image each item shows and under which caption. Numbered items (item
-// k, caption "k", image k) are kept as a count alone, so that setting 10,000
-// of them costs nothing per item; an insert that breaks the pattern lists
-// them one by one.
-class IconItems {
- public:
-  int Count() const { return listed_ ? static_cast<int>(items_.size()) : numbered_; }
-  void SetNumbered(int count);
-  int Insert(int position, const Text& caption, int imageIndex);
-  int ImageOf(int item) const;
-  std::wstring CaptionOf(int item) const;
-
- private:
-  struct Item {
-    std::wstring caption;
-    int image;
-  };
-  bool listed_ = false;
-  int numbered_ = 0;
-  std::vector<Item> items_;
-};
-
 class Win32IconList final : public ChildControl<IconList> {
  public:
   Win32IconList(Win32Window& window, const ControlSpec& spec);
@@ -195,7 +173,7 @@ class Win32IconList final : public ChildControl<IconList> {
   std::uint32_t* colourBits_ = nullptr;
   std::vector<std::uint8_t> maskBits_;
   int bitmapSize_ = 0;
-  IconItems items_;
+  IconListItems items_;
   Colour background_ = 0x00FFFFFF;
   bool currentChangePending_ = false;
 };

@@ -6,39 +6,6 @@
 
 namespace tilvane::win32 {
 
-void IconItems::SetNumbered(int count) {
-  items_.clear();
-  listed_ = false;
-  numbered_ = std::max(count, 0);
-}
-
-int IconItems::Insert(int position, const Text& caption, int imageIndex) {
-  const int count = Count();
-  const int item = (position < 0 || position > count) ? count : position;
-  imageIndex = std::max(imageIndex, -1);
-  if (!listed_ && item == count && imageIndex == count && caption == ToText(count)) {
-    ++numbered_;
-    return item;
-  }
-  if (!listed_) {
-    items_.reserve(static_cast<std::size_t>(numbered_) + 1);
-    for (int k = 0; k < numbered_; ++k) items_.push_back({std::to_wstring(k), k});
-    listed_ = true;
-  }
-  items_.insert(items_.begin() + item, Item{WideOf(caption), imageIndex});
-  return item;
-}
-
-int IconItems::ImageOf(int item) const {
-  if (item < 0 || item >= Count()) return -1;
-  return listed_ ? items_[static_cast<std::size_t>(item)].image : item;
-}
-
-std::wstring IconItems::CaptionOf(int item) const {
-  if (item < 0 || item >= Count()) return {};
-  return listed_ ? items_[static_cast<std::size_t>(item)].caption : std::to_wstring(item);
-}
-
 namespace {
 
 // The icons' size in layout pixels.
@@ -267,7 +234,7 @@ LRESULT Win32IconList::OnNotify(NMHDR* header, bool& handled) {
     case LVN_GETDISPINFOW: {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
       if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
-        std::wstring caption = items_.CaptionOf(item.iItem);
+        std::wstring caption = WideOf(items_.CaptionOf(item.iItem));
         ::lstrcpynW(item.pszText, caption.c_str(), item.cchTextMax);
       }
       if (item.mask & LVIF_IMAGE) {

@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tilvane [FILE]\n"
-    "Edits image groups (.qil files): opens FILE when given, as the Open button does.\n"
-    "\n"
-    "  -h, --help     show this help and end\n"
-    "  --version      show the version and end\n";
-
 // A program with windows has no console of its own: what it prints goes to
 // the console it was started from, if any.
 void Print(std::FILE* stream, const char* text) {
@@ -49,7 +42,7 @@ CommandLine ParseCommandLine() {
     if (!optionsEnded && word == L"--") {
       optionsEnded = true;
     } else if (!optionsEnded && (word == L"--help" || word == L"-h")) {
-      Print(stdout, kUsage);
+      Print(stdout, tilvane::kCommandLineUsage);
       line.exitCode = 0;
     } else if (!optionsEnded && word == L"--version") {
       Print(stdout, "tilvane " TILVANE_VERSION "\n");
