@@ -1,6 +1,9 @@
 // A window that starts a real drag of the files named on its command line as
-// soon as it is pressed, for the end-to-end walkthrough. It prints the action
-// the drop target reported back ("none" when nothing was done) and exits.
+// soon as it is pressed, for the end-to-end walkthrough. While the drag goes
+// on it writes "accepted" to stderr each time a drop target comes to accept
+// it, so that the driver lets the button go over a target that will take the
+// drop; then it prints the action the drop target reported back ("none" when
+// nothing was done) and exits.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -25,6 +28,12 @@ class DragSource : public QWidget {
     data->setUrls(urls_);
     QDrag drag(this);
     drag.setMimeData(data);
+    QObject::connect(&drag, &QDrag::actionChanged, [](Qt::DropAction action) {
+      if (action != Qt::IgnoreAction) {
+        std::fprintf(stderr, "accepted\n");
+        std::fflush(stderr);
+      }
+    });
     Qt::DropAction action = drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
     const char* name = action == Qt::CopyAction   ? "copy"
                        : action == Qt::MoveAction ? "move"
