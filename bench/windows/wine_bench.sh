@@ -22,17 +22,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 support="$here/../../tests/support"
 windows="$here/../../tests/windows"
 
-. "$support/work_folder.sh" wine-bench
-fail() {
-  first_failure || exit 1
-  echo "wine_bench: $*" >&2
-  exit 1
-}
-. "$support/private_display.sh"
-start_private_display "$work" || fail "no private Xvfb"
-pids+=("$XVFB_PID")
 ui_bound=60
-. "$support/x_windows.sh"
+. "$support/ui_driver.sh" wine_bench
 
 export WINEPREFIX="$work/prefix"
 bash "$windows/wine-prefix" create "$WINEPREFIX" || fail "no Wine prefix"

@@ -28,6 +28,9 @@ if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
                    $<TARGET_FILE:drag_source> ${CMAKE_BINARY_DIR}/fixtures/intake $<TARGET_FILE:qiltool>)
   add_dependencies(drag_source qiltool)
   set_tests_properties(walkthrough PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
+  # The walkthroughs' driver on its own: waits, resent inputs, failure reports.
+  add_test(NAME ui_driver COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/ui_driver_test.sh $<TARGET_FILE:drag_source>)
+  set_tests_properties(ui_driver PROPERTIES LABELS e2e TIMEOUT 120)
 
   # The editor plays its tune to a private sound server (PulseAudio, sox).
   add_test(NAME sound_server COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sound/sound_server_test.sh $<TARGET_FILE:tilvane>)

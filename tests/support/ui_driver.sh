@@ -27,6 +27,7 @@ ui_support="$(dirname "${BASH_SOURCE[0]}")"
 . "$ui_support/private_display.sh"
 ui_bound=${ui_bound:-${UI_BOUND:-30}}
 ui_retry=${UI_RETRY:-3}
+ui_shots=${UI_SHOT_DIR:-$PWD}
 ui_path() { printf '%s' "$1"; }
 ui_field_keys=ctrl+a
 ui_frame="0 0"
@@ -40,7 +41,7 @@ start_editor() {
 say() { echo "$ui_name: $*" >&2; }
 fail() {
   first_failure || exit 1
-  local shot="${UI_SHOT_DIR:-$PWD}/${ui_name// /-}-failure.png"
+  local shot="$ui_shots/${ui_name// /-}-failure.png"
   say "$*"
   import -window root "$shot" 2>/dev/null && say "the screen at the failure: $shot"
   say "the windows on screen:"

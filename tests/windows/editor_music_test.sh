@@ -18,24 +18,12 @@ listing="$(realpath "$3")"
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix of this test run}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
-. "$here/../support/work_folder.sh" wine-music bin
-fail() {
-  first_failure || exit 1
-  echo "wine music: $*" >&2
-  echo "wine music: the windows on screen:" >&2
-  visible_windows | sed 's/^/  /' >&2
-  echo "wine music: the editor's output:" >&2
-  cat "$work/editor.log" >&2 2>/dev/null || true
-  echo "wine music: the end of the recording winmm.dll's log:" >&2
-  tail -n 12 "$log" 2>/dev/null | cut -c1-120 >&2 || true
-  exit 1
-}
-. "$here/../support/private_display.sh"
-. "$here/../support/end_program.sh"
-start_private_display "$work" || fail "no private Xvfb"
-pids+=("$XVFB_PID")
-. "$here/../support/x_windows.sh"
+. "$here/../support/ui_driver.sh" "wine music" bin
 . "$here/wine_editor.sh"
+fail_details() {
+  echo "the end of the recording winmm.dll's log:"
+  tail -n 12 "$log" 2>/dev/null | cut -c1-120 || true
+}
 
 log="$work/winmm.log"
 buffers=$(wc -l <"$listing")
@@ -51,18 +39,10 @@ export WINEDLLOVERRIDES="winmm=n,b" TILVANE_WINMM_PLAY_MS=300
 export TILVANE_WINMM_LOG="Z:${log//\//\\}"
 start_editor
 main=$(wait_window '^Tilvane$')
-for _ in $(seq $((ui_bound * 10))); do
-  [ "$(queued_lines | wc -l)" -ge 6 ] && break
-  sleep 0.1
-done
-[ "$(queued_lines | wc -l)" -ge 6 ] || fail "fewer than 6 buffers queued within $ui_bound s of the window"
+wait_for "6 buffers queued" '[ "$(queued_lines | wc -l)" -ge 6 ]' 'queued_lines | wc -l'
 
 menu_command "$main" 300 250 m
-for _ in $(seq $((ui_bound * 10))); do
-  grep -qx MOM_CLOSE "$log" && break
-  sleep 0.1
-done
-grep -qx MOM_CLOSE "$log" || fail "the stream was not closed within $ui_bound s of 关闭音乐"
+wait_for "the stream's close after 关闭音乐" 'grep -qx MOM_CLOSE "$log"'
 menu_command "$main" 300 250 e
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit"
 

@@ -23,41 +23,9 @@ shots="${5:+$(realpath "$5")}"
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix of this test run}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
-. "$here/../support/work_folder.sh" wine-walkthrough out expected
-fail() {
-  first_failure || exit 1
-  echo "wine walkthrough: $*" >&2
-  import -window root "${WALKTHROUGH_FAILURE_SHOT:-/tmp/wine-walkthrough-failure.png}" 2>/dev/null || true
-  echo "wine walkthrough: the windows on screen:" >&2
-  visible_windows | sed 's/^/  /' >&2
-  echo "wine walkthrough: the files written:" >&2
-  ls -l "$work/out" | sed 's/^/  /' >&2
-  echo "wine walkthrough: the editor's output:" >&2
-  cat "$work/editor.log" >&2 2>/dev/null || true
-  exit 1
-}
-
-. "$here/../support/private_display.sh"
-. "$here/../support/end_program.sh"
-start_private_display "$work" || fail "no private Xvfb"
-pids+=("$XVFB_PID")
-. "$here/../support/x_windows.sh"
+. "$here/../support/ui_driver.sh" "wine walkthrough" out expected
 . "$here/wine_editor.sh"
-
-# The Windows form of a path under $work, as the editor sees it through drive Z:.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-same_bytes() {  # same_bytes FILE EXPECTED WHAT
-  cmp -s "$1" "$2" || fail "$3: $1 differs from qiltool's $2 ($(stat -c %s "$1") and $(stat -c %s "$2") bytes)"
-  echo "wine walkthrough: same bytes as qiltool: $3"
-}
-# Waits up to $ui_bound s for FILE to exist with the bytes of EXPECTED.
-wait_same_bytes() {
-  for _ in $(seq $((ui_bound * 10))); do
-    cmp -s "$1" "$2" && break
-    sleep 0.1
-  done
-  same_bytes "$@"
-}
+fail_details() { echo "the files written:"; ls -l "$work/out" | sed 's/^/  /'; }
 
 no_working_copy || fail "a working copy was in Wine's temporary folder before the editor started"
 
@@ -77,62 +45,56 @@ cp "$work/expected/saved.qil" "$work/expected/closed.qil"
 
 # 1. Open by argument. Every Chinese name typed below has its keys first.
 map_keys "$saved_as" "$bmp"
-start_editor "$(winpath "$start")"
+start_editor "$(ui_path "$start")"
 main=$(wait_window '^Tilvane  ')
-wait_title "Tilvane  $(winpath "$start")"
+wait_title "Tilvane  $(ui_path "$start")"
 
 # Delete: select the first image, 删除图片.
 xdotool windowfocus --sync "$main"
 click_in "$main" 68 20
-press_button "$main" 15 159 "Tilvane  $(winpath "$start")  临时数据(未保存)"
+press_button "$main" 15 159 "Tilvane  $(ui_path "$start")  临时数据(未保存)"
 
 # Add: 加入图片, an executable from the add dialog.
-click_in "$main" 15 96
-answer_dialog "请选择文件路径:" "$(winpath "$fixtures/icons64.exe")"
+click_for_window "$main" 15 96 "^请选择文件路径:\$"
+answer_dialog "请选择文件路径:" "$fixtures/icons64.exe"
 
 # A real drag of an icon file from an X11 program onto the list. Wine offers
 # the drop target a copy only; the drop is reported as not performed.
-"$drag_source" "$fixtures/multi.ico" >"$work/drag.out" 2>/dev/null &
-pids+=($!)
-source_window=$(wait_window '^drag-source$')
-drag_onto "$source_window" "$main" 300 200
-for _ in $(seq $((ui_bound * 10))); do [ -s "$work/drag.out" ] && break; sleep 0.1; done
-[ -s "$work/drag.out" ] || fail "the drag did not end within $ui_bound s of the drop"
-[ "$(cat "$work/drag.out")" != "move" ] || fail "the drag source was told its file was moved"
+drag_file "$fixtures/multi.ico" "$main" 300 200
 
 # Save: 保存图组 writes the opened file in place.
-press_button "$main" 15 222 "Tilvane  $(winpath "$start")"
-wait_same_bytes "$start" "$work/expected/saved.qil" "the group saved after delete, add and drop"
-[ -n "$shots" ] && import -window "$main" "$shots/screenshot-wine-group.png"
+press_button "$main" 15 222 "Tilvane  $(ui_path "$start")"
+same_bytes "$start" "$work/expected/saved.qil" "the group saved after delete, add and drop"
+screenshot "$main" screenshot-wine-group.png
 
 # Export: select the first image, 导出图片(&W) from the context menu, a colour
 # from the colour dialog, 确定, a file name, the box that says it is done.
 click_in "$main" 68 20
 menu_command "$main" 68 20 w
-dialog=$(wait_wine_export_dialog)
+dialog=$(wait_export_dialog)
 choose_fill_colour "$dialog" "$fill"
-[ -n "$shots" ] && import -window "$dialog" "$shots/screenshot-wine-export.png"
-click_in_dialog "$dialog" 46 81
-answer_dialog "请选择要保存的文件名：" "$(winpath "$bmp")"
+screenshot "$dialog" screenshot-wine-export.png
+click_for_window "$dialog" $(dialog_point 46 81) "^请选择要保存的文件名：\$"
+answer_dialog "请选择要保存的文件名：" "$bmp"
 answer_box "提示:" Return
-wait_same_bytes "$bmp" "$work/expected/icon.bmp" "the BMP exported over #$fill"
+same_bytes "$bmp" "$work/expected/icon.bmp" "the BMP exported over #$fill"
 
 # Save as: 图组另存为(&V) from the context menu, a Chinese name.
 menu_command "$main" 300 250 v
-answer_dialog "请选择保存路径:" "$(winpath "$saved_as")"
-wait_title "Tilvane  $(winpath "$saved_as")"
-wait_same_bytes "$saved_as" "$work/expected/saved.qil" "the group saved as"
+answer_dialog "请选择保存路径:" "$saved_as"
+wait_title "Tilvane  $(ui_path "$saved_as")"
+same_bytes "$saved_as" "$work/expected/saved.qil" "the group saved as"
 
 # Close with a change unsaved: Cancel keeps the program and the change, Yes
 # saves and ends it.
 xdotool windowfocus --sync "$main"
 click_in "$main" 68 20
-press_button "$main" 15 159 "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
-close_window "$main"
+press_button "$main" 15 159 "Tilvane  $(ui_path "$saved_as")  临时数据(未保存)"
+close_window "$main" "提示:"
 answer_box "提示:" Escape
 kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended after the save question was cancelled"
-wait_title "Tilvane  $(winpath "$saved_as")  临时数据(未保存)"
-close_window "$main"
+wait_title "Tilvane  $(ui_path "$saved_as")  临时数据(未保存)"
+close_window "$main" "提示:"
 answer_box "提示:" y
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Yes to the save question on close"
 same_bytes "$saved_as" "$work/expected/closed.qil" "the group saved by the question on close"
@@ -141,9 +103,9 @@ no_working_copy || fail "the working copy was left behind after the window was c
 # 2. Open through the dialog, music off, Exit.
 start_editor
 main=$(wait_window '^Tilvane$')
-click_in "$main" 15 33
-answer_dialog "请选择要打开的Quill图片组文件:" "$(winpath "$saved_as")"
-wait_title "Tilvane  $(winpath "$saved_as")"
+click_for_window "$main" 15 33 "^请选择要打开的Quill图片组文件:\$"
+answer_dialog "请选择要打开的Quill图片组文件:" "$saved_as"
+wait_title "Tilvane  $(ui_path "$saved_as")"
 menu_command "$main" 300 250 m
 kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended when the music was turned off"
 menu_command "$main" 300 250 e
