@@ -9,12 +9,13 @@ export drag_source="$(realpath "$1")" here="$(cd "$(dirname "$0")/.." && pwd)"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 failures=0
-# run: a scenario (a script on stdin) over the driver, with short bounds, in
-# the scratch folder; its status in $status, its output in $out.
+# run [BOUND]: a scenario (a script on stdin) over the driver, with short
+# bounds (2 s, a resend after 1 s) unless a state that comes is waited for,
+# in the scratch folder; its status in $status, its output in $out.
 run() {
   rm -f "$out"/*
   status=0
-  (cd "$out" && UI_BOUND=2 UI_RETRY=1 bash -c "set -euo pipefail; . \"\$here/support/ui_driver.sh\" probe; $(cat)") \
+  (cd "$out" && UI_BOUND=${1:-2} UI_RETRY=1 bash -c "set -euo pipefail; . \"\$here/support/ui_driver.sh\" probe; $(cat)") \
     >"$out/stdout" 2>"$out/stderr" || status=$?
 }
 expect() {  # expect WHAT CHECK...
@@ -46,7 +47,7 @@ expect "an input always lost fails the step" [ "$status" = 1 ]
 expect "it is sent three times" [ "$(wc -l <"$out/inputs")" = 3 ]
 expect "the failure names the state" grep -q 'probe: the door opening never came' "$out/stderr"
 
-run <<<'"$drag_source" x >/dev/null 2>&1 & pids+=($!)
+run 60 <<<'"$drag_source" x >/dev/null 2>&1 & pids+=($!)
 id=$(wait_window "^drag-source$"); shown "$id" || fail "not shown"
 kill "${pids[-1]}"; window_gone "$id" || fail "still shown"; echo gone'
 expect "a window is seen shown, then gone" [ "$status:$(cat "$out/stdout")" = "0:gone" ]
