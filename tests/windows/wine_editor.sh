@@ -63,21 +63,28 @@ close_window() {
 # choose_fill_colour DIALOG RRGGBB: opens the export dialog's colour list
 # with a click, takes its last entry ("…", any other colour) with End and
 # Return, and sets the colour in Wine's colour dialog by its keys:
-# 定义自定义颜色(D) opens the fields (the dialog grows wider), 红(R), 绿(G)
-# and 蓝(B) take the values, Return is 确定.
+# 定义自定义颜色(D) opens the fields if they are hidden, 红(R), 绿(G) and
+# 蓝(B) take the values (a field reached by its key has its text selected, so
+# typing the values again replaces them), and once the dialog's sample shows
+# the colour, Return is 确定.
 choose_fill_colour() {
-  local chooser hex=$2 found width field
+  local chooser hex=$2 found
   xdotool windowfocus --sync "$1"
   input_until "the open colour list" 'nameless "\$4 >= 40 && \$4 <= 70 && \$5 >= 40"' \
     click_in "$1" $(dialog_point 162 43)
   xdotool key End Return
   chooser=$(wait_window '^颜色$')
-  width() { xdotool getwindowgeometry --shell "$chooser" | awk -F= '/^WIDTH=/ { print $2 }'; }
-  width=$(width)
-  input_until "the colour dialog's fields" '[ "$(width)" -gt "$width" ]' focus_key "$chooser" alt+d
-  for field in r:0 g:2 b:4; do
-    xdotool key "alt+${field%:*}"
-    xdotool type "$((16#${hex:${field#*:}:2}))"
-  done
+  sample() {
+    import -window "$chooser" "$work/chooser.png" && convert "$work/chooser.png" -depth 8 txt:- | grep -ci "#$hex" || true
+  }
+  type_colour() {
+    local field
+    focus_key "$chooser" alt+d || return 0
+    for field in r:0 g:2 b:4; do
+      xdotool key "alt+${field%:*}"
+      xdotool type "$((16#${hex:${field#*:}:2}))"
+    done
+  }
+  input_until "the colour dialog's sample in #$hex" '[ "$(sample)" -gt 200 ] 2>/dev/null' type_colour
   input_until "the close of the colour dialog" "! shown $chooser" focus_key "$chooser" Return
 }
