@@ -12,6 +12,10 @@ ui_field_keys="End shift+Home"
 # tool window itself, inside its X window.
 ui_frame="3 18"
 ui_temp="$WINEPREFIX/drive_c/users"
+# Wine's file dialogs take seconds to come and go on a busy machine (they list
+# the folder first): an input is sent again only after a longer wait, so that
+# a slow answer is not taken for a lost input.
+ui_retry=${UI_RETRY:-8}
 
 # Wine's code page 936 and Chinese file names come from the prefix's own
 # locale; the system's is left alone.
