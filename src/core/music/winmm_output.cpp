@@ -187,7 +187,8 @@ WinmmOutput::WinmmOutput() : impl_(std::make_unique<Impl>()) {}
 // Buffers the device still holds must outlive any late callback: they are
 // left to it for good.
 WinmmOutput::~WinmmOutput() {
-  Close();
+  // This class's own: a derived class is gone already.
+  WinmmOutput::Close();
   if (!impl_->ReleaseHeld()) static_cast<void>(impl_.release());
 }
 
@@ -293,7 +294,8 @@ void WinmmOutput::Close() {
   }
   if (buffersOut) {
     midiStreamStop(impl.stream);
-    Reset();
+    // This class's own, also when Close runs from the destructor.
+    WinmmOutput::Reset();
   }
   if (impl.Release()) {
     impl.WaitFor([&] { return impl.closeReported; });
