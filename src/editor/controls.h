@@ -247,6 +247,8 @@ class Window {
   // Answers a close request: false keeps the window open.
   std::function<bool()> onCloseRequest;
   std::function<void()> onResized;
+  // The Escape key, wherever the focus is in the window.
+  std::function<void()> onEscape;
   // Runs once, when the window has closed for good.
   std::function<void()> onDestroyed;
 };

@@ -92,6 +92,8 @@ void BindExportDialogEvents(Editor& editor) {
   };
   c.按钮1->onClicked = [e] { Guarded(*e, [e] { OnExportConfirm(*e); }); };
   c.按钮2->onClicked = [e] { Guarded(*e, [e] { OnExportDialogClose(*e); }); };
+  // Escape closes the dialog as 关闭 does.
+  c.window->onEscape = c.按钮2->onClicked;
   c.颜色选择器1->onColourChanged = [e] { Guarded(*e, [e] { OnFillColourChanged(*e); }); };
 }
 

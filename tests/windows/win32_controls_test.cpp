@@ -4,13 +4,19 @@
 // private X display (the one tests/windows/wine-prefix makes).
 #include <gtest/gtest.h>
 
+#include <set>
+#include <thread>
+
+#include "core/export/picture.h"
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
 #include "editor/layout.h"
 #include "editor/main_window.h"
 #include "front/win32/controls.h"
+#include "front/win32/prompts.h"
 #include "handlers/recording_controls.h"
 #include "support/numbered_group.h"
+#include "wait_until.h"
 
 namespace tilvane::win32 {
 namespace {
@@ -49,6 +55,69 @@ int ItemImage(HWND list, int item) {
   return query.iImage;
 }
 
+// A 32-bit bitmap in memory to draw into and read pixels (0x00RRGGBB) back.
+class Canvas {
+ public:
+  Canvas(int width, int height, COLORREF fill) : width_(width) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    bitmap_ = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    dc_ = ::CreateCompatibleDC(nullptr);
+    old_ = ::SelectObject(dc_, bitmap_);
+    RECT all{0, 0, width, height};
+    HBRUSH brush = ::CreateSolidBrush(fill);
+    ::FillRect(dc_, &all, brush);
+    ::DeleteObject(brush);
+  }
+  ~Canvas() {
+    ::SelectObject(dc_, old_);
+    ::DeleteDC(dc_);
+    ::DeleteObject(bitmap_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  std::uint32_t Pixel(int x, int y) const {
+    ::GdiFlush();
+    return static_cast<const std::uint32_t*>(bits_)[y * width_ + x] & 0x00FFFFFF;
+  }
+
+ private:
+  int width_;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// Runs this thread's messages as the editor's event loop does until `done`
+// holds; false when it never did.
+bool RunUntil(const std::function<bool()>& done) {
+  return tilvane::testing::WaitUntil(std::chrono::seconds(30), done, Dispatch);
+}
+
+// A key pressed and let go as the keyboard does, to the active window; the
+// event loop (RunUntil) delivers it.
+void Press(WORD key) {
+  INPUT keys[2] = {};
+  for (INPUT& input : keys) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+  }
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+}
+
+// A left click in the middle of an item's icon.
+void ClickItem(HWND list, int item) {
+  RECT box{};
+  ASSERT_TRUE(ListView_GetItemRect(list, item, &box, LVIR_ICON));
+  const LPARAM at = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
 class Win32Controls : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,6 +128,18 @@ class Win32Controls : public ::testing::Test {
     editor_ = LoadEditor(std::move(services));
   }
   void TearDown() override { editor_.reset(); }
+
+  HWND MainHwnd() const { return static_cast<Win32Window*>(editor_->main.window.get())->hwnd(); }
+  HWND ListHwnd() const { return HwndOf(editor_->main.图标列表框); }
+  // The main window shown with `count` numbered images, once it has the
+  // keyboard.
+  void ShowMainWith(int count) {
+    IconList& list = *editor_->main.图标列表框;
+    list.setImageGroup(testing::NumberedGroup(count));
+    list.setNumberedItems(count);
+    editor_->main.window->setVisible(true);
+    ASSERT_TRUE(RunUntil([&] { return ::GetActiveWindow() == MainHwnd(); }));
+  }
 
   Win32FrontEnd frontEnd_;
   testing::RecordingPrompts prompts_;
@@ -140,6 +221,169 @@ TEST_F(Win32Controls, IconListShowsTheItemsAndImagesGiven) {
 
   list.setBackgroundColour(0x00F2F2FF);
   EXPECT_EQ(ListView_GetBkColor(hwnd), 0x00F2F2FFu);
+}
+
+// Typed characters move to the next item whose caption starts with them.
+TEST_F(Win32Controls, TypingMovesToTheItemCaptionedSo) {
+  ShowMainWith(7);
+  HWND list = ListHwnd();
+  ClickItem(list, 2);
+  ASSERT_TRUE(RunUntil([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 2; }));
+  EXPECT_EQ(::GetFocus(), list);
+  Press('5');
+  EXPECT_TRUE(RunUntil([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 5; }))
+      << "selected: " << ListView_GetNextItem(list, -1, LVNI_SELECTED);
+  EXPECT_EQ(editor_->main.图标列表框->selectedIndex(), 5);
+
+  // The same search as the system's find message asks it.
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARTIAL | LVFI_WRAP;
+  find.psz = L"3";
+  EXPECT_EQ(ListView_FindItem(list, 5, &find), 3);  // round from the end
+  find.psz = L"x";
+  EXPECT_EQ(ListView_FindItem(list, -1, &find), -1);
+  find.flags = LVFI_STRING;
+  find.psz = L"6";
+  EXPECT_EQ(ListView_FindItem(list, -1, &find), 6);
+}
+
+// The image list belongs to the icon list object, which destroys it: the
+// list view must not destroy it too.
+TEST_F(Win32Controls, ListViewLeavesTheImageListToUs) {
+  const LONG_PTR style = ::GetWindowLongPtrW(ListHwnd(), GWL_STYLE);
+  EXPECT_TRUE(style & LVS_SHAREIMAGELISTS);
+  EXPECT_TRUE(style & LVS_OWNERDATA);
+}
+
+// A pixel of alpha 128 comes out of the image list blended once over the
+// list's background, as the Linux list draws it (straight alpha, source over).
+TEST_F(Win32Controls, SoftPixelsAreBlendedOnce) {
+  ImageList group = *DecodeImageGroup(DefaultImageGroup());
+  ASSERT_EQ(group.bitsPerPixel, 32);
+  group.ClearImages();
+  Image image;
+  const std::uint32_t soft = 0x80C86432;  // alpha 128, red 200, green 100, blue 50
+  image.pixels.assign(group.PixelsPerImage(), soft);
+  image.mask.assign(group.PixelsPerImage(), 0);
+  ASSERT_TRUE(AppendImage(group, image));
+  IconList& list = *editor_->main.图标列表框;
+  list.setImageGroup(*EncodeImageGroup(group));
+  list.setNumberedItems(1);
+  const int slot = ItemImage(ListHwnd(), 0);
+  ASSERT_GE(slot, 0);
+
+  const Colour background = list.backgroundColour();  // 0x00BBGGRR
+  Canvas canvas(32, 32, background);
+  ASSERT_TRUE(ImageList_Draw(ListView_GetImageList(ListHwnd(), LVSIL_NORMAL), slot, canvas.dc(), 0, 0, ILD_NORMAL));
+  const std::uint32_t drawn = canvas.Pixel(16, 16);
+
+  const std::uint32_t alpha = soft >> 24;
+  auto blended = [&](int shift, std::uint32_t under) {
+    const std::uint32_t over = (soft >> shift) & 0xFF;
+    return static_cast<int>((over * alpha + under * (255 - alpha) + 127) / 255);
+  };
+  const int red = blended(16, background & 0xFF);
+  const int green = blended(8, (background >> 8) & 0xFF);
+  const int blue = blended(0, (background >> 16) & 0xFF);
+  EXPECT_NEAR(static_cast<int>((drawn >> 16) & 0xFF), red, 2) << std::hex << drawn;
+  EXPECT_NEAR(static_cast<int>((drawn >> 8) & 0xFF), green, 2) << std::hex << drawn;
+  EXPECT_NEAR(static_cast<int>(drawn & 0xFF), blue, 2) << std::hex << drawn;
+}
+
+// At 192 DPI the preview's box is 64 x 64 and a 32 x 32 image fills it, as on
+// Linux at scale 2.
+TEST_F(Win32Controls, PreviewGrowsWithTheDpi) {
+  ExportControls& x = editor_->exportDialog;
+  HWND dialog = static_cast<Win32Window*>(x.window.get())->hwnd();
+  RECT suggested;
+  ::GetWindowRect(dialog, &suggested);
+  suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
+  suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
+  ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  HWND box = HwndOf(x.图片框1);
+  const Rect placed = PlacedRect(box);
+  EXPECT_EQ(placed.width, 64);
+  EXPECT_EQ(placed.height, 64);
+
+  x.图片框1->setPicture(ImageGroupPicture(testing::NumberedGroup(1), 0));
+  Canvas canvas(64, 64, RGB(255, 255, 255));
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_STATIC;
+  item.hwndItem = box;
+  item.hDC = canvas.dc();
+  item.rcItem = {0, 0, 64, 64};
+  dynamic_cast<Win32PictureBox&>(*x.图片框1).OnDrawItem(item);
+  int covered = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x0 = 0; x0 < 64; ++x0) covered += canvas.Pixel(x0, y) == 0x00102030;
+  EXPECT_EQ(covered, 64 * 64);
+}
+
+// The idle tick sets the colour every 200 ms: only a change redraws the list.
+TEST_F(Win32Controls, AnUnchangedBackgroundIsNotRedrawn) {
+  ShowMainWith(3);
+  IconList& list = *editor_->main.图标列表框;
+  HWND hwnd = ListHwnd();
+  ASSERT_TRUE(RunUntil([&] { return !::GetUpdateRect(hwnd, nullptr, FALSE); }));
+  list.setBackgroundColour(list.backgroundColour());
+  EXPECT_FALSE(::GetUpdateRect(hwnd, nullptr, FALSE));
+  list.setBackgroundColour(list.backgroundColour() ^ 0x000F0F0F);
+  EXPECT_TRUE(::GetUpdateRect(hwnd, nullptr, FALSE));
+}
+
+// The keyboard as in a dialog: the list has it from the start, so the menu
+// key opens the context menu at once.
+TEST_F(Win32Controls, TheListHasTheKeyboardFromTheStart) {
+  int menus = 0;
+  editor_->main.图标列表框->onRightClick = [&](Point) { ++menus; };
+  ShowMainWith(2);
+  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
+  Press(VK_APPS);
+  EXPECT_TRUE(RunUntil([&] { return menus == 1; }));
+}
+
+// Tab stops only at the controls that take input; Escape closes the export
+// dialog as 关闭 does, and the keyboard goes back where it was.
+TEST_F(Win32Controls, ExportDialogKeyboard) {
+  ShowMainWith(2);
+  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
+  ExportControls& x = editor_->exportDialog;
+  HWND dialog = static_cast<Win32Window*>(x.window.get())->hwnd();
+  x.window->setVisible(true);
+  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() && ::GetAncestor(::GetFocus(), GA_ROOT) == dialog; }));
+
+  const std::set<HWND> inputs{HwndOf(x.按钮1), HwndOf(x.按钮2), HwndOf(x.颜色选择器1)};
+  std::set<HWND> stops;
+  for (int k = 0; k < 6; ++k) {
+    HWND before = ::GetFocus();
+    stops.insert(before);
+    Press(VK_TAB);
+    ASSERT_TRUE(RunUntil([&] { return ::GetFocus() != before; })) << "Tab " << k;
+  }
+  EXPECT_EQ(stops, inputs);
+
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(RunUntil([&] { return !x.window->visible(); }));
+  EXPECT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
+}
+
+// A box takes the keyboard and gives it back to the control that had it.
+TEST_F(Win32Controls, AClosedBoxGivesTheKeyboardBack) {
+  ShowMainWith(2);
+  HWND button = HwndOf(editor_->main.按钮1);
+  ::SetFocus(button);
+  ASSERT_EQ(::GetFocus(), button);
+  std::thread answer([] {
+    HWND box = nullptr;
+    if (tilvane::testing::WaitUntil(std::chrono::seconds(30),
+                                    [&] { return (box = ::FindWindowW(L"#32770", L"focus test")) != nullptr; })) {
+      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  Win32Prompts prompts;
+  EXPECT_EQ(prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus test"), BoxAnswer::Ok);
+  answer.join();
+  EXPECT_TRUE(RunUntil([&] { return ::GetFocus() == button; }));
 }
 
 TEST_F(Win32Controls, MenuShowsShortcutsAndGreysItems) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -23,21 +24,14 @@
 #include "core/music/background_tune.h"
 #include "core/music/player.h"
 #include "core/music/winmm_output.h"
+#include "wait_until.h"
 
 namespace tilvane {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Polls `done` until it holds or `bound` has passed; true when it holds.
-bool WaitUntil(std::chrono::seconds bound, const std::function<bool()>& done) {
-  const Clock::time_point end = Clock::now() + bound;
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -206,6 +200,39 @@ TEST_F(RecordedWinmm, AStopMidPassStopsResetsTakesEveryBufferBackAndCloses) {
   EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return StartsWith(l, "MOM_DONE"); }),
             static_cast<std::ptrdiff_t>(queued));
   EXPECT_EQ(std::count_if(stop, log.end(), [](const std::string& l) { return StartsWith(l, "midiStreamOut "); }), 0);
+}
+
+// A device whose reset keeps a buffer refuses to unprepare it and to close:
+// the output must then leave the buffer and the handle to it, and open again
+// only once the device has let go.
+TEST_F(RecordedWinmm, ABufferTheDeviceKeepsAfterAResetStaysItsOwn) {
+  struct Listener : StreamOutputListener {
+    std::atomic<int> closed{0};
+    void OnBufferDone(int) override {}
+    void OnClosed() override { ++closed; }
+  } listener;
+  StreamBuffer buffer;
+  ASSERT_TRUE(buffer.Append(StreamEvent{}));
+  WinmmOutput output;
+  ASSERT_TRUE(output.Open(480, &listener));
+  ASSERT_TRUE(output.Queue(0, buffer));
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"TILVANE_WINMM_RESET_HOLDS", L"1"));
+  output.Close();
+  EXPECT_FALSE(output.IsOpen());
+  EXPECT_EQ(listener.closed, 1);
+  EXPECT_FALSE(output.Open(480, &listener)) << "opened over buffers the device still holds";
+  std::vector<std::string> held = Log();
+  EXPECT_NE(std::find(held.begin(), held.end(), "midiOutUnprepareHeader id=0 -> 65"), held.end());
+  EXPECT_EQ(
+      std::count_if(held.begin(), held.end(), [](const std::string& l) { return StartsWith(l, "midiStreamClose"); }),
+      0);
+
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"TILVANE_WINMM_RESET_HOLDS", nullptr));
+  ASSERT_TRUE(output.Open(480, &listener));
+  output.Close();
+  std::vector<std::string> log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "midiStreamClose -> 0"), 2);
+  EXPECT_EQ(listener.closed, 2);
 }
 
 // Wraps the real output to see what the player does with it.

@@ -76,6 +76,35 @@ struct WinmmOutput::Impl {
 
   bool OnNotifier() const { return std::this_thread::get_id() == notifier.get_id(); }
 
+  // Unprepares the buffers and closes the stream; false when the device
+  // refused, as one does that did not give its buffers back in time (its
+  // reset timed out): it may yet write into them and call back, so the
+  // buffers and the handle stay as they are.
+  bool Release() {
+    bool released = true;
+    for (Slot& slot : slots) {
+      if (!slot.prepared) continue;
+      if (midiOutUnprepareHeader(Out(), &slot.header, sizeof slot.header) == MMSYSERR_NOERROR) {
+        slot.prepared = false;
+      } else {
+        released = false;
+      }
+    }
+    return released && midiStreamClose(stream) == MMSYSERR_NOERROR;
+  }
+
+  // Tries again to let go of a stream the device held at its close: asks
+  // for its buffers back once more, then unprepares and closes.
+  bool ReleaseHeld() {
+    if (!held) return true;
+    std::swap(stream, held);
+    midiOutReset(Out());
+    const bool released = Release();
+    std::swap(stream, held);
+    if (released) held = nullptr;
+    return released;
+  }
+
   // The notifier thread: hands what the callback marked to the listener, one
   // call at a time and holding no lock of ours, so that it may queue again.
   void Notify() {
@@ -135,6 +164,7 @@ struct WinmmOutput::Impl {
   }
 
   HMIDISTRM stream = nullptr;
+  HMIDISTRM held = nullptr;  // closed by us, still held by the device
   HMIDIOUT Out() const { return reinterpret_cast<HMIDIOUT>(stream); }
 
   HANDLE wake = nullptr;  // auto-reset; set by the callback
@@ -154,13 +184,21 @@ struct WinmmOutput::Impl {
 
 WinmmOutput::WinmmOutput() : impl_(std::make_unique<Impl>()) {}
 
-WinmmOutput::~WinmmOutput() { Close(); }
+// Buffers the device still holds must outlive any late callback: they are
+// left to it for good.
+WinmmOutput::~WinmmOutput() {
+  // This class's own: a derived class is gone already.
+  WinmmOutput::Close();
+  if (!impl_->ReleaseHeld()) static_cast<void>(impl_.release());
+}
 
 bool WinmmOutput::IsOpen() const { return impl_->stream != nullptr; }
 
 bool WinmmOutput::Open(std::uint16_t division, StreamOutputListener* listener) {
   Impl& impl = *impl_;
   if (!impl.wake) return false;
+  // The buffers are not ours again until the device lets go of them.
+  if (!impl.ReleaseHeld()) return false;
   if (!impl.stream) {
     // No device: not even an open is tried. Wine's winmm (8.0) frees a
     // stream whose open failed while keeping it in its table of streams, so
@@ -256,15 +294,15 @@ void WinmmOutput::Close() {
   }
   if (buffersOut) {
     midiStreamStop(impl.stream);
-    Reset();
+    // This class's own, also when Close runs from the destructor.
+    WinmmOutput::Reset();
   }
-  for (Impl::Slot& slot : impl.slots) {
-    if (slot.prepared) midiOutUnprepareHeader(impl.Out(), &slot.header, sizeof slot.header);
-    slot.prepared = false;
+  if (impl.Release()) {
+    impl.WaitFor([&] { return impl.closeReported; });
+  } else {
+    impl.held = impl.stream;
   }
-  midiStreamClose(impl.stream);
   impl.stream = nullptr;
-  impl.WaitFor([&] { return impl.closeReported; });
   // Closing is reported once, whether or not the device said so in time.
   if (!impl.OnNotifier()) {
     impl.StopNotifier();

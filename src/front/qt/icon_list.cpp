@@ -209,6 +209,9 @@ QtIconList::QtIconList(QWidget* parent, const ControlSpec& spec)
   view_->onCurrentChanged = [this] {
     if (onCurrentChanged) onCurrentChanged();
   };
+  // The list takes the keyboard when its window is first activated, so that
+  // the menu key and type-ahead work without a click first.
+  view_->setFocus(Qt::OtherFocusReason);
 }
 
 void QtIconList::setImageGroup(const Bytes& bytes) { view_->setImageGroup(bytes); }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
 
 #include "front/qt/widgets.h"
@@ -50,11 +51,31 @@ QStringList NameFiltersOf(const Text& filter) {
   return filters;
 }
 
+// Gives the keyboard back, once a box or dialog has closed, to the window and
+// control that had it: a window system without a window manager activates
+// nothing by itself.
+class KeyboardReturn {
+ public:
+  KeyboardReturn() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+  ~KeyboardReturn() {
+    if (!window_ || !window_->isVisible()) return;
+    window_->activateWindow();
+    if (focus_ && focus_->isEnabled()) focus_->setFocus(Qt::ActiveWindowFocusReason);
+  }
+  KeyboardReturn(const KeyboardReturn&) = delete;
+  KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+ private:
+  QPointer<QWidget> window_;
+  QPointer<QWidget> focus_;
+};
+
 }  // namespace
 
 BoxAnswer QtPrompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
   QMessageBox box(IconOf(icon), QStringOf(caption), QStringOf(text), ButtonsOf(buttons));
   box.setWindowModality(Qt::ApplicationModal);
+  KeyboardReturn keyboard;
   return AnswerOf(box.exec());
 }
 
@@ -82,7 +103,12 @@ std::optional<Text> QtPrompts::FileDialog(const CommonDialog& dialog, const Text
   }
   if (!dialog.defaultExtension.empty()) fileDialog.setDefaultSuffix(QStringOf(dialog.defaultExtension));
   if (!dialog.fileName.empty()) fileDialog.selectFile(QStringOf(dialog.fileName));
-  if (fileDialog.exec() != QDialog::Accepted) return std::nullopt;
+  int result = QDialog::Rejected;
+  {
+    KeyboardReturn keyboard;
+    result = fileDialog.exec();
+  }
+  if (result != QDialog::Accepted) return std::nullopt;
   QStringList chosen = fileDialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
   return TextOf(chosen.first());

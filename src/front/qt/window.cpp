@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -71,6 +73,15 @@ void TopLevelWidget::closeEvent(QCloseEvent* event) {
   }
 }
 
+// Escape reaches the window when the control with the focus has no use for it.
+void TopLevelWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && onEscape) {
+    onEscape();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void TopLevelWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (onResized) onResized();
@@ -96,6 +107,16 @@ void TopLevelWidget::showEvent(QShowEvent* event) {
   CentreOnScreen(this);
 }
 
+// A tool window that had the keyboard hands it back to its owner, whose
+// focus widget takes it again; not every window system does that itself.
+void TopLevelWidget::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (tool_ && parentWidget() && parentWidget()->isVisible() &&
+      (QApplication::activeWindow() == this || QApplication::activeWindow() == nullptr)) {
+    parentWidget()->activateWindow();
+  }
+}
+
 template <typename Part, typename... Args>
 Part* QtWindow::Keep(Args&&... args) {
   auto part = std::make_unique<Part>(std::forward<Args>(args)...);
@@ -112,6 +133,9 @@ QtWindow::QtWindow(const WindowStyle& style, QtWindow* owner)
   };
   widget_->onDestroyed = [this] {
     if (onDestroyed) onDestroyed();
+  };
+  widget_->onEscape = [this] {
+    if (onEscape) onEscape();
   };
 }
 
@@ -133,7 +157,10 @@ bool QtWindow::visible() const { return widget_->isVisible(); }
 
 void QtWindow::setVisible(bool visible) {
   widget_->setVisible(visible);
-  if (visible) widget_->raise();
+  if (!visible) return;
+  widget_->raise();
+  // A tool window too takes the keyboard, as a shown dialog does.
+  widget_->activateWindow();
 }
 
 void QtWindow::close() { widget_->close(); }

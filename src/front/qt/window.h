@@ -19,6 +19,7 @@ class TopLevelWidget : public QWidget {
   // only for its close box; a close from the program goes through.
   std::function<bool()> onCloseRequest;
   std::function<void()> onResized;
+  std::function<void()> onEscape;
   // Runs once, when the window has closed for good.
   std::function<void()> onDestroyed;
   // Runs once, from the event loop, after the window's first frame is drawn.
@@ -27,8 +28,10 @@ class TopLevelWidget : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -151,9 +151,12 @@ class Win32IconList final : public ChildControl<IconList> {
   void OnContextMenu(POINT at);
   // Runs the held-back current-item event.
   void ReportCurrentChanged();
+  // The item a typed prefix leads to (LVN_ODFINDITEMW), -1 for none.
+  int FindItem(const LVFINDINFOW& find, int start) const;
 
  private:
   void ShowImages();
+  void ShowBackground();
   void ItemsChanged();
   // Takes `states` (LVIS_SELECTED, LVIS_FOCUSED) from the items that have them.
   void ClearStates(UINT states);
@@ -255,6 +258,11 @@ class Win32Window final : public Window {
   void AddTimer(UINT_PTR id, std::function<void()>* event) { timers_[id] = event; }
   // Runs `action` from the event loop, after the message at hand.
   void Post(std::function<void()> action);
+  // The child that takes the keyboard focus when the window is first
+  // activated, instead of the first Tab stop.
+  void TakeFocusFirst(HWND child) {
+    if (!focus_) focus_ = child;
+  }
 
   Text caption() const override;
   void setCaption(const Text& caption) override;
@@ -277,17 +285,23 @@ class Win32Window final : public Window {
   std::function<bool()> onSessionEnding;
   // The session ends now: the program is about to be stopped.
   std::function<void()> onSessionEnd;
+  // Asks for onTerminationRequest from any thread. It runs in whichever
+  // message loop runs then: a box's, a dialog's or a menu's too.
+  void PostTerminationRequest() const;
+  std::function<void()> onTerminationRequest;
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   ChildPart* ChildOf(UINT id) const;
   void ChangeDpi(UINT dpi, const RECT* suggested);
+  void RestoreFocus();
   void RunPosted();
   template <typename Part, typename... Args>
   Part* Keep(Args&&... args);
 
   HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;  // the child to give the focus back to
   Rect layout_;
   bool tool_;
   bool alive_ = true;
@@ -312,6 +326,10 @@ class Win32FrontEnd final : public FrontEnd {
   Win32FrontEnd();
   std::unique_ptr<Window> NewWindow(const WindowStyle& style, Window* owner) override;
 };
+
+// Hands one message of the event loop on. Tab, the arrow keys, the buttons'
+// access keys and Escape work in our windows as they do in a dialog.
+void Dispatch(MSG& message);
 
 // The face the controls are drawn in: the platform's Chinese UI face where it
 // is installed, else any face with Han glyphs, else the system's own.

@@ -113,7 +113,8 @@ bool Win32DropTarget::Register(IconList& list) {
   auto* target = new OleDropTarget(*this);
   if (FAILED(::RegisterDragDrop(control->hwnd(), target))) {
     target->Release();
-    return false;
+    // The last reference's Release deleted it, which the analyzer cannot follow.
+    return false;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
   }
   list_ = control->hwnd();
   target_ = target;

@@ -13,10 +13,11 @@ constexpr int kLayoutIconSize = 32;
 
 }  // namespace
 
-// One image as a premultiplied 32-bit bitmap of the icon size, with the mask
-// beside it for lists that draw without alpha; a tile of another size is
-// scaled to the nearest pixels. The two bitmaps are drawn into again for
-// every image: the image list keeps copies.
+// One image as a 32-bit bitmap of the icon size with straight (not
+// premultiplied) alpha, since the image list multiplies by alpha itself when
+// it draws; the mask beside it for lists that draw without alpha. A tile of
+// another size is scaled to the nearest pixels. The two bitmaps are drawn
+// into again for every image: the image list keeps copies.
 int Win32IconList::AddImage(const ImageList& header, const Image& image) {
   const int iconSize = window_.Scaled(kLayoutIconSize);
   const int maskStride = (iconSize + 15) / 16 * 2;
@@ -61,12 +62,8 @@ int Win32IconList::AddImage(const ImageList& header, const Image& image) {
         int sy = (y - top) * height / shownHeight;
         pixel = argb[static_cast<std::size_t>(sy) * width + sx];
       }
-      std::uint32_t alpha = pixel >> 24;
-      auto premultiplied = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-      colourBits_[static_cast<std::size_t>(y) * iconSize + x] =
-          (alpha << 24) | (premultiplied((pixel >> 16) & 0xFF) << 16) | (premultiplied((pixel >> 8) & 0xFF) << 8) |
-          premultiplied(pixel & 0xFF);
-      if (alpha == 0) maskBits_[static_cast<std::size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+      colourBits_[static_cast<std::size_t>(y) * iconSize + x] = pixel;
+      if ((pixel >> 24) == 0) maskBits_[static_cast<std::size_t>(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
     }
   }
   ::SetBitmapBits(maskBitmap_, static_cast<DWORD>(maskBits_.size()), maskBits_.data());
@@ -82,8 +79,20 @@ void Win32IconList::ReleaseBitmaps() {
 
 namespace {
 
+// The image list is ours (LVS_SHAREIMAGELISTS): it is replaced on a DPI
+// change and destroyed by ~Win32IconList, never by the list view.
 constexpr DWORD kListStyle = LVS_ICON | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE |
-                             WS_BORDER | WS_HSCROLL | WS_VSCROLL;
+                             LVS_SHAREIMAGELISTS | WS_BORDER | WS_HSCROLL | WS_VSCROLL;
+
+// Whether `caption` starts with `typed` (or is it, unless `partial`), case
+// ignored.
+bool CaptionMatches(const std::wstring& caption, const wchar_t* typed, bool partial) {
+  const int typedLength = static_cast<int>(std::wcslen(typed));
+  const int captionLength = static_cast<int>(caption.size());
+  if (typedLength == 0 || captionLength < typedLength || (!partial && captionLength != typedLength)) return false;
+  return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(), typedLength, typed, typedLength) ==
+         CSTR_EQUAL;
+}
 
 }  // namespace
 
@@ -91,7 +100,9 @@ Win32IconList::Win32IconList(Win32Window& window, const ControlSpec& spec)
     : ChildControl(window, spec, WC_LISTVIEWW, kListStyle) {
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_DOUBLEBUFFER);
   Rescale();
-  setBackgroundColour(background_);
+  ShowBackground();
+  // The menu key and type-ahead work from the start, without a click.
+  window.TakeFocusFirst(hwnd_);
 }
 
 Win32IconList::~Win32IconList() {
@@ -204,8 +215,16 @@ void Win32IconList::setSelectedIndex(int index) {
   ListView_EnsureVisible(hwnd_, index, FALSE);
 }
 
+// The editor sets the colour on every idle tick: an unchanged colour costs
+// the list no new brush and no redraw.
 void Win32IconList::setBackgroundColour(Colour colour) {
-  background_ = colour & 0x00FFFFFF;
+  colour &= 0x00FFFFFF;
+  if (colour == background_) return;
+  background_ = colour;
+  ShowBackground();
+}
+
+void Win32IconList::ShowBackground() {
   ListView_SetBkColor(hwnd_, background_);
   ListView_SetTextBkColor(hwnd_, background_);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
@@ -221,6 +240,25 @@ void Win32IconList::OnContextMenu(POINT at) {
     ::ClientToScreen(hwnd_, &at);
   }
   if (onRightClick) onRightClick({at.x, at.y});
+}
+
+// Type-ahead: the list asks for the first item from `start` on whose
+// caption starts with what was typed, going round to the top when `find`
+// says so. It keeps no captions, so it cannot look for itself.
+int Win32IconList::FindItem(const LVFINDINFOW& find, int start) const {
+  const int count = items_.Count();
+  if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz || count == 0) return -1;
+  const bool wrap = (find.flags & LVFI_WRAP) != 0;
+  if (start < 0 || start >= count) {
+    if (!wrap && start >= count) return -1;
+    start = 0;
+  }
+  const int last = wrap ? count : count - start;
+  for (int k = 0; k < last; ++k) {
+    const int item = (start + k) % count;
+    if (CaptionMatches(WideOf(items_.CaptionOf(item)), find.psz, (find.flags & LVFI_PARTIAL) != 0)) return item;
+  }
+  return -1;
 }
 
 void Win32IconList::ReportCurrentChanged() {
@@ -252,6 +290,10 @@ LRESULT Win32IconList::OnNotify(NMHDR* header, bool& handled) {
         window_.Post([this] { ReportCurrentChanged(); });
       }
       return 0;
+    }
+    case LVN_ODFINDITEMW: {
+      const auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+      return FindItem(find->lvfi, find->iStart);
     }
     case NM_DBLCLK:
       if (onDoubleClick) onDoubleClick();

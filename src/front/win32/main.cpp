@@ -88,38 +88,56 @@ std::wstring ProgramFolder() {
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-bool IsOurWindow(HWND hwnd) {
-  wchar_t name[32] = {};
-  return hwnd && ::GetClassNameW(hwnd, name, 32) && std::wstring_view(name) == L"TilvaneWindow";
-}
-
-// Runs the messages until the program quits; a request from the console
-// (Ctrl+C, Ctrl+Break, its close) ends the program as closing its window does.
-int RunEventLoop(tilvane::Editor& editor) {
-  auto termination = reinterpret_cast<HANDLE>(tilvane::platform::StartCatchingTermination());
-  const bool catching = termination != reinterpret_cast<HANDLE>(-1);
-  MSG message;
-  for (;;) {
-    DWORD woken = ::MsgWaitForMultipleObjectsEx(catching ? 1 : 0, catching ? &termination : nullptr, INFINITE,
-                                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (catching && woken == WAIT_OBJECT_0) {
-      if (!tilvane::platform::TakeTerminationRequests().empty()) tilvane::OnMainDestroyed(editor);
-      tilvane::platform::TerminationHandled();
-      continue;
-    }
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        tilvane::platform::StopCatchingTermination();
-        return static_cast<int>(message.wParam);
-      }
-      // Tab, the arrow keys and the buttons' access keys move in our windows
-      // as they do in a dialog.
-      HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
-      if (IsOurWindow(root) && ::IsDialogMessageW(root, &message)) continue;
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
+// A request from the console (Ctrl+C, Ctrl+Break, its close) reaches the
+// main window as a message, so that it is handled in whichever message loop
+// runs: while a box or dialog is open, only theirs does, and the console's
+// close ends the process a few seconds after it asks.
+class TerminationWatch {
+ public:
+  explicit TerminationWatch(tilvane::win32::Win32Window& window) : window_(window) {
+    auto requested = reinterpret_cast<HANDLE>(tilvane::platform::StartCatchingTermination());
+    if (requested == reinterpret_cast<HANDLE>(-1)) return;
+    requested_ = requested;
+    Arm();
   }
+  ~TerminationWatch() {
+    if (!requested_) return;
+    if (wait_) ::UnregisterWaitEx(wait_, INVALID_HANDLE_VALUE);
+    tilvane::platform::StopCatchingTermination();
+  }
+  TerminationWatch(const TerminationWatch&) = delete;
+  TerminationWatch& operator=(const TerminationWatch&) = delete;
+
+  // Once a request is dealt with: waits for the next one.
+  void Arm() {
+    if (wait_) ::UnregisterWait(wait_);
+    wait_ = nullptr;
+    ::RegisterWaitForSingleObject(&wait_, requested_, &Requested, this, INFINITE, WT_EXECUTEONLYONCE);
+  }
+
+ private:
+  static VOID CALLBACK Requested(PVOID self, BOOLEAN) {
+    static_cast<TerminationWatch*>(self)->window_.PostTerminationRequest();
+  }
+
+  tilvane::win32::Win32Window& window_;
+  HANDLE requested_ = nullptr;
+  HANDLE wait_ = nullptr;
+};
+
+// Runs the messages until the program quits; a request from the console ends
+// the program as closing its window does.
+int RunEventLoop(tilvane::Editor& editor, tilvane::win32::Win32Window& main) {
+  TerminationWatch watch(main);
+  main.onTerminationRequest = [&editor, &watch] {
+    if (!tilvane::platform::TakeTerminationRequests().empty()) tilvane::OnMainDestroyed(editor);
+    tilvane::platform::TerminationHandled();
+    watch.Arm();
+  };
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) tilvane::win32::Dispatch(message);
+  main.onTerminationRequest = nullptr;
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 1;
 }
 
 }  // namespace
@@ -155,7 +173,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!commandLine.file.empty()) {
       tilvane::OpenDocumentFile(*editor, tilvane::win32::TextOf(commandLine.file));
     }
-    code = RunEventLoop(*editor);
+    code = RunEventLoop(*editor, *main);
     if (!editor->ended) tilvane::EndProgram(*editor, code);
     editor.reset();
   }

@@ -10,6 +10,9 @@ namespace {
 
 // The bitmap information header and colour table StretchDIBits takes for a
 // checked BMP.
+// Layout pixels of which the window's scale is read, fine enough for any DPI.
+constexpr int kScaleUnit = 960;
+
 struct DibHeader {
   BITMAPINFOHEADER header;
   RGBQUAD palette[256];
@@ -39,7 +42,8 @@ void Win32PictureBox::setPicture(Bytes picture) {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-// Shrunk to fit when larger than the box, keeping its proportions; centred.
+// As large as at 96 DPI in layout pixels (twice its pixels at 192 DPI),
+// shrunk to fit when larger than the box, keeping its proportions; centred.
 void Win32PictureBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
   RECT box = item.rcItem;
   ::FillRect(item.hDC, &box, window_.background());
@@ -48,10 +52,12 @@ void Win32PictureBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (!bmp || bmp->width == 0 || bmp->height == 0) return;
   const int boxWidth = box.right - box.left;
   const int boxHeight = box.bottom - box.top;
-  double scale = std::min({1.0, double(boxWidth) / bmp->width, double(boxHeight) / bmp->height});
+  const double natural = window_.Scaled(kScaleUnit) / double(kScaleUnit);
+  double scale = std::min({natural, double(boxWidth) / bmp->width, double(boxHeight) / bmp->height});
   int width = std::max(1, static_cast<int>(bmp->width * scale));
   int height = std::max(1, static_cast<int>(bmp->height * scale));
   DibHeader dib = HeaderOf(*bmp);
+  // Shrunk, pixels are averaged; grown, each stays a sharp square.
   ::SetStretchBltMode(item.hDC, scale < 1.0 ? HALFTONE : COLORONCOLOR);
   ::SetBrushOrgEx(item.hDC, 0, 0, nullptr);
   ::StretchDIBits(item.hDC, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width, height, 0, 0,

@@ -52,17 +52,34 @@ std::vector<wchar_t> FileNameBuffer(const Text& name) {
   return buffer;
 }
 
-BoxAnswer Win32Prompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
-  // No owner: a task-modal box without one disables every top-level window
-  // of this thread until it is answered. Nothing then gives the keyboard
-  // back to the window that had it, so the box's caller does.
-  HWND active = ::GetActiveWindow();
-  HWND focus = ::GetFocus();
-  int result = ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon));
-  if (active && ::IsWindow(active) && ::IsWindowVisible(active)) {
-    ::SetActiveWindow(active);
-    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+namespace {
+
+// A box or dialog disables the windows under it, which takes the focus from
+// the control that had it before the window learns it is inactive. Nothing
+// then gives the keyboard back to that control, so the caller does.
+class KeyboardReturn {
+ public:
+  KeyboardReturn() : active_(::GetActiveWindow()), focus_(::GetFocus()) {}
+  ~KeyboardReturn() {
+    if (!active_ || !::IsWindow(active_) || !::IsWindowVisible(active_)) return;
+    ::SetActiveWindow(active_);
+    if (focus_ && ::IsWindow(focus_) && ::IsChild(active_, focus_)) ::SetFocus(focus_);
   }
+  KeyboardReturn(const KeyboardReturn&) = delete;
+  KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+ private:
+  HWND active_;
+  HWND focus_;
+};
+
+}  // namespace
+
+// No owner: a task-modal box without one disables every top-level window of
+// this thread until it is answered.
+BoxAnswer Win32Prompts::MessageBox(const Text& text, BoxButtons buttons, BoxIcon icon, const Text& caption) {
+  KeyboardReturn keyboard;
+  int result = ::MessageBoxW(nullptr, WideOf(text).c_str(), WideOf(caption).c_str(), MessageBoxStyle(buttons, icon));
   return AnswerOfBoxResult(result);
 }
 
@@ -92,7 +109,11 @@ std::optional<Text> Win32Prompts::FileDialog(const CommonDialog& dialog, const T
   const bool open = dialog.kind == FileDialogKind::Open;
   dialogState.Flags |= open ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT;
 
-  const BOOL confirmed = open ? ::GetOpenFileNameW(&dialogState) : ::GetSaveFileNameW(&dialogState);
+  BOOL confirmed = FALSE;
+  {
+    KeyboardReturn keyboard;
+    confirmed = open ? ::GetOpenFileNameW(&dialogState) : ::GetSaveFileNameW(&dialogState);
+  }
   if (!confirmed) {
     // Zero means the user cancelled; anything else is a failure, which the
     // handlers take as a cancel too.

@@ -13,6 +13,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TilvaneWindow";
 // Runs the actions Post queued.
 constexpr UINT kRunPosted = WM_APP + 1;
+// Runs onTerminationRequest.
+constexpr UINT kTerminationRequested = WM_APP + 2;
 
 template <typename Function>
 Function SystemCall(const char* name) {
@@ -178,6 +180,11 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
+      // Escape, as the dialog manager reports it (no control has this id).
+      if (id == IDCANCEL && (lParam == 0 || !ChildOf(id))) {
+        if (onEscape) onEscape();
+        return 0;
+      }
       if (lParam == 0) {
         // A menu item chosen from one of this window's menus.
         auto found = commands_.find(id);
@@ -247,6 +254,15 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (found != timers_.end() && *found->second) (*found->second)();
       return 0;
     }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (!HIWORD(wParam)) {
+        RestoreFocus();
+        return 0;
+      }
+      break;
     case WM_SIZE:
       if (onResized && wParam != SIZE_MINIMIZED) onResized();
       return 0;
@@ -268,9 +284,29 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam && onSessionEnd) onSessionEnd();
       return 0;
     case kRunPosted: RunPosted(); return 0;
+    case kTerminationRequested:
+      if (onTerminationRequest) onTerminationRequest();
+      return 0;
     default: break;
   }
   return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+// Back to the control that had the focus when the window was last active (at
+// first the one chosen by TakeFocusFirst), else the first Tab stop: the
+// system alone would give it to the window itself.
+void Win32Window::RestoreFocus() {
+  // Given to a control already (say, by whoever opened a box): it stays.
+  if (HWND current = ::GetFocus(); current && ::IsChild(hwnd_, current)) {
+    focus_ = current;
+    return;
+  }
+  HWND focus = focus_;
+  if (!focus || !::IsWindow(focus) || !::IsChild(hwnd_, focus) || !::IsWindowVisible(focus) ||
+      !::IsWindowEnabled(focus)) {
+    focus = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  }
+  ::SetFocus(focus ? focus : hwnd_);
 }
 
 void Win32Window::ChangeDpi(UINT dpi, const RECT* suggested) {
@@ -294,6 +330,8 @@ void Win32Window::Post(std::function<void()> action) {
   posted_.push_back(std::move(action));
   if (posted_.size() == 1) ::PostMessageW(hwnd_, kRunPosted, 0, 0);
 }
+
+void Win32Window::PostTerminationRequest() const { ::PostMessageW(hwnd_, kTerminationRequested, 0, 0); }
 
 void Win32Window::RunPosted() {
   auto actions = std::move(posted_);
@@ -390,7 +428,9 @@ ChildControl<Kind>::ChildControl(Win32Window& window, const ControlSpec& spec, c
                                  const std::wstring& text, DWORD exStyle)
     : window_(window), layout_(spec.geometry) {
   UINT id = window.NewId();
-  hwnd_ = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+  // Tab stops only at controls that take input: never at a label or picture.
+  if (::lstrcmpiW(windowClass, WC_STATICW) != 0) style |= WS_TABSTOP;
+  hwnd_ = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE,
                             window.Scaled(layout_.left), window.Scaled(layout_.top), window.Scaled(layout_.width),
                             window.Scaled(layout_.height), window.hwnd(),
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
@@ -418,6 +458,15 @@ template class ChildControl<Label>;
 template class ChildControl<PictureBox>;
 template class ChildControl<ColourPicker>;
 template class ChildControl<IconList>;
+
+void Dispatch(MSG& message) {
+  HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t name[32] = {};
+  const bool ours = root && ::GetClassNameW(root, name, 32) && std::wstring_view(name) == kWindowClass;
+  if (ours && ::IsDialogMessageW(root, &message)) return;
+  ::TranslateMessage(&message);
+  ::DispatchMessageW(&message);
+}
 
 Win32FrontEnd::Win32FrontEnd() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};

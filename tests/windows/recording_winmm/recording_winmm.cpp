@@ -264,14 +264,17 @@ MMRESULT WINAPI midiStreamStop(HMIDISTRM handle) {
   return result;
 }
 
-// Every queued buffer comes back, in queuing order, before the call returns.
+// Every queued buffer comes back, in queuing order, before the call returns;
+// while the variable TILVANE_WINMM_RESET_HOLDS is set none does, as with a
+// driver whose reset hangs.
 MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
   EnterCriticalSection(&device.lock);
   MMRESULT result = MMSYSERR_INVALHANDLE;
   if (Ours(handle, "midiOutReset")) {
     result = MMSYSERR_NOERROR;
     Log("midiOutReset -> %u", result);
-    while (!device.queue.empty()) {
+    const bool holds = GetEnvironmentVariableW(L"TILVANE_WINMM_RESET_HOLDS", nullptr, 0) > 0;
+    while (!holds && !device.queue.empty()) {
       MIDIHDR* front = device.queue.front();
       device.queue.pop_front();
       HandBack(front);

@@ -1,0 +1,99 @@
+// The keyboard in the editor's windows, with real key events: where it is at
+// start, where Tab stops, what Escape does, and where it goes back to after a
+// box or the export dialog.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDeadlineTimer>
+#include <QTest>
+#include <QTimer>
+#include <set>
+
+#include "editor/support/harness.h"
+#include "front/qt/prompts.h"
+
+using namespace tilvane;
+using namespace tilvane::testing;
+
+namespace {
+
+// Answers the next modal box with Escape once it is shown; past a generous
+// bound it closes whatever is modal, so that the test fails rather than hangs.
+void AnswerBoxOnceShown() {
+  auto* poll = new QTimer;
+  const QDeadlineTimer deadline(30000);
+  QObject::connect(poll, &QTimer::timeout, [poll, deadline] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr && !deadline.hasExpired()) return;
+    if (modal) modal->close();
+    poll->deleteLater();
+  });
+  poll->start(20);
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // The menu key opens the context menu right after start, with no click.
+  void listHasTheKeyboardFromTheStart() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(3));
+    int menus = 0;
+    h.editor().main.图标列表框->onRightClick = [&](Point) { ++menus; };
+    QtMainControls c = h.Main();
+    h.editor().main.window->setVisible(true);
+    QTRY_VERIFY(QApplication::activeWindow() == c.window);
+    QCOMPARE(QApplication::focusWidget(), c.图标列表框);
+    // The platform turns the Menu key into a keyboard context-menu event for
+    // the widget with the focus (the offscreen platform has no such key).
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
+    QCOMPARE(menus, 1);
+  }
+
+  // Tab stops at the two buttons and the colour picker only; Escape closes
+  // the dialog as 关闭 does and the list has the keyboard again.
+  void exportDialogTabStopsAndEscape() {
+    Harness h;
+    h.StartEditedGroup(MakeGroup(3));
+    QtMainControls c = h.Main();
+    h.editor().main.window->setVisible(true);
+    QTRY_VERIFY(QApplication::activeWindow() == c.window);
+    QtExportControls x = h.Export();
+    h.editor().exportDialog.window->setVisible(true);
+    QTRY_VERIFY(QApplication::activeWindow() == x.window);
+
+    const std::set<QWidget*> inputs{x.按钮1, x.按钮2, x.颜色选择器1};
+    std::set<QWidget*> stops;
+    for (int k = 0; k < 6; ++k) {
+      QWidget* focus = QApplication::focusWidget();
+      QVERIFY(focus != nullptr);
+      stops.insert(focus);
+      QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    QVERIFY(stops == inputs);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!x.window->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), c.图标列表框);
+  }
+
+  // A box takes the keyboard and gives it back to the control that had it.
+  void aClosedBoxGivesTheKeyboardBack() {
+    Harness h;
+    QtMainControls c = h.Main();
+    h.editor().main.window->setVisible(true);
+    QTRY_VERIFY(QApplication::activeWindow() == c.window);
+    c.按钮1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), c.按钮1);
+    AnswerBoxOnceShown();
+    qt::QtPrompts prompts;
+    prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus");
+    QTRY_COMPARE(QApplication::focusWidget(), c.按钮1);
+  }
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "keyboard_test.moc"
