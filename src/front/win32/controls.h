@@ -80,6 +80,7 @@ class Win32Button final : public ChildControl<Button> {
   Text caption() const override { return caption_; }
   void setCaption(const Text& caption) override;
   void OnCommand(WORD code) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;  // a column button's
 
  private:
   Text caption_;
@@ -120,6 +121,8 @@ class Win32ColourPicker final : public ChildControl<ColourPicker> {
  private:
   void ShowCurrent();
   void Choose(int entry);
+  // Inserts an entry at `position` (-1: at the end); returns its index.
+  int AddEntry(int position, const std::wstring& name, LPARAM data);
 
   Colour colour_;
   int customEntry_ = 0;

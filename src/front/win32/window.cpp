@@ -390,7 +390,10 @@ ChildControl<Kind>::ChildControl(Win32Window& window, const ControlSpec& spec, c
                                  const std::wstring& text, DWORD exStyle)
     : window_(window), layout_(spec.geometry) {
   UINT id = window.NewId();
-  hwnd_ = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+  // A control that shows no text of its own (the list, the picture box) has
+  // its spoken name as its window text, which is what a screen reader reads.
+  const std::wstring shown = text.empty() ? WideOf(spec.accessible.name) : text;
+  hwnd_ = ::CreateWindowExW(exStyle, windowClass, shown.c_str(), style | WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                             window.Scaled(layout_.left), window.Scaled(layout_.top), window.Scaled(layout_.width),
                             window.Scaled(layout_.height), window.hwnd(),
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
