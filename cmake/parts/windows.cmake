@@ -86,8 +86,7 @@ if(TARGET tilvane_win32)
   add_executable(win32_controls_tests ${CMAKE_SOURCE_DIR}/tests/windows/win32_controls_test.cpp
                                       ${CMAKE_SOURCE_DIR}/tests/handlers/recording_controls.cpp)
   target_include_directories(win32_controls_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  # uuid before oleacc: MinGW's oleacc defines IID_IAccessible wrongly.
-  target_link_libraries(win32_controls_tests PRIVATE tilvane_win32 GTest::gtest GTest::gtest_main uuid oleacc)
+  target_link_libraries(win32_controls_tests PRIVATE tilvane_win32 GTest::gtest GTest::gtest_main)
   add_test(NAME win32_controls_wine COMMAND win32_controls_tests)
   set_tests_properties(win32_controls_wine PROPERTIES ${TILVANE_WINE_TEST_PROPERTIES}
     ENVIRONMENT "WINEPREFIX=${TILVANE_WINEPREFIX}")

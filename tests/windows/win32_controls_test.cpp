@@ -219,6 +219,9 @@ TEST_F(Win32Controls, ScreenReaderNamesEveryControl) {
   const std::vector<std::wstring> exported = SpokenNamesOfChildren(static_cast<Win32Window&>(dialog).hwnd());
   EXPECT_EQ(exported, (std::vector<std::wstring>{L"将下列图片导出", L"透明颜色填充色", L"导出预览", L"红色",
                                                  L"不支持透明色", L"确定(O)", L"关闭(C)"}));
+  // The dialog shows no title, and is named all the same; the main window by its title.
+  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(dialog).hwnd()), L"导出图片");
+  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(*editor_->main.window).hwnd()), L"Tilvane");
   for (const auto* names : {&main, &exported}) {
     for (const std::wstring& name : *names) {
       EXPECT_FALSE(name.empty());

@@ -308,6 +308,7 @@ class Win32Window final : public Window {
   std::map<UINT_PTR, std::function<void()>*> timers_;
   std::vector<std::function<void()>> posted_;
   std::vector<std::function<void()>> afterFirstFrame_;
+  std::wstring spokenName_;  // for screen readers, when not the title (accessible_name.h)
 };
 
 class Win32FrontEnd final : public FrontEnd {

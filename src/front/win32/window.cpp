@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/platform/text_codes.h"
+#include "front/win32/accessible_name.h"
 #include "front/win32/controls.h"
 
 namespace tilvane::win32 {
@@ -130,7 +131,10 @@ Part* Win32Window::Keep(Args&&... args) {
 }
 
 Win32Window::Win32Window(const WindowStyle& style, Win32Window* owner)
-    : layout_(style.geometry), tool_(owner != nullptr), dpi_(owner ? owner->dpi_ : SystemDpi()) {
+    : layout_(style.geometry),
+      tool_(owner != nullptr),
+      dpi_(owner ? owner->dpi_ : SystemDpi()),
+      spokenName_(WideOf(style.accessible.name)) {
   RegisterWindowClass();
   background_ = style.hasBackground ? ::CreateSolidBrush(style.background) : ::GetSysColorBrush(COLOR_BTNFACE);
   font_ = NewCaptionFont(dpi_);
@@ -176,6 +180,12 @@ ChildPart* Win32Window::ChildOf(UINT id) const {
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_GETOBJECT:
+      // A window without a title is named for screen readers all the same.
+      if (static_cast<LONG>(lParam) == OBJID_CLIENT && !spokenName_.empty()) {
+        if (LRESULT named = NamedClientObject(hwnd_, wParam, spokenName_)) return named;
+      }
+      break;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
       if (lParam == 0) {
