@@ -48,6 +48,15 @@ if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
   set_tests_properties(start_and_end PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
 
+# The editor read as a screen reader reads it (AT-SPI on a private session bus)
+# and worked with the keyboard alone, on a private Xvfb.
+if(TILVANE_BUILD_EDITOR AND TILVANE_BUILD_TESTS)
+  add_test(NAME screen_reader
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/accessibility/screen_reader_test.sh $<TARGET_FILE:tilvane>
+                   $<TARGET_FILE:qiltool> ${CMAKE_BINARY_DIR}/fixtures/intake)
+  set_tests_properties(screen_reader PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
+
 # The handlers over a recording front end: no toolkit at all.
 if(TILVANE_BUILD_TESTS AND TARGET tilvane_handlers)
   add_executable(handlers_tests tests/handlers/handlers_test.cpp tests/handlers/recording_controls.cpp)

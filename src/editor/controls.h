@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "editor/accessibility.h"
 
 namespace tilvane {
 
@@ -213,6 +214,7 @@ struct ControlSpec {
   Rect geometry;
   const char* text;
   bool disabled = false;
+  AccessibleText accessible = {};  // what a screen reader says of it
 };
 
 // A top-level window and the controls in it.
@@ -261,6 +263,7 @@ struct WindowStyle {
   bool sizable;
   bool hasBackground;  // false: the system's colour
   Colour background;
+  AccessibleText accessible = {};  // what a screen reader says of it
 };
 
 // The front end's services: making windows.

@@ -84,15 +84,37 @@ constexpr bool MenuIsSound(const std::array<MenuItemLayout, N>& items) {
   return true;
 }
 
+// Every row has a name a screen reader can say.
+template <typename Controls, std::size_t N>
+constexpr bool RowsAreNamed(const std::array<ControlLayout<Controls>, N>& rows,
+                            std::span<const ControlAccessibility> accessibility) {
+  for (const auto& row : rows) {
+    if (std::string_view(AccessibleTextOf(accessibility, row.name).name).empty()) return false;
+  }
+  return true;
+}
+
 static_assert(RowsAreSound(kMainControls));
+static_assert(RowsAreNamed(kMainControls, kMainWindowAccessibility));
+static_assert(RowsAreNamed(kExportControls, kExportDialogAccessibility));
 static_assert(RowsAreSound(kExportControls));
 static_assert(MenuIsSound(kFileMenuItems));
 
 }  // namespace
 
-const WindowLayout<MainControls> kMainWindowLayout = {"Tilvane", 50,   50,         503,          366,
-                                                      true,      true, 0x00F2F2FF, kMainControls};
-const WindowLayout<ExportControls> kExportDialogLayout = {"", 50, 50, 221, 130, false, false, 0, kExportControls};
+const WindowLayout<MainControls> kMainWindowLayout = {"Tilvane",
+                                                      50,
+                                                      50,
+                                                      503,
+                                                      366,
+                                                      true,
+                                                      true,
+                                                      0x00F2F2FF,
+                                                      kMainControls,
+                                                      kMainWindowAccessible,
+                                                      kMainWindowAccessibility};
+const WindowLayout<ExportControls> kExportDialogLayout = {
+    "", 50, 50, 221, 130, false, false, 0, kExportControls, kExportDialogAccessible, kExportDialogAccessibility};
 const std::span<const MenuItemLayout> kFileMenuLayout = kFileMenuItems;
 
 }  // namespace tilvane

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "core/text.h"
+#include "editor/accessibility.h"
 #include "editor/editor.h"
 
 namespace tilvane {
@@ -39,6 +40,8 @@ struct WindowLayout {
   bool hasBackground;  // false: the system's colour
   Colour background;
   std::span<const ControlLayout<Controls>> controls;
+  AccessibleText accessible;                            // the window's own (accessibility.h)
+  std::span<const ControlAccessibility> accessibility;  // its controls', by name
 };
 
 struct MenuItemLayout {

@@ -9,8 +9,13 @@ namespace {
 // Makes the control of one row in `window` and keeps it in the row's member
 // of `controls` (layout.cpp asserts that the two agree).
 template <typename Controls>
-void LoadControl(Window& window, const ControlLayout<Controls>& row, Controls& controls) {
-  ControlSpec spec{row.name, {row.left, row.top, row.width, row.height}, row.text, !row.enabled};
+void LoadControl(Window& window, const ControlLayout<Controls>& row, Controls& controls,
+                 std::span<const ControlAccessibility> accessibility) {
+  ControlSpec spec{row.name,
+                   {row.left, row.top, row.width, row.height},
+                   row.text,
+                   !row.enabled,
+                   AccessibleTextOf(accessibility, row.name)};
   std::visit(
       [&](auto slot) {
         auto& member = controls.*slot;
@@ -34,13 +39,11 @@ void LoadControl(Window& window, const ControlLayout<Controls>& row, Controls& c
 template <typename Controls>
 std::unique_ptr<Window> Load(FrontEnd& frontEnd, const WindowLayout<Controls>& layout, Controls& controls,
                              Window* owner) {
-  WindowStyle style{layout.caption,
-                    {layout.left, layout.top, layout.width, layout.height},
-                    layout.sizable,
-                    layout.hasBackground,
-                    layout.background};
+  WindowStyle style{layout.caption,    {layout.left, layout.top, layout.width, layout.height},
+                    layout.sizable,    layout.hasBackground,
+                    layout.background, layout.accessible};
   std::unique_ptr<Window> window = frontEnd.NewWindow(style, owner);
-  for (const auto& row : layout.controls) LoadControl(*window, row, controls);
+  for (const auto& row : layout.controls) LoadControl(*window, row, controls, layout.accessibility);
   return window;
 }
 

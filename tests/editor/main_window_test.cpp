@@ -202,10 +202,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(h.exitCode, -1);
     QVERIFY(h.prompts.shownBoxes.empty());
     QVERIFY(h.prompts.shownDialogs.empty());
-    // The shortcut texts are still shown after a tab in the menu.
-    QCOMPARE(h.Main().打开图片组->text(), QStringLiteral("打开图片组(&O)\tCtrl+O"));
-    QCOMPARE(h.Main().添加图片->text(), QStringLiteral("添加图片(&A)"));
-    QVERIFY(h.Main().打开图片组->shortcut().isEmpty());
+    // Nor while the menu is open: its items show their shortcuts and take
+    // only their mnemonics.
+    h.Main().文件->popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(h.Main().文件));
+    for (auto key : {Qt::Key_O, Qt::Key_S, Qt::Key_A, Qt::Key_W, Qt::Key_E}) {
+      QTest::keyClick(h.Main().文件, key, Qt::ControlModifier);
+    }
+    QTest::keyClick(h.Main().文件, Qt::Key_Delete);
+    QCOMPARE(h.ItemCount(), 2);
+    QCOMPARE(h.exitCode, -1);
+    QVERIFY(h.prompts.shownBoxes.empty());
+    QVERIFY(h.prompts.shownDialogs.empty());
+    h.Main().文件->hide();
+    // The shortcut is the action's own, shown in the menu, and no part of the
+    // caption a screen reader reads as the item's name.
+    QCOMPARE(h.Main().打开图片组->text(), QStringLiteral("打开图片组(&O)"));
+    QCOMPARE(h.Main().打开图片组->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QVERIFY(h.Main().打开图片组->isShortcutVisibleInContextMenu());
+    QCOMPARE(h.Main().删除图片->shortcut(), QKeySequence(Qt::Key_Delete));
+    QVERIFY(h.Main().添加图片->shortcut().isEmpty());
+  }
+
+  // Shift+F10 opens the context menu as the Menu key does, beside the current image.
+  void shiftF10OpensTheContextMenu() {
+    Harness h;
+    QtMainControls c = h.Main();
+    h.StartEditedGroup(MakeGroup(2));
+    h.Select(1);
+    c.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.window));
+    QTest::keyClick(c.图标列表框, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(c.文件->isVisible());
+    QVERIFY(c.删除图片->isEnabled());
+    QRect item = c.图标列表框->visualRect(c.图标列表框->model()->index(1, 0));
+    QCOMPARE(c.文件->pos(), c.图标列表框->viewport()->mapToGlobal(item.center()) + QPoint(3, 3));
+    c.文件->hide();
   }
 
   void contextMenuGreysDeleteAndExportWithoutSelection() {

@@ -2,12 +2,14 @@
 // controls, decided by the editor's own code alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "core/files.h"
 #include "core/imagegroup/codec.h"
 #include "core/imagegroup/default_group.h"
+#include "editor/accessibility.h"
 #include "editor/document_commands.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
@@ -83,6 +85,49 @@ TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
   EXPECT_EQ(Menu().separators, 2);
   EXPECT_EQ(editor->main.打开图片组->caption(), "打开图片组(&O)\tCtrl+O");
   EXPECT_EQ(editor->main.添加图片->caption(), "添加图片(&A)");
+}
+
+template <typename Kind>
+const AccessibleText& SaidOf(Kind* control) {
+  return static_cast<RecordedControl<Kind>*>(control)->accessible;
+}
+
+// Every control reaches its front end with the name a screen reader says: the
+// words on it, without mnemonic marks, tabs or line breaks.
+TEST_F(HandlersTest, EveryControlReachesTheFrontEndWithItsSpokenName) {
+  const MainControls& m = editor->main;
+  const ExportControls& x = editor->exportDialog;
+  for (Button* b : {m.按钮1, m.按钮2, m.按钮3, m.按钮4, m.按钮5}) {
+    EXPECT_EQ(Text(SaidOf(b).name), b->caption());
+    EXPECT_NE(Text(SaidOf(b).description), "");
+  }
+  EXPECT_EQ(Text(SaidOf(m.图标列表框).name), "图片列表");
+  EXPECT_EQ(Text(SaidOf(x.按钮1).name), "确定");
+  EXPECT_EQ(Text(SaidOf(x.按钮2).name), "关闭");
+  EXPECT_EQ(Text(SaidOf(x.标签3).name), x.标签3->caption());
+  EXPECT_EQ(Text(SaidOf(x.图片框1).name), "导出预览");
+  EXPECT_EQ(Text(SaidOf(x.颜色选择器1).name), "填充色");
+  // The main window is named by its title; the export dialog has none to show.
+  EXPECT_EQ(Text(MainWindow().accessible.name), "");
+  EXPECT_EQ(Text(frontEnd.windows.at(1)->accessible.name), "导出图片");
+  for (const auto* table : {&kMainWindowAccessibility, &kExportDialogAccessibility}) {
+    for (const ControlAccessibility& entry : *table) {
+      EXPECT_EQ(Text(entry.text.name).find_first_of("\t\r\n&"), Text::npos) << entry.control;
+    }
+  }
+}
+
+TEST(AccessibleNames, ItemsAreImagesAndSwatchesAreNamedByColour) {
+  EXPECT_EQ(IconListItemName("3"), "图片 3");
+  EXPECT_EQ(IconListItemName(""), "图片");
+  std::vector<Text> names;
+  for (Colour c : kColourSwatches) names.push_back(ColourName(c));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "two swatches share a name";
+  EXPECT_EQ(ColourName(0x000000FF), "红色");
+  EXPECT_EQ(ColourName(0xFF0000FF), "红色");  // the unused top byte is no part of the colour
+  EXPECT_EQ(ColourName(0x00563412), "自定义颜色 红 18,绿 52,蓝 86");
+  EXPECT_EQ(ColourPickerDescription(0x00F0F0F0), "图片透明部分在导出的文件中的颜色,现为浅灰色");
 }
 
 // What one tick leaves enabled, for each state of the list and the title.

@@ -17,7 +17,7 @@ template <typename Kind>
 class RecordedControl : public Kind {
  public:
   explicit RecordedControl(const ControlSpec& spec)
-      : name(spec.name), geometry_(spec.geometry), disabled_(spec.disabled) {}
+      : name(spec.name), accessible(spec.accessible), geometry_(spec.geometry), disabled_(spec.disabled) {}
   Rect geometry() const override { return geometry_; }
   void setGeometry(const Rect& r) override { geometry_ = r; }
   bool disabled() const override { return disabled_; }
@@ -25,6 +25,7 @@ class RecordedControl : public Kind {
   bool visible() const override { return visible_; }
   void setVisible(bool v) override { visible_ = v; }
   std::string name;
+  AccessibleText accessible;
 
  private:
   Rect geometry_;
@@ -145,7 +146,8 @@ class RecordedDropTarget final : public DropTarget {
 
 class RecordedWindow final : public Window {
  public:
-  explicit RecordedWindow(const WindowStyle& style) : caption_(style.caption), geometry_(style.geometry) {}
+  explicit RecordedWindow(const WindowStyle& style)
+      : accessible(style.accessible), caption_(style.caption), geometry_(style.geometry) {}
   Text caption() const override { return caption_; }
   void setCaption(const Text& c) override { caption_ = c; }
   Rect geometry() const override { return geometry_; }
@@ -166,6 +168,7 @@ class RecordedWindow final : public Window {
   // The window as a person resizes it: the new outer size, then the event.
   void Resize(int width, int height);
 
+  AccessibleText accessible;
   std::vector<std::unique_ptr<Control>> controls;
   std::vector<std::unique_ptr<RecordedTimer>> timers;
   std::vector<std::unique_ptr<RecordedPopupMenu>> menus;

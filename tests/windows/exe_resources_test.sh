@@ -89,7 +89,7 @@ dlls=$($objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | sort -u)
 for dll in $dlls; do
   case "$dll" in
     kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | ole32.dll | oleaut32.dll | \
-      winmm.dll | advapi32.dll | msvcrt.dll | uxtheme.dll | shlwapi.dll | api-ms-win-*.dll) ;;
+      winmm.dll | advapi32.dll | msvcrt.dll | uxtheme.dll | shlwapi.dll | oleacc.dll | api-ms-win-*.dll) ;;
     *) fail "imports $dll, which is not a system DLL" ;;
   esac
 done

@@ -17,6 +17,7 @@
 #include "handlers/recording_controls.h"
 #include "support/numbered_group.h"
 #include "wait_until.h"
+#include "windows/oleacc_reader.h"
 
 namespace tilvane::win32 {
 namespace {
@@ -147,7 +148,7 @@ class Win32Controls : public ::testing::Test {
 };
 
 // At 96 DPI every control stands where the layout puts it, with its caption
-// (a column button's one character a line).
+// as its text (a column button draws it one character a line).
 TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
   ASSERT_EQ(DpiOfWindow(static_cast<Win32Window*>(editor_->main.window.get())->hwnd()), 96u)
       << "the test prefix is expected at 96 DPI";
@@ -156,8 +157,9 @@ TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
     const wchar_t* shown;
   };
   MainControls& c = editor_->main;
-  for (const Row& row : {Row{c.按钮1, L"打\n开\n文\n件"}, Row{c.按钮5, L"另\n存\n为\n…"}}) {
+  for (const Row& row : {Row{c.按钮1, L"打开文件"}, Row{c.按钮5, L"另存为…"}}) {
     EXPECT_EQ(WindowText(HwndOf<Button>(row.button)), row.shown);
+    EXPECT_EQ(::GetWindowLongW(HwndOf<Button>(row.button), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
   }
   EXPECT_EQ(c.按钮5->caption(), "另存为…");
   for (const auto& row : kMainWindowLayout.controls) {
@@ -444,6 +446,57 @@ TEST_F(Win32Controls, ClosingAsksAsTheWindowsSay) {
   ::SendMessageW(static_cast<Win32Window&>(dialog).hwnd(), WM_CLOSE, 0, 0);
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(dialog.visible());
+}
+
+// Read as a screen reader reads them, through the system's accessibility
+// (oleacc): every control of both windows by a name without line breaks or
+// NULs, the colour picker by its current colour's name.
+TEST_F(Win32Controls, ScreenReaderNamesEveryControl) {
+  // Shown, as a reader finds them: hidden windows' children are left out.
+  editor_->main.window->setVisible(true);
+  editor_->exportDialog.window->setVisible(true);
+  const std::vector<std::wstring> main = SpokenNamesOfChildren(static_cast<Win32Window&>(*editor_->main.window).hwnd());
+  EXPECT_EQ(main,
+            (std::vector<std::wstring>{L"打开文件", L"加入图片", L"删除图片", L"保存图组", L"另存为…", L"图片列表"}));
+  Window& dialog = *editor_->exportDialog.window;
+  editor_->exportDialog.颜色选择器1->setColour(0x000000FF);
+  const std::vector<std::wstring> exported = SpokenNamesOfChildren(static_cast<Win32Window&>(dialog).hwnd());
+  EXPECT_EQ(exported, (std::vector<std::wstring>{L"将下列图片导出", L"透明颜色填充色", L"导出预览", L"红色",
+                                                 L"不支持透明色", L"确定(O)", L"关闭(C)"}));
+  // The dialog shows no title, and is named all the same; the main window by its title.
+  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(dialog).hwnd()), L"导出图片");
+  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(*editor_->main.window).hwnd()), L"Tilvane");
+  for (const auto* names : {&main, &exported}) {
+    for (const std::wstring& name : *names) {
+      EXPECT_FALSE(name.empty());
+      EXPECT_EQ(name.find_first_of(std::wstring(L"\r\n\t\0", 4)), std::wstring::npos) << "a line break or NUL";
+    }
+  }
+  // Each swatch holds its colour's name as its string.
+  HWND picker = HwndOf(editor_->exportDialog.颜色选择器1);
+  wchar_t entry[64] = {};
+  ComboBox_GetLBText(picker, 11, entry);
+  EXPECT_STREQ(entry, L"蓝色");
+  ComboBox_GetLBText(picker, ComboBox_GetCount(picker) - 1, entry);
+  EXPECT_STREQ(entry, L"其他颜色…");
+  editor_->exportDialog.window->setVisible(false);
+  editor_->main.window->setVisible(false);
+}
+
+// Tab goes from the colour picker to 确定 and on to 关闭, as they stand in the
+// layout, and back round.
+TEST_F(Win32Controls, ExportDialogTabsThroughItsInputsInLayoutOrder) {
+  HWND dialog = static_cast<Win32Window&>(*editor_->exportDialog.window).hwnd();
+  const std::vector<HWND> inputs = {HwndOf(editor_->exportDialog.颜色选择器1), HwndOf(editor_->exportDialog.按钮1),
+                                    HwndOf(editor_->exportDialog.按钮2)};
+  editor_->exportDialog.window->setVisible(true);
+  std::vector<HWND> ring = TabRing(dialog, inputs.front());
+  std::vector<HWND> seen;
+  for (HWND stop : ring) {
+    if (std::find(inputs.begin(), inputs.end(), stop) != inputs.end()) seen.push_back(stop);
+  }
+  EXPECT_EQ(seen, inputs);
+  editor_->exportDialog.window->setVisible(false);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@ namespace tilvane::qt {
 
 QtColourPicker::QtColourPicker(QWidget* parent, const ControlSpec& spec)
     : WidgetControl(Placed(new ColourCombo(parent), spec)), combo_(static_cast<ColourCombo*>(widget())) {
+  combo_->setColour(combo_->colour());  // its description names the colour
   combo_->onColourChanged = [this] {
     if (onColourChanged) onColourChanged();
   };

@@ -37,10 +37,13 @@ Q* QtOf(const Layer* control) {
   return part ? dynamic_cast<Q*>(part->object()) : nullptr;
 }
 
-// Gives a new widget its control's name, place and state; returns it.
+// Gives a new widget its control's name, place, state and the texts a screen
+// reader says of it; returns it.
 template <typename W>
 W* Placed(W* widget, const ControlSpec& spec) {
   widget->setObjectName(QString::fromUtf8(spec.name));
+  widget->setAccessibleName(QString::fromUtf8(spec.accessible.name));
+  widget->setAccessibleDescription(QString::fromUtf8(spec.accessible.description));
   widget->setGeometry(spec.geometry.left, spec.geometry.top, spec.geometry.width, spec.geometry.height);
   widget->setEnabled(!spec.disabled);
   return widget;

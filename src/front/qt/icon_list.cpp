@@ -1,8 +1,11 @@
 #include "front/qt/icon_list.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "editor/accessibility.h"
 #include "front/qt/controls.h"
 #include "front/qt/widgets.h"
 
@@ -33,6 +36,7 @@ QVariant IconListModel::data(const QModelIndex& index, int role) const {
   const int row = index.row();
   switch (role) {
     case Qt::DisplayRole: return QStringOf(items_.CaptionOf(row));
+    case Qt::AccessibleTextRole: return QStringOf(IconListItemName(items_.CaptionOf(row)));
     case Qt::DecorationRole: {
       QImage image = Rendered(ImageOf(row));
       return image.isNull() ? QVariant() : QVariant(image);
@@ -191,6 +195,20 @@ void IconListView::mouseMoveEvent(QMouseEvent* event) {
 void IconListView::mouseDoubleClickEvent(QMouseEvent* event) {
   WithCurrentChangeHeldBack([&] { QListView::mouseDoubleClickEvent(event); });
   if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
+}
+
+// Shift+F10 asks for the context menu as the Menu key does, at the middle of
+// the current item (its rectangle is in the viewport's coordinates).
+void IconListView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    QPoint inViewport = inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    QPoint global = viewport()->mapToGlobal(inViewport);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, mapFromGlobal(global), global, event->modifiers());
+    QCoreApplication::sendEvent(this, &menuEvent);
+    event->accept();
+    return;
+  }
+  QListView::keyPressEvent(event);
 }
 
 void IconListView::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "editor/accessibility.h"
 #include "front/qt/controls.h"
 #include "front/qt/widgets.h"
 
@@ -13,22 +14,33 @@ QtMenuItem::QtMenuItem(QAction* action) : action_(action) {
 }
 
 QObject* QtMenuItem::object() const { return action_; }
-Text QtMenuItem::caption() const { return TextOf(action_->text()); }
+Text QtMenuItem::caption() const {
+  QString shortcut = action_->shortcut().toString(QKeySequence::NativeText);
+  return TextOf(shortcut.isEmpty() ? action_->text() : action_->text() + QLatin1Char('\t') + shortcut);
+}
 bool QtMenuItem::disabled() const { return !action_->isEnabled(); }
 void QtMenuItem::setDisabled(bool disabled) { action_->setEnabled(!disabled); }
 
 QtPopupMenu::QtPopupMenu(QWidget* owner, const char* name) : menu_(new QMenu(QString::fromUtf8(name), owner)) {
   menu_->setObjectName(QString::fromUtf8(name));
+  menu_->setAccessibleName(QString::fromUtf8(AccessibleTextOf(kMainWindowAccessibility, name).name));
+  menu_->setAccessibleDescription(QString::fromUtf8(AccessibleTextOf(kMainWindowAccessibility, name).description));
 }
 
 QObject* QtPopupMenu::object() const { return menu_; }
 
 MenuItem* QtPopupMenu::AddItem(const Text& name, const Text& caption, const Text& shortcut) {
-  // The shortcut text is shown after a tab; no key is bound to it.
-  QString text = QStringOf(caption);
-  if (!shortcut.empty()) text += QLatin1Char('\t') + QStringOf(shortcut);
-  QAction* action = menu_->addAction(text);
+  // The shortcut is the action's own, so that the menu shows it after the
+  // caption and a screen reader reads it as a shortcut rather than as part of
+  // the name. No key is bound to it: an action's shortcut works only where
+  // one of its widgets is, and the menu is in no window but its own popup,
+  // which lets no shortcut of its actions through.
+  QAction* action = menu_->addAction(QStringOf(caption));
   action->setObjectName(QStringOf(name));
+  if (!shortcut.empty()) {
+    action->setShortcut(QKeySequence(QStringOf(shortcut)));
+    action->setShortcutVisibleInContextMenu(true);
+  }
   items_.push_back(std::make_unique<QtMenuItem>(action));
   return items_.back().get();
 }

@@ -1,11 +1,13 @@
 #include "front/qt/widgets.h"
 
+#include <QAbstractItemView>
 #include <QColorDialog>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
 
+#include "editor/accessibility.h"
 #include "editor/controls.h"
 #include "front/qt/font_preload.h"
 
@@ -120,11 +122,18 @@ ColourCombo::ColourCombo(QWidget* parent) : QComboBox(parent), colour_(Swatches(
 void ColourCombo::buildEntries() {
   if (built_) return;
   built_ = true;
-  // The icon size is the popup list's: setting it makes that list.
+  // The icon size is the popup list's: setting it makes that list, which a
+  // screen reader names as the picker.
   setIconSize(QSize(22, 16));
-  for (Colour c : Swatches()) addItem(SwatchIcon(c, iconSize()), QString(), QVariant::fromValue(c));
+  view()->setAccessibleName(accessibleName());
+  // The swatches show no text; a screen reader says their colour's name.
+  for (Colour c : Swatches()) {
+    addItem(SwatchIcon(c, iconSize()), QString(), QVariant::fromValue(c));
+    setItemData(count() - 1, QStringOf(ColourName(c)), Qt::AccessibleTextRole);
+  }
   addItem(QStringLiteral("…"));
-  setItemData(count() - 1, QStringLiteral("其他颜色…"), Qt::ToolTipRole);
+  setItemData(count() - 1, QString::fromUtf8(kOtherColourName), Qt::ToolTipRole);
+  setItemData(count() - 1, QString::fromUtf8(kOtherColourName), Qt::AccessibleTextRole);
   ShowCurrent();
 }
 
@@ -140,6 +149,7 @@ void ColourCombo::showEvent(QShowEvent* event) {
 
 void ColourCombo::setColour(Colour colour) {
   colour_ = colour & 0x00FFFFFF;
+  setAccessibleDescription(QStringOf(ColourPickerDescription(colour_)));
   // Unbuilt entries show the colour once they are made.
   if (built_) ShowCurrent();
 }
@@ -165,9 +175,12 @@ void ColourCombo::ShowCurrent() {
     int customSwatch = static_cast<int>(Swatches().size());
     if (count() > customSwatch + 1) removeItem(customSwatch);
     insertItem(customSwatch, SwatchIcon(colour_, iconSize()), QString(), QVariant::fromValue(colour_));
+    setItemData(customSwatch, QStringOf(ColourName(colour_)), Qt::AccessibleTextRole);
     found = customSwatch;
   }
   setCurrentIndex(found);
+  // The closed picker shows no text: its description says the colour.
+  setAccessibleDescription(QStringOf(ColourPickerDescription(colour_)));
 }
 
 }  // namespace tilvane::qt

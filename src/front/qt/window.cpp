@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "front/qt/accessible_windows.h"
 #include "front/qt/controls.h"
 #include "front/qt/widgets.h"
 
@@ -47,6 +48,9 @@ TopLevelWidget::TopLevelWidget(const WindowStyle& style, QWidget* owner)
       layoutGeometry_(style.geometry),
       tool_(owner != nullptr) {
   setWindowTitle(QStringOf(style.caption));
+  // An empty name leaves the title as the window's name.
+  setAccessibleName(QString::fromUtf8(style.accessible.name));
+  setAccessibleDescription(QString::fromUtf8(style.accessible.description));
   move(style.geometry.left, style.geometry.top);
   if (style.sizable)
     resize(style.geometry.width, style.geometry.height);
@@ -192,6 +196,7 @@ QtFrontEnd::QtFrontEnd() {
   // Chinese captions when the first frame is drawn; where it is missing, Qt
   // substitutes one through fontconfig.
   QApplication::setFont(QFont(QString::fromUtf8(kCaptionFontFamily), kCaptionFontPointSize));
+  InstallAccessibleWindows();
 }
 
 std::unique_ptr<Window> QtFrontEnd::NewWindow(const WindowStyle& style, Window* owner) {

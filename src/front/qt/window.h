@@ -25,6 +25,8 @@ class TopLevelWidget : public QWidget {
   // Runs once, from the event loop, after the window's first frame is drawn.
   std::function<void()> onFirstFrame;
   bool firstFrameDrawn() const { return painted_; }
+  // Whether it has an owner: a dialog rather than a main window.
+  bool isTool() const { return tool_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -25,12 +25,14 @@ std::optional<Colour> ChooseOtherColour(HWND owner, Colour start) {
 
 }  // namespace
 
-// A drop-down list of colour swatches, then "…" for any other colour.
+// A drop-down list of colour swatches, then "…" for any other colour. Each
+// entry holds its colour as item data and its name as its string, which the
+// list does not draw and a screen reader reads.
 Win32ColourPicker::Win32ColourPicker(Win32Window& window, const ControlSpec& spec)
-    : ChildControl(window, spec, WC_COMBOBOXW, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | WS_VSCROLL),
+    : ChildControl(window, spec, WC_COMBOBOXW, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL),
       colour_(kColourSwatches[0]) {
-  for (Colour swatch : kColourSwatches) ::SendMessageW(hwnd_, CB_ADDSTRING, 0, static_cast<LPARAM>(swatch));
-  customEntry_ = static_cast<int>(::SendMessageW(hwnd_, CB_ADDSTRING, 0, kOtherColour));
+  for (Colour swatch : kColourSwatches) AddEntry(-1, WideOf(ColourName(swatch)), static_cast<LPARAM>(swatch));
+  customEntry_ = AddEntry(-1, WideOf(kOtherColourName), kOtherColour);
   Rescale();
   ShowCurrent();
 }
@@ -51,6 +53,13 @@ void Win32ColourPicker::OnMeasureItem(MEASUREITEMSTRUCT& item) {
   item.itemHeight = item.itemID == static_cast<UINT>(-1) ? window_.Scaled(layout_.height) - 6 : window_.Scaled(18);
 }
 
+int Win32ColourPicker::AddEntry(int position, const std::wstring& name, LPARAM data) {
+  auto entry = static_cast<int>(
+      ::SendMessageW(hwnd_, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(name.c_str())));
+  ::SendMessageW(hwnd_, CB_SETITEMDATA, static_cast<WPARAM>(entry), data);
+  return entry;
+}
+
 void Win32ColourPicker::setColour(Colour colour) {
   colour_ = colour & 0x00FFFFFF;
   ShowCurrent();
@@ -69,7 +78,7 @@ void Win32ColourPicker::ShowCurrent() {
   if (found < 0) {
     const int customSwatch = static_cast<int>(std::size(kColourSwatches));
     if (customEntry_ > customSwatch) ::SendMessageW(hwnd_, CB_DELETESTRING, customSwatch, 0);
-    found = static_cast<int>(::SendMessageW(hwnd_, CB_INSERTSTRING, customSwatch, static_cast<LPARAM>(colour_)));
+    found = AddEntry(customSwatch, WideOf(ColourName(colour_)), static_cast<LPARAM>(colour_));
     customEntry_ = customSwatch + 1;
   }
   ::SendMessageW(hwnd_, CB_SETCURSEL, found, 0);

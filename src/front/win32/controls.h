@@ -80,6 +80,7 @@ class Win32Button final : public ChildControl<Button> {
   Text caption() const override { return caption_; }
   void setCaption(const Text& caption) override;
   void OnCommand(WORD code) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;  // a column button's
 
  private:
   Text caption_;
@@ -120,6 +121,8 @@ class Win32ColourPicker final : public ChildControl<ColourPicker> {
  private:
   void ShowCurrent();
   void Choose(int entry);
+  // Inserts an entry at `position` (-1: at the end); returns its index.
+  int AddEntry(int position, const std::wstring& name, LPARAM data);
 
   Colour colour_;
   int customEntry_ = 0;
@@ -319,6 +322,7 @@ class Win32Window final : public Window {
   std::map<UINT_PTR, std::function<void()>*> timers_;
   std::vector<std::function<void()>> posted_;
   std::vector<std::function<void()>> afterFirstFrame_;
+  std::wstring spokenName_;  // for screen readers, when not the title (accessible_name.h)
 };
 
 class Win32FrontEnd final : public FrontEnd {

@@ -5,10 +5,10 @@
 namespace tilvane::win32 {
 
 // A vertical label draws itself, one character per line, in a face small
-// enough for every line to fit its box.
+// enough for every line to fit its box; its window text, which a screen
+// reader reads, is the whole text.
 Win32Label::Win32Label(Win32Window& window, const ControlSpec& spec, bool vertical)
-    : ChildControl(window, spec, WC_STATICW, vertical ? SS_OWNERDRAW : SS_LEFT | SS_NOPREFIX,
-                   vertical ? std::wstring() : WideOf(spec.text)),
+    : ChildControl(window, spec, WC_STATICW, vertical ? SS_OWNERDRAW : SS_LEFT | SS_NOPREFIX, WideOf(spec.text)),
       caption_(spec.text) {}
 
 void Win32Label::OnDrawItem(const DRAWITEMSTRUCT& item) {

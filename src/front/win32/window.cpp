@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/platform/text_codes.h"
+#include "front/win32/accessible_name.h"
 #include "front/win32/controls.h"
 
 namespace tilvane::win32 {
@@ -132,7 +133,10 @@ Part* Win32Window::Keep(Args&&... args) {
 }
 
 Win32Window::Win32Window(const WindowStyle& style, Win32Window* owner)
-    : layout_(style.geometry), tool_(owner != nullptr), dpi_(owner ? owner->dpi_ : SystemDpi()) {
+    : layout_(style.geometry),
+      tool_(owner != nullptr),
+      dpi_(owner ? owner->dpi_ : SystemDpi()),
+      spokenName_(WideOf(style.accessible.name)) {
   RegisterWindowClass();
   background_ = style.hasBackground ? ::CreateSolidBrush(style.background) : ::GetSysColorBrush(COLOR_BTNFACE);
   font_ = NewCaptionFont(dpi_);
@@ -178,6 +182,12 @@ ChildPart* Win32Window::ChildOf(UINT id) const {
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_GETOBJECT:
+      // A window without a title is named for screen readers all the same.
+      if (static_cast<LONG>(lParam) == OBJID_CLIENT && !spokenName_.empty()) {
+        if (LRESULT named = NamedClientObject(hwnd_, wParam, spokenName_)) return named;
+      }
+      break;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
       // Escape, as the dialog manager reports it (no control has this id).
@@ -430,7 +440,10 @@ ChildControl<Kind>::ChildControl(Win32Window& window, const ControlSpec& spec, c
   UINT id = window.NewId();
   // Tab stops only at controls that take input: never at a label or picture.
   if (::lstrcmpiW(windowClass, WC_STATICW) != 0) style |= WS_TABSTOP;
-  hwnd_ = ::CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE,
+  // A control that shows no text of its own (the list, the picture box) has
+  // its spoken name as its window text, which is what a screen reader reads.
+  const std::wstring shown = text.empty() ? WideOf(spec.accessible.name) : text;
+  hwnd_ = ::CreateWindowExW(exStyle, windowClass, shown.c_str(), style | WS_CHILD | WS_VISIBLE,
                             window.Scaled(layout_.left), window.Scaled(layout_.top), window.Scaled(layout_.width),
                             window.Scaled(layout_.height), window.hwnd(),
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
