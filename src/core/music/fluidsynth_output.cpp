@@ -1,6 +1,7 @@
 #include "core/music/fluidsynth_output.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
@@ -22,6 +23,10 @@ constexpr unsigned int kStartLeadMs = 20;
 constexpr unsigned int kReopenAfterMs = 8u * 60 * 60 * 1000;
 // Sequencer times stay in the lower half of its 32-bit millisecond range.
 constexpr double kLatestOffsetMs = 2147483647.0;
+// General MIDI's percussion channel (the tenth), and the bank FluidSynth
+// takes its drum kits from.
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
 
 // FluidSynth's functions. Every call below runs once Open has found the
 // library, which then stays loaded.
@@ -30,6 +35,13 @@ const FluidSynthLibrary& Fluid() { return *LoadFluidSynth(); }
 struct ScheduledEvent {
   double offsetMs;
   std::uint32_t word;
+};
+
+// A program change not yet given to the synthesizer.
+struct HeldProgram {
+  int program = -1;  // none
+  int bank = 0;
+  double offsetMs = 0;
 };
 
 struct QueuedBuffer {
@@ -53,6 +65,7 @@ struct FluidSynthOutput::Impl {
   fluid_audio_driver_t* driver = nullptr;
   fluid_seq_id_t synthDestination = -1;
   fluid_seq_id_t ownClient = -1;
+  int soundfontId = -1;
   unsigned int openedAtMs = 0;
 
   // Guards the fields below. Held while events are sent to the sequencer; the
@@ -65,6 +78,8 @@ struct FluidSynthOutput::Impl {
   unsigned int baseMs = 0;
   std::uint64_t nextTicket = 0;
   std::vector<QueuedBuffer> queued;  // in queuing order, until handed back
+  std::array<int, 16> banks{};       // each channel's bank, as the queued bank selects leave it
+  std::array<HeldProgram, 16> held{};
   fluid_event_t* event = nullptr;
 
   // Held while a listener is called: one call at a time, and Reset waits for
@@ -131,6 +146,44 @@ struct FluidSynthOutput::Impl {
 
   unsigned int At(double offsetMs) const {
     return baseMs + static_cast<unsigned int>(std::llround(std::clamp(offsetMs, 0.0, kLatestOffsetMs)));
+  }
+
+  bool HoldsProgramChanges() const { return options.loadSamplesOnUse && Fluid().fluid_synth_pin_preset; }
+
+  // With `state` held, for every event queued, in order. Selecting a preset
+  // loads its samples (for a compressed soundfont, decodes them), and the
+  // synthesizer does that on the audio thread when the program change plays.
+  // So a program change is held back until the channel's next note or bank
+  // select, which it is then sent just before, and the preset's samples are
+  // loaded and kept here, on the queuing thread, ahead of play. Until its
+  // next note a channel sounds the same whichever preset it has, so nothing
+  // audible changes; but an instrument that first plays a minute into the
+  // tune is loaded then, not before the tune's first sound.
+  void Take(double offsetMs, std::uint32_t word, std::vector<ScheduledEvent>& events) {
+    int channel = word & 0x0F;
+    int status = word & 0xF0;
+    int data1 = (word >> 8) & 0x7F;
+    int data2 = (word >> 16) & 0x7F;
+    if (status == 0xC0 && HoldsProgramChanges()) {
+      held[channel] = {data1, channel == kDrumChannel ? kDrumBank : banks[channel], offsetMs};
+      return;
+    }
+    bool bankSelect = status == 0xB0 && (data1 == 0 || data1 == 32);
+    if ((status == 0x90 && data2 > 0) || bankSelect) Release(channel, offsetMs, events);
+    if (status == 0xB0 && data1 == 0) banks[channel] = data2;
+    events.push_back({offsetMs, word});
+  }
+
+  void Release(int channel, double offsetMs, std::vector<ScheduledEvent>& events) {
+    HeldProgram program = held[channel];
+    if (program.program < 0) return;
+    held[channel] = {};
+    // Kept loaded for the synthesizer's life, so that the next pass's
+    // program change finds the samples in memory. A preset missing from the
+    // soundfont is left to the synthesizer's own fallback.
+    Fluid().fluid_synth_pin_preset(synth, soundfontId, program.bank, program.program);
+    events.push_back(
+        {offsetMs, 0xC0u | static_cast<std::uint32_t>(channel) | static_cast<std::uint32_t>(program.program) << 8});
   }
 
   // With `state` held.
@@ -205,6 +258,8 @@ struct FluidSynthOutput::Impl {
     Fluid().fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
     Fluid().fluid_settings_setint(settings, "audio.period-size", options.periodFrames);
     Fluid().fluid_settings_setint(settings, "audio.periods", options.periods);
+    // Builds without the setting load every sample, as before it existed.
+    Fluid().fluid_settings_setint(settings, "synth.dynamic-sample-loading", options.loadSamplesOnUse ? 1 : 0);
     std::string soundfont = SoundfontPath();
     if (!Fluid().fluid_is_soundfont(soundfont.c_str())) return false;
     synth = Fluid().new_fluid_synth(settings);
@@ -226,7 +281,8 @@ struct FluidSynthOutput::Impl {
       if (!driver) return false;
     }
     // Loaded only once a device exists: a machine without one pays little per retry.
-    if (Fluid().fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) return false;
+    soundfontId = Fluid().fluid_synth_sfload(synth, soundfont.c_str(), 1);
+    if (soundfontId == FLUID_FAILED) return false;
     openedAtMs = Fluid().fluid_sequencer_get_tick(sequencer);
     notifier = std::thread(&Impl::RunNotifier, this);
     return true;
@@ -262,6 +318,11 @@ bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listen
   impl_->listener = listener;
   impl_->timing = StreamTiming(division);
   impl_->queued.clear();
+  if (!wasOpen) {
+    // A new synthesizer starts on bank 0, with nothing held back.
+    impl_->banks.fill(0);
+    impl_->held.fill({});
+  }
   return true;
 }
 
@@ -287,7 +348,7 @@ bool FluidSynthOutput::Queue(int id, const StreamBuffer& buffer) {
     if (event.IsTempo()) {
       impl_->timing.SetTempo(event.Tempo());
     } else {
-      queued.events.push_back({offset, event.event});
+      impl_->Take(offset, event.event, queued.events);
     }
     queued.doneOffsetMs = offset;
   }
@@ -308,10 +369,17 @@ bool FluidSynthOutput::Start() {
 void FluidSynthOutput::Stop() {
   std::lock_guard lock(impl_->state);
   if (!impl_->open) return;
+  bool wasStarted = impl_->started;
   impl_->started = false;
   // In this order: a note still queued could start again after the notes-off,
   // and a system reset would undo the sounds-off.
   Fluid().fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
+  // A program change still held back counts as played once its time has
+  // passed, as it would have been; a later one goes with the events.
+  unsigned int now = Fluid().fluid_sequencer_get_tick(impl_->sequencer);
+  for (auto& program : impl_->held) {
+    if (wasStarted && program.program >= 0 && static_cast<int>(impl_->At(program.offsetMs) - now) > 0) program = {};
+  }
   Fluid().fluid_synth_all_notes_off(impl_->synth, -1);
   Fluid().fluid_synth_all_sounds_off(impl_->synth, -1);
 }
