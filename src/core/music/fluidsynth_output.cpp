@@ -281,7 +281,9 @@ struct FluidSynthOutput::Impl {
       if (!driver) return false;
     }
     // Loaded only once a device exists: a machine without one pays little per retry.
-    soundfontId = Fluid().fluid_synth_sfload(synth, soundfont.c_str(), 1);
+    // When program changes are held back, the channels' first presets are
+    // too (see Open), rather than every channel's loaded here.
+    soundfontId = Fluid().fluid_synth_sfload(synth, soundfont.c_str(), HoldsProgramChanges() ? 0 : 1);
     if (soundfontId == FLUID_FAILED) return false;
     openedAtMs = Fluid().fluid_sequencer_get_tick(sequencer);
     notifier = std::thread(&Impl::RunNotifier, this);
@@ -319,9 +321,16 @@ bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listen
   impl_->timing = StreamTiming(division);
   impl_->queued.clear();
   if (!wasOpen) {
-    // A new synthesizer starts on bank 0, with nothing held back.
+    // A new synthesizer starts on bank 0, each channel on its first program
+    // (the drum kit on the drum channel): held back like a program change,
+    // so a channel that never plays loads nothing.
     impl_->banks.fill(0);
     impl_->held.fill({});
+    if (impl_->HoldsProgramChanges()) {
+      for (int channel = 0; channel < 16; ++channel) {
+        impl_->held[channel] = {0, channel == kDrumChannel ? kDrumBank : 0, 0};
+      }
+    }
   }
   return true;
 }
