@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -37,11 +38,23 @@ struct ScheduledEvent {
   std::uint32_t word;
 };
 
-// A program change not yet given to the synthesizer.
+// A program change of the stream, held back until the channel's next note.
 struct HeldProgram {
-  int program = -1;  // none
-  int bank = 0;
-  double offsetMs = 0;
+  int program;
+  int bank;
+  double offsetMs;      // where the stream has it
+  double sentOffsetMs;  // where it was sent, just before that note; below 0 while held
+  // Both as the sequencer's times, once the stream has started.
+  bool timed;
+  unsigned int atMs;
+  unsigned int sentAtMs;
+
+  bool Sent() const { return sentOffsetMs >= 0; }
+  void Time(const std::function<unsigned int(double)>& at) {
+    timed = true;
+    atMs = at(offsetMs);
+    sentAtMs = Sent() ? at(sentOffsetMs) : 0;
+  }
 };
 
 struct QueuedBuffer {
@@ -79,7 +92,9 @@ struct FluidSynthOutput::Impl {
   std::uint64_t nextTicket = 0;
   std::vector<QueuedBuffer> queued;  // in queuing order, until handed back
   std::array<int, 16> banks{};       // each channel's bank, as the queued bank selects leave it
-  std::array<HeldProgram, 16> held{};
+  // Each channel's, in queuing order, sent or still held: the last counts,
+  // unless a stop comes before its time.
+  std::array<std::vector<HeldProgram>, 16> held;
   fluid_event_t* event = nullptr;
 
   // Held while a listener is called: one call at a time, and Reset waits for
@@ -165,7 +180,9 @@ struct FluidSynthOutput::Impl {
     int data1 = (word >> 8) & 0x7F;
     int data2 = (word >> 16) & 0x7F;
     if (status == 0xC0 && HoldsProgramChanges()) {
-      held[channel] = {data1, channel == kDrumChannel ? kDrumBank : banks[channel], offsetMs};
+      int bank = channel == kDrumChannel ? kDrumBank : banks[channel];
+      held[channel].push_back({data1, bank, offsetMs, -1, false, 0, 0});
+      if (started) held[channel].back().Time([this](double offset) { return At(offset); });
       return;
     }
     bool bankSelect = status == 0xB0 && (data1 == 0 || data1 == 32);
@@ -175,9 +192,20 @@ struct FluidSynthOutput::Impl {
   }
 
   void Release(int channel, double offsetMs, std::vector<ScheduledEvent>& events) {
-    HeldProgram program = held[channel];
-    if (program.program < 0) return;
-    held[channel] = {};
+    std::vector<HeldProgram>& programs = held[channel];
+    if (programs.empty() || programs.back().Sent()) return;
+    // The earlier ones are kept for a stop that comes before this one's
+    // time, up to the last the synthesizer has certainly played.
+    if (started) {
+      unsigned int now = Fluid().fluid_sequencer_get_tick(sequencer);
+      auto played = std::find_if(programs.rbegin(), programs.rend(), [&](const HeldProgram& program) {
+        return program.Sent() && program.timed && static_cast<int>(program.sentAtMs - now) <= 0;
+      });
+      if (played != programs.rend()) programs.erase(programs.begin(), std::prev(played.base()));
+    }
+    HeldProgram& program = programs.back();
+    program.sentOffsetMs = offsetMs;
+    if (started) program.Time([this](double offset) { return At(offset); });
     // Kept loaded for the synthesizer's life, so that the next pass's
     // program change finds the samples in memory. A preset missing from the
     // soundfont is left to the synthesizer's own fallback.
@@ -325,11 +353,10 @@ bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listen
     // (the drum kit on the drum channel): held back like a program change,
     // so a channel that never plays loads nothing.
     impl_->banks.fill(0);
-    impl_->held.fill({});
-    if (impl_->HoldsProgramChanges()) {
-      for (int channel = 0; channel < 16; ++channel) {
-        impl_->held[channel] = {0, channel == kDrumChannel ? kDrumBank : 0, 0};
-      }
+    for (int channel = 0; channel < 16; ++channel) {
+      impl_->held[channel].clear();
+      if (!impl_->HoldsProgramChanges()) continue;
+      impl_->held[channel].push_back({0, channel == kDrumChannel ? kDrumBank : 0, 0, -1, true, 0, 0});
     }
   }
   return true;
@@ -372,22 +399,37 @@ bool FluidSynthOutput::Start() {
   impl_->started = true;
   impl_->baseMs = Fluid().fluid_sequencer_get_tick(impl_->sequencer) + kStartLeadMs;
   for (const QueuedBuffer& buffer : impl_->queued) impl_->Schedule(buffer);
+  for (auto& programs : impl_->held) {
+    for (HeldProgram& program : programs) {
+      if (!program.timed) program.Time([&](double offset) { return impl_->At(offset); });
+    }
+  }
   return true;
 }
 
 void FluidSynthOutput::Stop() {
   std::lock_guard lock(impl_->state);
   if (!impl_->open) return;
-  bool wasStarted = impl_->started;
   impl_->started = false;
   // In this order: a note still queued could start again after the notes-off,
   // and a system reset would undo the sounds-off.
   Fluid().fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
-  // A program change still held back counts as played once its time has
-  // passed, as it would have been; a later one goes with the events.
+  // A program change counts as played once its time has passed, as it would
+  // have been without holding it back: if the note it went with was removed
+  // above, it is held again for the channel's next note. A later one goes
+  // with the events.
   unsigned int now = Fluid().fluid_sequencer_get_tick(impl_->sequencer);
-  for (auto& program : impl_->held) {
-    if (wasStarted && program.program >= 0 && static_cast<int>(impl_->At(program.offsetMs) - now) > 0) program = {};
+  auto passed = [now](unsigned int atMs) { return static_cast<int>(atMs - now) <= 0; };
+  for (auto& programs : impl_->held) {
+    auto due = std::find_if(programs.rbegin(), programs.rend(),
+                            [&](const HeldProgram& program) { return program.timed && passed(program.atMs); });
+    if (due == programs.rend() || (due->Sent() && passed(due->sentAtMs))) {
+      programs.clear();
+    } else {
+      HeldProgram program = *due;
+      program.sentOffsetMs = -1;
+      programs = {program};
+    }
   }
   Fluid().fluid_synth_all_notes_off(impl_->synth, -1);
   Fluid().fluid_synth_all_sounds_off(impl_->synth, -1);
