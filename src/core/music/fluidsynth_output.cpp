@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "core/music/fluidsynth_library.h"
 
@@ -95,6 +96,7 @@ struct FluidSynthOutput::Impl {
   // Each channel's, in queuing order, sent or still held: the last counts,
   // unless a stop comes before its time.
   std::array<std::vector<HeldProgram>, 16> held;
+  std::vector<std::pair<int, int>> presetsAtStart;  // (bank, program) to load once started
   fluid_event_t* event = nullptr;
 
   // Held while a listener is called: one call at a time, and Reset waits for
@@ -108,6 +110,9 @@ struct FluidSynthOutput::Impl {
   std::condition_variable noticed;
   std::condition_variable drained;
   std::deque<std::uint64_t> doneTickets;
+  // Presets (bank, program) to load once the stream has started, in the
+  // order the stream first plays them.
+  std::deque<std::pair<int, int>> presetsToLoad;
   bool delivering = false;
   bool quit = false;
   std::thread notifier;
@@ -125,8 +130,16 @@ struct FluidSynthOutput::Impl {
   void RunNotifier() {
     std::unique_lock lock(notices);
     for (;;) {
-      noticed.wait(lock, [&] { return quit || !doneTickets.empty(); });
+      noticed.wait(lock, [&] { return quit || !doneTickets.empty() || !presetsToLoad.empty(); });
       if (quit) return;
+      if (doneTickets.empty()) {
+        auto [bank, program] = presetsToLoad.front();
+        presetsToLoad.pop_front();
+        lock.unlock();
+        Fluid().fluid_synth_pin_preset(synth, soundfontId, bank, program);
+        lock.lock();
+        continue;
+      }
       std::uint64_t ticket = doneTickets.front();
       doneTickets.pop_front();
       delivering = true;
@@ -208,8 +221,15 @@ struct FluidSynthOutput::Impl {
     if (started) program.Time([this](double offset) { return At(offset); });
     // Kept loaded for the synthesizer's life, so that the next pass's
     // program change finds the samples in memory. A preset missing from the
-    // soundfont is left to the synthesizer's own fallback.
-    Fluid().fluid_synth_pin_preset(synth, soundfontId, program.bank, program.program);
+    // soundfont is left to the synthesizer's own fallback. Before the start,
+    // the notifier thread loads them once the stream runs: the tune's silent
+    // opening then covers the loading instead of coming after it, and should
+    // a program change come first, the synthesizer loads its preset itself.
+    if (started) {
+      Fluid().fluid_synth_pin_preset(synth, soundfontId, program.bank, program.program);
+    } else {
+      presetsAtStart.emplace_back(program.bank, program.program);
+    }
     events.push_back(
         {offsetMs, 0xC0u | static_cast<std::uint32_t>(channel) | static_cast<std::uint32_t>(program.program) << 8});
   }
@@ -263,6 +283,7 @@ struct FluidSynthOutput::Impl {
     settings = nullptr;
     std::lock_guard lock(notices);
     doneTickets.clear();
+    presetsToLoad.clear();
     quit = false;
   }
 
@@ -353,6 +374,7 @@ bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listen
     // (the drum kit on the drum channel): held back like a program change,
     // so a channel that never plays loads nothing.
     impl_->banks.fill(0);
+    impl_->presetsAtStart.clear();
     for (int channel = 0; channel < 16; ++channel) {
       impl_->held[channel].clear();
       if (!impl_->HoldsProgramChanges()) continue;
@@ -403,6 +425,12 @@ bool FluidSynthOutput::Start() {
     for (HeldProgram& program : programs) {
       if (!program.timed) program.Time([&](double offset) { return impl_->At(offset); });
     }
+  }
+  if (!impl_->presetsAtStart.empty()) {
+    std::lock_guard notice(impl_->notices);
+    impl_->presetsToLoad.insert(impl_->presetsToLoad.end(), impl_->presetsAtStart.begin(), impl_->presetsAtStart.end());
+    impl_->presetsAtStart.clear();
+    impl_->noticed.notify_one();
   }
   return true;
 }
