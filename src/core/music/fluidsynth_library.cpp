@@ -22,6 +22,10 @@ const FluidSynthLibrary* Open() {
   TILVANE_FLUIDSYNTH_FUNCTIONS(TILVANE_FLUIDSYNTH_LOOK_UP)
 #undef TILVANE_FLUIDSYNTH_LOOK_UP
   if (!complete) return nullptr;
+#define TILVANE_FLUIDSYNTH_LOOK_UP_OPTIONAL(name) \
+  api.name = reinterpret_cast<decltype(api.name)>(platform::SharedLibrarySymbol(library, #name));
+  TILVANE_FLUIDSYNTH_OPTIONAL_FUNCTIONS(TILVANE_FLUIDSYNTH_LOOK_UP_OPTIONAL)
+#undef TILVANE_FLUIDSYNTH_LOOK_UP_OPTIONAL
 
   for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) api.fluid_set_log_function(level, nullptr, nullptr);
   // libasound comes in with FluidSynth's ALSA driver, so it is found among

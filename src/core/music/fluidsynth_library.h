@@ -50,19 +50,24 @@ namespace tilvane {
   X(fluid_event_channel_pressure)        \
   X(fluid_event_pitch_bend)
 
+// Functions of newer releases, null where the library lacks them:
+// fluid_synth_pin_preset came with FluidSynth 2.3.
+#define TILVANE_FLUIDSYNTH_OPTIONAL_FUNCTIONS(X) X(fluid_synth_pin_preset)
+
 // Each function under its own name, so that `api.new_fluid_synth(settings)`
 // reads as the call it stands for.
 struct FluidSynthLibrary {
 // `name` is the name of the member declared, not an expression to guard.
 #define TILVANE_FLUIDSYNTH_POINTER(name) decltype(&::name) name = nullptr;  // NOLINT(bugprone-macro-parentheses)
   TILVANE_FLUIDSYNTH_FUNCTIONS(TILVANE_FLUIDSYNTH_POINTER)
+  TILVANE_FLUIDSYNTH_OPTIONAL_FUNCTIONS(TILVANE_FLUIDSYNTH_POINTER)
 #undef TILVANE_FLUIDSYNTH_POINTER
 };
 
 // The library, opened and its functions looked up on the first call, with
 // its log and libasound's error printing switched off before anything else
 // of it runs. Nothing when the library is missing or lacks one of the
-// functions. Safe to call from any thread.
+// functions that are not optional. Safe to call from any thread.
 const FluidSynthLibrary* LoadFluidSynth();
 
 }  // namespace tilvane

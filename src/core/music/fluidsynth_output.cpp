@@ -1,12 +1,15 @@
 #include "core/music/fluidsynth_output.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "core/music/fluidsynth_library.h"
 
@@ -22,6 +25,10 @@ constexpr unsigned int kStartLeadMs = 20;
 constexpr unsigned int kReopenAfterMs = 8u * 60 * 60 * 1000;
 // Sequencer times stay in the lower half of its 32-bit millisecond range.
 constexpr double kLatestOffsetMs = 2147483647.0;
+// General MIDI's percussion channel (the tenth), and the bank FluidSynth
+// takes its drum kits from.
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
 
 // FluidSynth's functions. Every call below runs once Open has found the
 // library, which then stays loaded.
@@ -30,6 +37,25 @@ const FluidSynthLibrary& Fluid() { return *LoadFluidSynth(); }
 struct ScheduledEvent {
   double offsetMs;
   std::uint32_t word;
+};
+
+// A program change of the stream, held back until the channel's next note.
+struct HeldProgram {
+  int program;
+  int bank;
+  double offsetMs;      // where the stream has it
+  double sentOffsetMs;  // where it was sent, just before that note; below 0 while held
+  // Both as the sequencer's times, once the stream has started.
+  bool timed;
+  unsigned int atMs;
+  unsigned int sentAtMs;
+
+  bool Sent() const { return sentOffsetMs >= 0; }
+  void Time(const std::function<unsigned int(double)>& at) {
+    timed = true;
+    atMs = at(offsetMs);
+    sentAtMs = Sent() ? at(sentOffsetMs) : 0;
+  }
 };
 
 struct QueuedBuffer {
@@ -53,6 +79,7 @@ struct FluidSynthOutput::Impl {
   fluid_audio_driver_t* driver = nullptr;
   fluid_seq_id_t synthDestination = -1;
   fluid_seq_id_t ownClient = -1;
+  int soundfontId = -1;
   unsigned int openedAtMs = 0;
 
   // Guards the fields below. Held while events are sent to the sequencer; the
@@ -65,6 +92,11 @@ struct FluidSynthOutput::Impl {
   unsigned int baseMs = 0;
   std::uint64_t nextTicket = 0;
   std::vector<QueuedBuffer> queued;  // in queuing order, until handed back
+  std::array<int, 16> banks{};       // each channel's bank, as the queued bank selects leave it
+  // Each channel's, in queuing order, sent or still held: the last counts,
+  // unless a stop comes before its time.
+  std::array<std::vector<HeldProgram>, 16> held;
+  std::vector<std::pair<int, int>> presetsAtStart;  // (bank, program) to load once started
   fluid_event_t* event = nullptr;
 
   // Held while a listener is called: one call at a time, and Reset waits for
@@ -78,6 +110,9 @@ struct FluidSynthOutput::Impl {
   std::condition_variable noticed;
   std::condition_variable drained;
   std::deque<std::uint64_t> doneTickets;
+  // Presets (bank, program) to load once the stream has started, in the
+  // order the stream first plays them.
+  std::deque<std::pair<int, int>> presetsToLoad;
   bool delivering = false;
   bool quit = false;
   std::thread notifier;
@@ -95,8 +130,16 @@ struct FluidSynthOutput::Impl {
   void RunNotifier() {
     std::unique_lock lock(notices);
     for (;;) {
-      noticed.wait(lock, [&] { return quit || !doneTickets.empty(); });
+      noticed.wait(lock, [&] { return quit || !doneTickets.empty() || !presetsToLoad.empty(); });
       if (quit) return;
+      if (doneTickets.empty()) {
+        auto [bank, program] = presetsToLoad.front();
+        presetsToLoad.pop_front();
+        lock.unlock();
+        Fluid().fluid_synth_pin_preset(synth, soundfontId, bank, program);
+        lock.lock();
+        continue;
+      }
       std::uint64_t ticket = doneTickets.front();
       doneTickets.pop_front();
       delivering = true;
@@ -131,6 +174,64 @@ struct FluidSynthOutput::Impl {
 
   unsigned int At(double offsetMs) const {
     return baseMs + static_cast<unsigned int>(std::llround(std::clamp(offsetMs, 0.0, kLatestOffsetMs)));
+  }
+
+  bool HoldsProgramChanges() const { return options.loadSamplesOnUse && Fluid().fluid_synth_pin_preset; }
+
+  // With `state` held, for every event queued, in order. Selecting a preset
+  // loads its samples (for a compressed soundfont, decodes them), and the
+  // synthesizer does that on the audio thread when the program change plays.
+  // So a program change is held back until the channel's next note or bank
+  // select, which it is then sent just before, and the preset's samples are
+  // loaded and kept here, on the queuing thread, ahead of play. Until its
+  // next note a channel sounds the same whichever preset it has, so nothing
+  // audible changes; but an instrument that first plays a minute into the
+  // tune is loaded then, not before the tune's first sound.
+  void Take(double offsetMs, std::uint32_t word, std::vector<ScheduledEvent>& events) {
+    int channel = word & 0x0F;
+    int status = word & 0xF0;
+    int data1 = (word >> 8) & 0x7F;
+    int data2 = (word >> 16) & 0x7F;
+    if (status == 0xC0 && HoldsProgramChanges()) {
+      int bank = channel == kDrumChannel ? kDrumBank : banks[channel];
+      held[channel].push_back({data1, bank, offsetMs, -1, false, 0, 0});
+      if (started) held[channel].back().Time([this](double offset) { return At(offset); });
+      return;
+    }
+    bool bankSelect = status == 0xB0 && (data1 == 0 || data1 == 32);
+    if ((status == 0x90 && data2 > 0) || bankSelect) Release(channel, offsetMs, events);
+    if (status == 0xB0 && data1 == 0) banks[channel] = data2;
+    events.push_back({offsetMs, word});
+  }
+
+  void Release(int channel, double offsetMs, std::vector<ScheduledEvent>& events) {
+    std::vector<HeldProgram>& programs = held[channel];
+    if (programs.empty() || programs.back().Sent()) return;
+    // The earlier ones are kept for a stop that comes before this one's
+    // time, up to the last the synthesizer has certainly played.
+    if (started) {
+      unsigned int now = Fluid().fluid_sequencer_get_tick(sequencer);
+      auto played = std::find_if(programs.rbegin(), programs.rend(), [&](const HeldProgram& program) {
+        return program.Sent() && program.timed && static_cast<int>(program.sentAtMs - now) <= 0;
+      });
+      if (played != programs.rend()) programs.erase(programs.begin(), std::prev(played.base()));
+    }
+    HeldProgram& program = programs.back();
+    program.sentOffsetMs = offsetMs;
+    if (started) program.Time([this](double offset) { return At(offset); });
+    // Kept loaded for the synthesizer's life, so that the next pass's
+    // program change finds the samples in memory. A preset missing from the
+    // soundfont is left to the synthesizer's own fallback. Before the start,
+    // the notifier thread loads them once the stream runs: the tune's silent
+    // opening then covers the loading instead of coming after it, and should
+    // a program change come first, the synthesizer loads its preset itself.
+    if (started) {
+      Fluid().fluid_synth_pin_preset(synth, soundfontId, program.bank, program.program);
+    } else {
+      presetsAtStart.emplace_back(program.bank, program.program);
+    }
+    events.push_back(
+        {offsetMs, 0xC0u | static_cast<std::uint32_t>(channel) | static_cast<std::uint32_t>(program.program) << 8});
   }
 
   // With `state` held.
@@ -182,6 +283,7 @@ struct FluidSynthOutput::Impl {
     settings = nullptr;
     std::lock_guard lock(notices);
     doneTickets.clear();
+    presetsToLoad.clear();
     quit = false;
   }
 
@@ -205,6 +307,8 @@ struct FluidSynthOutput::Impl {
     Fluid().fluid_settings_setstr(settings, "audio.file.name", options.fileName.c_str());
     Fluid().fluid_settings_setint(settings, "audio.period-size", options.periodFrames);
     Fluid().fluid_settings_setint(settings, "audio.periods", options.periods);
+    // Builds without the setting load every sample, as before it existed.
+    Fluid().fluid_settings_setint(settings, "synth.dynamic-sample-loading", options.loadSamplesOnUse ? 1 : 0);
     std::string soundfont = SoundfontPath();
     if (!Fluid().fluid_is_soundfont(soundfont.c_str())) return false;
     synth = Fluid().new_fluid_synth(settings);
@@ -226,7 +330,10 @@ struct FluidSynthOutput::Impl {
       if (!driver) return false;
     }
     // Loaded only once a device exists: a machine without one pays little per retry.
-    if (Fluid().fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) return false;
+    // When program changes are held back, the channels' first presets are
+    // too (see Open), rather than every channel's loaded here.
+    soundfontId = Fluid().fluid_synth_sfload(synth, soundfont.c_str(), HoldsProgramChanges() ? 0 : 1);
+    if (soundfontId == FLUID_FAILED) return false;
     openedAtMs = Fluid().fluid_sequencer_get_tick(sequencer);
     notifier = std::thread(&Impl::RunNotifier, this);
     return true;
@@ -262,6 +369,18 @@ bool FluidSynthOutput::Open(std::uint16_t division, StreamOutputListener* listen
   impl_->listener = listener;
   impl_->timing = StreamTiming(division);
   impl_->queued.clear();
+  if (!wasOpen) {
+    // A new synthesizer starts on bank 0, each channel on its first program
+    // (the drum kit on the drum channel): held back like a program change,
+    // so a channel that never plays loads nothing.
+    impl_->banks.fill(0);
+    impl_->presetsAtStart.clear();
+    for (int channel = 0; channel < 16; ++channel) {
+      impl_->held[channel].clear();
+      if (!impl_->HoldsProgramChanges()) continue;
+      impl_->held[channel].push_back({0, channel == kDrumChannel ? kDrumBank : 0, 0, -1, true, 0, 0});
+    }
+  }
   return true;
 }
 
@@ -287,7 +406,7 @@ bool FluidSynthOutput::Queue(int id, const StreamBuffer& buffer) {
     if (event.IsTempo()) {
       impl_->timing.SetTempo(event.Tempo());
     } else {
-      queued.events.push_back({offset, event.event});
+      impl_->Take(offset, event.event, queued.events);
     }
     queued.doneOffsetMs = offset;
   }
@@ -302,6 +421,17 @@ bool FluidSynthOutput::Start() {
   impl_->started = true;
   impl_->baseMs = Fluid().fluid_sequencer_get_tick(impl_->sequencer) + kStartLeadMs;
   for (const QueuedBuffer& buffer : impl_->queued) impl_->Schedule(buffer);
+  for (auto& programs : impl_->held) {
+    for (HeldProgram& program : programs) {
+      if (!program.timed) program.Time([&](double offset) { return impl_->At(offset); });
+    }
+  }
+  if (!impl_->presetsAtStart.empty()) {
+    std::lock_guard notice(impl_->notices);
+    impl_->presetsToLoad.insert(impl_->presetsToLoad.end(), impl_->presetsAtStart.begin(), impl_->presetsAtStart.end());
+    impl_->presetsAtStart.clear();
+    impl_->noticed.notify_one();
+  }
   return true;
 }
 
@@ -312,6 +442,23 @@ void FluidSynthOutput::Stop() {
   // In this order: a note still queued could start again after the notes-off,
   // and a system reset would undo the sounds-off.
   Fluid().fluid_sequencer_remove_events(impl_->sequencer, -1, -1, -1);
+  // A program change counts as played once its time has passed, as it would
+  // have been without holding it back: if the note it went with was removed
+  // above, it is held again for the channel's next note. A later one goes
+  // with the events.
+  unsigned int now = Fluid().fluid_sequencer_get_tick(impl_->sequencer);
+  auto passed = [now](unsigned int atMs) { return static_cast<int>(atMs - now) <= 0; };
+  for (auto& programs : impl_->held) {
+    auto due = std::find_if(programs.rbegin(), programs.rend(),
+                            [&](const HeldProgram& program) { return program.timed && passed(program.atMs); });
+    if (due == programs.rend() || (due->Sent() && passed(due->sentAtMs))) {
+      programs.clear();
+    } else {
+      HeldProgram program = *due;
+      program.sentOffsetMs = -1;
+      programs = {program};
+    }
+  }
   Fluid().fluid_synth_all_notes_off(impl_->synth, -1);
   Fluid().fluid_synth_all_sounds_off(impl_->synth, -1);
 }

@@ -23,6 +23,15 @@ struct FluidSynthOptions {
   // The soundfont; empty means the synth's default-soundfont setting, then
   // /usr/share/sounds/sf2/default-GM.sf2.
   std::string soundfont;
+  // Reads a preset's samples only once a channel selects it, instead of all
+  // of them when the soundfont loads. A compressed General MIDI soundfont
+  // (Debian's default is 23 MB of Ogg Vorbis) otherwise costs seconds of
+  // processor time at every start, for a tune that plays a handful of
+  // instruments. A program change then goes to the synthesizer just before
+  // the channel's next note (or bank select), its preset loaded when that
+  // note is queued, on the queuing thread, so the audio thread does not
+  // decode and an instrument first heard late in the tune loads late.
+  bool loadSamplesOnUse = true;
   double sampleRate = 44100;
   // The live driver's buffer: `periods` blocks of `periodFrames` frames, about
   // 190 ms in all. FluidSynth's own default (16 blocks of 64 frames) asks the
