@@ -35,7 +35,8 @@ TEST(FluidSynthOutput, WithoutASoundDeviceTheSystemPlayerIsSilentAndStopsAtOnce)
   {
     std::unique_ptr<MidiPlayer> player = MakeSystemMidiPlayer();
     player->PlayMidi(-1, std::nullopt, {BackgroundTune()});
-    std::this_thread::sleep_for(300ms);
+    // Backing off: a pass has been tried and has failed, saying whatever it says.
+    ASSERT_TRUE(testing::WaitUntil([&] { return player->Waiting() == PlayerWait::Retry; }));
     player->StopMusic();
     EXPECT_EQ(player->State(), PlayerState::Idle);
   }
@@ -66,10 +67,14 @@ TEST(FluidSynthOutput, PlaysInRealTimeOnTheFileDriverAndEndsThePass) {
   EXPECT_TRUE(passEnded.WaitFor(10s, [] { return false; }));
   // The next pass reuses the open synthesizer and can be stopped part-way.
   passEnded.Reset();
-  const Bytes longTune = QuarterNotes(200);
+  // 2,000 notes of 20 ms: the first buffer holds 42 of them (under a second)
+  // and the whole pass lasts 40 s.
+  const Bytes longTune = QuarterNotes(2000, 20000);
   ASSERT_TRUE(stream.Load(longTune, &passEnded));
   ASSERT_TRUE(stream.Start());
-  std::this_thread::sleep_for(100ms);
+  // Part-way: a buffer has played and been refilled.
+  const std::uint64_t queuedAtStart = stream.PassTicks();
+  ASSERT_TRUE(testing::WaitUntil([&] { return stream.PassTicks() > queuedAtStart; }));
   stream.StopOutput();
   EXPECT_FALSE(passEnded.IsSet());
   stream.Close();

@@ -91,6 +91,7 @@ TEST_F(MidiPlayerTest, StopDuringAPassSilencesAndTakesTheBuffersBack) {
   const Bytes longTune = QuarterNotes(400);
   player.PlayMidi(-1, std::nullopt, {longTune});
   ASSERT_TRUE(DriveUntil([&] { return device.Played().size() > 20; }));
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::PassEnd; }));
   player.StopMusic();
   EXPECT_EQ(device.BuffersOut(), 0u);
   EXPECT_EQ(device.Counts().stops, 1);
@@ -103,15 +104,15 @@ TEST_F(MidiPlayerTest, StopDuringAPassSilencesAndTakesTheBuffersBack) {
 TEST_F(MidiPlayerTest, StopDuringThePauseEndsIt) {
   player.PlayMidi(-1, 600, {tune});  // a minute's pause after the tune
   ASSERT_TRUE(DriveUntil([&] { return device.Counts().starts == 1 && device.Played().size() == 9; }));
-  std::this_thread::sleep_for(20ms);  // into the pause
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::Pause; }));
   auto before = std::chrono::steady_clock::now();
   player.StopMusic();
   // The stop cuts the minute short; the bound leaves room for any scheduler.
   EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
   EXPECT_EQ(device.Counts().closes, 1);
-  // Waiting out the rest of the pause starts nothing new.
+  // The player thread has ended: the rest of the pause starts nothing new.
+  EXPECT_EQ(player.Waiting(), PlayerWait::Nothing);
   device.Advance(120000);
-  std::this_thread::sleep_for(50ms);
   EXPECT_EQ(device.Counts().starts, 1);
 }
 
@@ -138,33 +139,35 @@ TEST_F(MidiPlayerTest, ANewPlayMidiReplacesTheCurrentPlayback) {
 TEST_F(MidiPlayerTest, WithoutADeviceItBacksOffAndStopsAtOnce) {
   device.SetFailOpen(true);
   player.PlayMidi(-1, std::nullopt, {tune});
-  ASSERT_TRUE(testing::WaitUntil([&] { return device.Counts().openAttempts >= 1; }));
-  // A spinning retry loop would make thousands of attempts here.
-  std::this_thread::sleep_for(300ms);
+  // A spinning retry loop would never get to the back-off, or only after
+  // many attempts.
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::Retry; }));
   EXPECT_EQ(device.Counts().openAttempts, 1);
   EXPECT_EQ(player.State(), PlayerState::Playing);
   auto before = std::chrono::steady_clock::now();
   player.StopMusic();
-  EXPECT_EQ(device.Counts().openAttempts, 1);
-  // Generous bound: the wait is a minute-long back-off being cut short.
+  EXPECT_EQ(player.State(), PlayerState::Idle);
+  // Generous bound: the back-off (a second, then longer) is being cut short.
   EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
 }
 
 TEST_F(MidiPlayerTest, AFailedStartCountsAsAFailedPass) {
   device.SetFailStart(true);
   player.PlayMidi(2, std::nullopt, {tune});
-  ASSERT_TRUE(testing::WaitUntil([&] { return device.Counts().openAttempts >= 1; }));
-  std::this_thread::sleep_for(200ms);  // a pass retried at once would show here
+  // A pass retried at once would show as a second attempt before the wait.
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::Retry; }));
   EXPECT_EQ(device.Counts().openAttempts, 1);
   EXPECT_EQ(player.State(), PlayerState::Playing);  // waiting before the second pass
-  player.StopMusic();
+  // The second pass fails too, and with it the last.
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.State() == PlayerState::Idle; }));
+  EXPECT_EQ(device.Counts().openAttempts, 2);
 }
 
 TEST_F(MidiPlayerTest, AHeldPlaybackMakesItsOutputOnlyOnceReleased) {
   player.HoldOutput();
   player.PlayMidi(-1, std::nullopt, {tune});
   EXPECT_EQ(player.State(), PlayerState::Playing);
-  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::Release; }));
   EXPECT_EQ(device.Counts().openAttempts, 0);
   player.ReleaseOutput();
   ASSERT_TRUE(DriveUntil([&] { return !device.Played().empty(); }));
@@ -175,7 +178,7 @@ TEST_F(MidiPlayerTest, AHeldPlaybackMakesItsOutputOnlyOnceReleased) {
 TEST_F(MidiPlayerTest, AStopWhileHeldEndsAtOnceWithoutAnOutput) {
   player.HoldOutput();
   player.PlayMidi(-1, std::nullopt, {tune});
-  std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(testing::WaitUntil([&] { return player.Waiting() == PlayerWait::Release; }));
   auto before = std::chrono::steady_clock::now();
   player.StopMusic();
   EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);  // not a wait for a release

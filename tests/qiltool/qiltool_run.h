@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -72,6 +73,36 @@ inline std::wstring QuotedArgument(const std::wstring& argument) {
   return quoted + L"\"";
 }
 
+// Under Wine, CreateProcessW fails now and then with ERROR_INTERNAL_ERROR
+// (1359): Wine's NtCreateUserProcess returns STATUS_INTERNAL_ERROR when the
+// new process ended before it finished starting and left no exit status. That
+// happens inside Wine's own start of the process, before any code of the
+// program runs, and nothing the caller passes (the same command line, handles
+// and folder start it every other time) makes it more or less likely. So such
+// a start, and only such a start, is made again; each retry is logged with
+// kRetriedStart, which scripts/windows-ci counts. A start that fails in any
+// other way, and every result of a program that did start, stands as it is.
+inline constexpr char kRetriedStart[] = "tilvane-tests: retried a process start";
+inline constexpr int kStartAttempts = 3;
+
+inline bool StartProcess(std::wstring commandLine, const std::wstring& folder, STARTUPINFOW& startup,
+                         PROCESS_INFORMATION& process) {
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                         &process)) {
+      return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) {
+      ::SetLastError(error);
+      return false;
+    }
+    std::fprintf(stderr, "%s (system error %lu, attempt %d of %d): %ls\n", kRetriedStart,
+                 static_cast<unsigned long>(error), attempt, kStartAttempts, commandLine.c_str());
+    std::fflush(stderr);
+  }
+}
+
 inline HANDLE OutputFile(const std::string& path) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   return ::CreateFileW(tilvane::platform::Utf8ToWide(path).value_or(L"").c_str(), GENERIC_WRITE,
@@ -107,8 +138,7 @@ inline ToolResult RunQiltool(const std::vector<std::string>& args, const std::st
   PROCESS_INFORMATION process{};
   std::wstring folder = tilvane::platform::Utf8ToWide(scratch).value_or(L"");
   if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
-      ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                       &process)) {
+      StartProcess(commandLine, folder, startup, process)) {
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     if (::GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);

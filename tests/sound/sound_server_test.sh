@@ -24,6 +24,9 @@ raw=(-t raw -r 44100 -e signed -b 16 -c 2)
 pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --log-target=file:"$work/pulse.log" \
   -L "module-null-sink sink_name=silent" -L "module-native-protocol-unix" || fail "no PulseAudio server"
 for _ in $(seq $((bound * 10))); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; fail "the sound server did not answer in $bound s"; }
+pactl list short sinks | grep -q '^[0-9]*[[:space:]]silent[[:space:]]' ||
+  fail "the sound server came up without its null sink"
 # Recorded from before the editor starts, raw, so that the file can be read while it grows.
 parec -d silent.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=50 >"$work/heard.raw" &
 recorder=$!

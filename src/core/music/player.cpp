@@ -76,16 +76,21 @@ void MidiPlayer::JoinAndReset() {
   state_.store(PlayerState::Idle);
 }
 
-bool MidiPlayer::WaitOrStop(std::chrono::milliseconds duration) {
+bool MidiPlayer::WaitOrStop(std::chrono::milliseconds duration, PlayerWait why) {
+  waiting_.store(why);
   // wake_ may still be set from the pass that just ended, so only the state
   // ends this wait early.
-  return wake_.WaitForStop(duration, [&] { return StopRequested(); });
+  bool stopped = wake_.WaitForStop(duration, [&] { return StopRequested(); });
+  waiting_.store(PlayerWait::Nothing);
+  return stopped;
 }
 
 void MidiPlayer::Run() {
   while (outputHeld_.load() && !StopRequested()) {
+    waiting_.store(PlayerWait::Release);
     wake_.WaitForStop(kPassWaitSlice, [&] { return !outputHeld_.load() || StopRequested(); });
   }
+  waiting_.store(PlayerWait::Nothing);
   // A playback stopped while held never makes its output.
   if (std::unique_ptr<StreamOutput> output = !StopRequested() && makeOutput_ ? makeOutput_() : nullptr) {
     MidiStreamPlayer stream(*output);
@@ -100,7 +105,7 @@ void MidiPlayer::Run() {
         if (repeatCount_ > 0 && --repeatCount_ == 0) break;
         next = 0;
         if (!played) {
-          if (WaitOrStop(retryDelay)) break;
+          if (WaitOrStop(retryDelay, PlayerWait::Retry)) break;
           retryDelay = std::min(retryDelay * 2, kLongestRetryDelay);
         } else {
           retryDelay = kFirstRetryDelay;
@@ -111,10 +116,12 @@ void MidiPlayer::Run() {
       if (!stream.Load(tune, &wake_)) continue;
       wake_.Reset();
       if (!stream.Start()) continue;
+      waiting_.store(PlayerWait::PassEnd);
       while (!wake_.WaitFor(kPassWaitSlice, [&] { return StopRequested(); }) && !StopRequested()) {
       }
+      waiting_.store(PlayerWait::Nothing);
       if (stream.PassTicks() > 0) played = true;
-      if (pauseTenths_ > 0) WaitOrStop(std::chrono::milliseconds{100} * pauseTenths_);
+      if (pauseTenths_ > 0) WaitOrStop(std::chrono::milliseconds{100} * pauseTenths_, PlayerWait::Pause);
     }
     stream.Close();
   }

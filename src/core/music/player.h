@@ -21,6 +21,12 @@ namespace tilvane {
 
 enum class PlayerState { Idle = 0, Playing = 1, StopRequested = 2 };
 
+// What the player thread is waiting for, if anything: a held output's
+// release, the end of the pass it plays, the pause after a tune, or the
+// back-off after a pass that played nothing. Lets a test (or a look in a
+// debugger) tell "nothing happened yet" from "nothing will happen".
+enum class PlayerWait { Nothing = 0, Release, PassEnd, Pause, Retry };
+
 class StreamOutput;  // from stream_output.h
 using StreamOutputFactory = std::function<std::unique_ptr<StreamOutput>()>;
 
@@ -47,6 +53,7 @@ class MidiPlayer {
   // when nothing plays.
   void StopMusic();
   PlayerState State() const;
+  PlayerWait Waiting() const { return waiting_.load(); }
 
   // While held, a playback started by PlayMidi counts as playing but does not
   // yet make its output: opening a synthesizer and loading its soundfont
@@ -59,7 +66,7 @@ class MidiPlayer {
  private:
   void Run();
   // Waits up to `duration` or until a stop is requested; true when stopped.
-  bool WaitOrStop(std::chrono::milliseconds duration);
+  bool WaitOrStop(std::chrono::milliseconds duration, PlayerWait why);
   bool StopRequested() const { return state_.load() != PlayerState::Playing; }
   void JoinAndReset();
 
@@ -67,6 +74,7 @@ class MidiPlayer {
   std::mutex control_;  // serialises PlayMidi and StopMusic
   std::atomic<PlayerState> state_{PlayerState::Idle};
   std::atomic<bool> outputHeld_{false};
+  std::atomic<PlayerWait> waiting_{PlayerWait::Nothing};
   std::thread thread_;
   WakeEvent wake_;  // pass ended (from the output) or stop requested
   // Written before the thread starts and after it has been joined, read by

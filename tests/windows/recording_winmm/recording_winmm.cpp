@@ -6,6 +6,12 @@
 // with MOM_DONE from a thread of its own, as the system does. Loaded in place
 // of Wine's through WINEDLLOVERRIDES=winmm=n,b, placed beside the program.
 //
+// A test that loads it can also hold the tune where it wants it, whatever the
+// machine's speed: RecorderAllowHandBacks(N), found with GetProcAddress, lets
+// the device hand back N more buffers and then keeps the next one playing
+// until it is called again (-1: no limit, as at load). A reset still hands
+// back everything, as it must.
+//
 // The log's lines:
 //   midiStreamOpen device=D streams=N callback=function|other -> R
 //   MOM_OPEN
@@ -45,6 +51,7 @@ struct Device {
   HANDLE player = nullptr;
   bool quit = false;
   DWORD playMs = 1;
+  LONG allowance = -1;  // buffers it may still hand back by playing; -1: any number
 };
 
 Device device;
@@ -80,7 +87,7 @@ void HandBack(MIDIHDR* header) {
 DWORD WINAPI Play(void*) {
   EnterCriticalSection(&device.lock);
   while (!device.quit) {
-    if (!device.playing || device.queue.empty()) {
+    if (!device.playing || device.queue.empty() || device.allowance == 0) {
       LeaveCriticalSection(&device.lock);
       WaitForSingleObject(device.wake, INFINITE);
       EnterCriticalSection(&device.lock);
@@ -91,8 +98,9 @@ DWORD WINAPI Play(void*) {
     Sleep(device.playMs);
     EnterCriticalSection(&device.lock);
     // A stop or reset during the play time takes the buffer back itself.
-    if (device.playing && !device.queue.empty() && device.queue.front() == front) {
+    if (device.playing && device.allowance != 0 && !device.queue.empty() && device.queue.front() == front) {
       device.queue.pop_front();
+      if (device.allowance > 0) --device.allowance;
       HandBack(front);
     }
   }
@@ -122,6 +130,14 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 }
 
 extern "C" {
+
+// Not part of the multimedia API: the tests' hold on the pretend device.
+void WINAPI RecorderAllowHandBacks(LONG buffers) {
+  EnterCriticalSection(&device.lock);
+  device.allowance = buffers < 0 ? -1 : buffers;
+  SetEvent(device.wake);
+  LeaveCriticalSection(&device.lock);
+}
 
 // One device, the recorder; asking is not recorded.
 UINT WINAPI midiOutGetNumDevs() { return 1; }
