@@ -6,23 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "../support/wait_until.h"
 #include "core/music/smf_writer.h"
 #include "core/text.h"
 
 namespace tilvane::testing {
-
-// Looks at `done` every millisecond until it holds or `bound` of wall time has
-// passed, and says whether it holds. The bound is far above what an idle
-// machine needs, so that a busy one passes too.
-template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds bound = std::chrono::seconds(30)) {
-  const auto until = std::chrono::steady_clock::now() + bound;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return done();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 inline void Tempo(SmfTrackWriter& track, std::uint64_t tick, std::uint32_t microseconds) {
   const std::uint8_t data[] = {static_cast<std::uint8_t>(microseconds >> 16),

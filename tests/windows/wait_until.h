@@ -1,4 +1,5 @@
-// Waiting for a state, never for a fixed time, in the tests run under Wine.
+// Waiting for a state in the tests run under Wine, while the windows a test
+// made keep answering.
 #pragma once
 
 #include <windows.h>
@@ -6,25 +7,25 @@
 #include <chrono>
 #include <functional>
 
+#include "../support/wait_until.h"
+
 namespace tilvane::testing {
 
-// Polls `done` until it holds or `bound` has passed; true when it holds.
-// Between polls the thread's window messages are handed to `dispatch`, so
-// that the windows a test made keep answering.
+// WaitUntil that hands the thread's window messages to `dispatch` before
+// each look at `done`.
 inline bool WaitUntil(
     std::chrono::seconds bound, const std::function<bool()>& done,
     const std::function<void(MSG&)>& dispatch = [](MSG& message) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }) {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  for (;;) {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) dispatch(message);
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
+  return WaitUntil(
+      [&] {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) dispatch(message);
+        return done();
+      },
+      bound, std::chrono::milliseconds(20));
 }
 
 }  // namespace tilvane::testing
