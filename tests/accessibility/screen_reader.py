@@ -202,6 +202,9 @@ def run(editor):
 
     # The keyboard alone: Tab goes round the enabled controls in the layout's
     # order (删除图片 and 保存图组 are disabled with no selection and no change).
+    # 另存为… is made disabled and enabled by the first tick of the timer.
+    save_as = main.getChildAtIndex(4)
+    wait_for("另存为… enabled", lambda: save_as.getState().contains(pyatspi.STATE_ENABLED))
     focus_x_window("^Tilvane  ")
     wait_for("a control with the focus", lambda: focused_name(main))
     ring = ["打开文件", "加入图片", "另存为…", "图片列表"]
