@@ -123,16 +123,36 @@ FluidSynthOptions OfflineWith(const std::string& soundfont, bool loadSamplesOnUs
   return options;
 }
 
-// Renders `seconds` of what `stream` plays, left and right interleaved, in
-// blocks of 64 frames, so that the refilled buffers' events are never late.
-std::vector<float> RenderSeconds(FluidSynthOutput& output, double seconds) {
+// Renders the whole blocks of `frames` frames within `seconds` of what
+// `stream` plays, left and right interleaved.
+std::vector<float> RenderSeconds(FluidSynthOutput& output, double seconds, int frames = 64) {
   std::vector<float> out;
-  std::vector<float> left(64), right(64);
-  for (int block = 0; block < static_cast<int>(seconds * 44100 / 64); ++block) {
-    if (!output.Render(left.data(), right.data(), 64)) return {};
-    for (int i = 0; i < 64; ++i) out.insert(out.end(), {left[i], right[i]});
+  std::vector<float> left(frames), right(frames);
+  for (int block = 0; block < static_cast<int>(seconds * 44100 / frames); ++block) {
+    if (!output.Render(left.data(), right.data(), frames)) return {};
+    for (int i = 0; i < frames; ++i) out.insert(out.end(), {left[i], right[i]});
   }
   return out;
+}
+
+// A refilled buffer's events take effect at the same frame whatever the size
+// of the blocks asked for, and whenever the thread that refills it runs: the
+// same tune renders to the same samples.
+TEST(FluidSynthOutput, RendersTheSameSamplesInBlocksOfAnySize) {
+  std::vector<float> rendered[3];
+  const int sizes[] = {64, 1000, 4410};
+  for (int k = 0; k < 3; ++k) {
+    FluidSynthOutput output(Offline());
+    WakeEvent passEnded;
+    MidiStreamPlayer stream(output);
+    ASSERT_TRUE(stream.Load(BackgroundTune(), &passEnded));
+    ASSERT_TRUE(stream.Start());
+    rendered[k] = RenderSeconds(output, 8, sizes[k]);
+    rendered[k].resize(8 * 44100 / 1000 * 1000 * 2);  // the shortest, in blocks of 1000
+  }
+  EXPECT_GT(*std::max_element(rendered[0].begin(), rendered[0].end()), 0.05f);
+  EXPECT_TRUE(rendered[1] == rendered[0]);
+  EXPECT_TRUE(rendered[2] == rendered[0]);
 }
 
 // How far `rendered` is from `reference` in each second: the level of their

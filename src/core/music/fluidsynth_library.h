@@ -25,6 +25,7 @@ namespace tilvane {
   X(fluid_synth_all_notes_off)           \
   X(fluid_synth_all_sounds_off)          \
   X(fluid_synth_write_float)             \
+  X(fluid_synth_get_internal_bufsize)    \
   X(fluid_synth_get_active_voice_count)  \
   X(new_fluid_audio_driver)              \
   X(delete_fluid_audio_driver)           \

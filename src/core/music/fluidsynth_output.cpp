@@ -108,20 +108,28 @@ struct FluidSynthOutput::Impl {
   // it only appends here; this lock is never held while scheduling events.
   std::mutex notices;
   std::condition_variable noticed;
-  std::condition_variable drained;
   std::deque<std::uint64_t> doneTickets;
   // Presets (bank, program) to load once the stream has started, in the
   // order the stream first plays them.
   std::deque<std::pair<int, int>> presetsToLoad;
-  bool delivering = false;
   bool quit = false;
   std::thread notifier;
+
+  // Offline, the sequencer runs inside Render, on its caller's thread, and
+  // the buffers it hands back wait there for the end of the synthesizer's
+  // block (see Render). Touched by that thread alone.
+  std::vector<std::uint64_t> offlineDone;
+  long long renderedFrames = 0;
 
   static void OnSequencerEvent(unsigned int, fluid_event_t* event, fluid_sequencer_t*, void* data) {
     // Only our timers matter; the unregistering notice at teardown is ignored.
     if (Fluid().fluid_event_get_type(event) != FLUID_SEQ_TIMER) return;
     auto* self = static_cast<Impl*>(data);
     auto ticket = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(Fluid().fluid_event_get_data(event)));
+    if (self->options.drivers.empty()) {
+      self->offlineDone.push_back(ticket);
+      return;
+    }
     std::lock_guard lock(self->notices);
     self->doneTickets.push_back(ticket);
     self->noticed.notify_one();
@@ -142,12 +150,9 @@ struct FluidSynthOutput::Impl {
       }
       std::uint64_t ticket = doneTickets.front();
       doneTickets.pop_front();
-      delivering = true;
       lock.unlock();
       Deliver(ticket);
       lock.lock();
-      delivering = false;
-      if (doneTickets.empty()) drained.notify_all();
     }
   }
 
@@ -165,11 +170,6 @@ struct FluidSynthOutput::Impl {
       queued.erase(it);
     }
     if (to) to->OnBufferDone(id);
-  }
-
-  void WaitUntilDrained() {
-    std::unique_lock lock(notices);
-    drained.wait(lock, [&] { return quit || (doneTickets.empty() && !delivering); });
   }
 
   unsigned int At(double offsetMs) const {
@@ -267,7 +267,6 @@ struct FluidSynthOutput::Impl {
       std::lock_guard lock(notices);
       quit = true;
       noticed.notify_all();
-      drained.notify_all();
     }
     if (notifier.joinable()) notifier.join();
     // Driver first, so no audio callback runs while the rest goes away.
@@ -312,6 +311,8 @@ struct FluidSynthOutput::Impl {
     std::string soundfont = SoundfontPath();
     if (!Fluid().fluid_is_soundfont(soundfont.c_str())) return false;
     synth = Fluid().new_fluid_synth(settings);
+    offlineDone.clear();
+    renderedFrames = 0;
     if (!synth) return false;
     sequencer = Fluid().new_fluid_sequencer2(0);  // timed by the synth's frames, not the system clock
     if (!sequencer) return false;
@@ -499,8 +500,21 @@ bool FluidSynthOutput::Render(float* left, float* right, int frames) {
     std::lock_guard lock(impl_->state);
     if (!impl_->open || impl_->driver) return false;
   }
-  Fluid().fluid_synth_write_float(impl_->synth, frames, left, 0, 1, right, 0, 1);
-  impl_->WaitUntilDrained();
+  // The synthesizer runs the sequencer at the start of each of its blocks,
+  // where the timer of a finished buffer fires. The buffer is handed back and
+  // refilled right after that block, before the next is rendered, so the
+  // refilled events take effect at the same frame however many frames each
+  // call asks for, and nothing depends on another thread's timing.
+  const int block = std::max(1, Fluid().fluid_synth_get_internal_bufsize(impl_->synth));
+  for (int done = 0; done < frames;) {
+    int n = std::min(frames - done, block - static_cast<int>(impl_->renderedFrames % block));
+    Fluid().fluid_synth_write_float(impl_->synth, n, left + done, 0, 1, right + done, 0, 1);
+    impl_->renderedFrames += n;
+    done += n;
+    std::vector<std::uint64_t> tickets;
+    tickets.swap(impl_->offlineDone);
+    for (std::uint64_t ticket : tickets) impl_->Deliver(ticket);
+  }
   return true;
 }
 

@@ -63,9 +63,10 @@ class FluidSynthOutput : public StreamOutput {
   void Close() override;
 
   // Offline only: renders `frames` stereo frames. Buffers that finish during
-  // them are handed back (and so refilled) before it returns, so offline
-  // timing does not depend on thread scheduling. False when not offline or
-  // not open.
+  // them are handed back (and so refilled) on this thread, at the end of the
+  // synthesizer's block they finish in: the same tune renders to the same
+  // samples whatever the size of the calls. False when not offline or not
+  // open.
   bool Render(float* left, float* right, int frames);
   int SampleRate() const;
   // Voices the synthesizer is still playing (0 when not open): the honest
