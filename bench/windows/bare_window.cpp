@@ -3,7 +3,7 @@
 // titled "bare" with the five column-button captions on plain push buttons,
 // one character a line, in the editor's caption font (the one function of the
 // front end it calls). That is what the platform charges for a window drawing
-// that text; startup_bench.sh times both programs from process start to their
+// that text; bench/windows/wine_bench.sh times both programs from process start to their
 // window on screen.
 #include <windows.h>
 

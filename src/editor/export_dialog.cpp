@@ -4,6 +4,7 @@
 #include "core/files.h"
 #include "editor/dialog_folder.h"
 #include "editor/layout.h"
+#include "editor/main_window.h"
 #include "editor/messages.h"
 
 namespace tilvane {
@@ -17,7 +18,10 @@ constexpr const char* kExportDone = "导出图片文件操作已完成";
 
 Colour FillColour(const Editor& editor) { return editor.exportDialog.颜色选择器1->colour(); }
 
-void ShowDialog(Editor& editor) { editor.exportDialog.window->setVisible(true); }
+void ShowDialog(Editor& editor) {
+  LoadExportDialog(editor);
+  editor.exportDialog.window->setVisible(true);
+}
 
 Bytes RenderSelected(const Editor& editor, Colour fill) {
   const IconList& list = *editor.main.图标列表框;
@@ -51,7 +55,8 @@ void OnIconListDoubleClick(Editor& editor) {
 }
 
 void OnIconListCurrentChanged(Editor& editor) {
-  if (editor.exportDialog.window->visible()) RefreshExportPreview(editor, FillColour(editor));
+  const Window* dialog = editor.exportDialog.window.get();
+  if (dialog && dialog->visible()) RefreshExportPreview(editor, FillColour(editor));
 }
 
 void OnFillColourChanged(Editor& editor) { RefreshExportPreview(editor, FillColour(editor)); }

@@ -29,7 +29,8 @@ void OnMainDestroyed(Editor& editor);
 void OnIconListRightClick(Editor& editor, Point screenPosition);
 void OnCloseMusicCommand(Editor& editor);
 
-// Creates the export dialog, owned by the main window, hidden.
+// Creates the export dialog, owned by the main window, hidden, unless it
+// exists already.
 void LoadExportDialog(Editor& editor);
 
 // Shows the menu "文件" as a context menu at the given screen position.

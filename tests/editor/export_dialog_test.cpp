@@ -128,6 +128,7 @@ class ExportDialogTest : public QObject {
   // must show the image clicked, not the one selected before.
   void previewFollowsEveryClickOnlyWhileVisible() {
     Harness h;
+    QVERIFY(Preview(h).empty());  // made at start, before any group is shown
     const Bytes group = MakeGroup(6);
     h.StartEditedGroup(group);
     h.Select(0);

@@ -69,6 +69,7 @@ class MusicTest : public QObject {
     QVERIFY(PlaysSomething(device));
     QVERIFY(window->firstFrameDrawn());
     QCOMPARE(device.Counts().opens, 1);
+    QVERIFY(h.Export().window != nullptr);  // made after the same frame
   }
 
   void endingTheProgramStopsTheTune() {

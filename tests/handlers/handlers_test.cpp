@@ -11,6 +11,7 @@
 #include "core/imagegroup/default_group.h"
 #include "editor/accessibility.h"
 #include "editor/document_commands.h"
+#include "editor/export_dialog.h"
 #include "editor/main_window.h"
 #include "editor/refresh.h"
 #include "handlers/recording_controls.h"
@@ -44,6 +45,8 @@ class HandlersTest : public ::testing::Test {
     services.prompts = &prompts;
     services.quit = [this](int code) { exitCode = code; };
     editor = LoadEditor(std::move(services));
+    windowsBeforeFirstFrame = frontEnd.windows.size();
+    for (auto& action : MainWindow().afterFirstFrame) action();
   }
   void TearDown() override {
     editor.reset();
@@ -61,9 +64,11 @@ class HandlersTest : public ::testing::Test {
   RecordingPrompts prompts;
   int exitCode = -1;
   std::unique_ptr<Editor> editor;
+  std::size_t windowsBeforeFirstFrame = 0;
 };
 
 TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
+  EXPECT_EQ(windowsBeforeFirstFrame, 1u);  // the export dialog waits for the main window's first frame
   ASSERT_EQ(frontEnd.windows.size(), 2u);
   EXPECT_EQ(frontEnd.owners[0], nullptr);
   EXPECT_EQ(frontEnd.owners[1], frontEnd.windows[0]);  // the export dialog stays above the main window
@@ -85,6 +90,24 @@ TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
   EXPECT_EQ(Menu().separators, 2);
   EXPECT_EQ(editor->main.打开图片组->caption(), "打开图片组(&O)\tCtrl+O");
   EXPECT_EQ(editor->main.添加图片->caption(), "添加图片(&A)");
+}
+
+// A double click before the main window's first frame makes the export
+// dialog to show it, and the first frame does not make another.
+TEST(HandlersBeforeTheFirstFrame, ShowingTheExportDialogMakesIt) {
+  RecordingFrontEnd frontEnd;
+  RecordingPrompts prompts;
+  EditorServices services;
+  services.frontEnd = &frontEnd;
+  services.prompts = &prompts;
+  services.quit = [](int) {};
+  std::unique_ptr<Editor> editor = LoadEditor(std::move(services));
+  OnIconListDoubleClick(*editor);
+  ASSERT_EQ(frontEnd.windows.size(), 2u);
+  EXPECT_TRUE(editor->exportDialog.window->visible());
+  for (auto& action : frontEnd.windows[0]->afterFirstFrame) action();
+  EXPECT_EQ(frontEnd.windows.size(), 2u);
+  EXPECT_TRUE(editor->exportDialog.window->visible());
 }
 
 template <typename Kind>

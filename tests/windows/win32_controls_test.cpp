@@ -140,6 +140,7 @@ class Win32Controls : public ::testing::Test {
     services.prompts = &prompts_;
     services.quit = [](int) {};
     editor_ = LoadEditor(std::move(services));
+    ASSERT_TRUE(RunUntil([&] { return editor_->exportDialog.window != nullptr; }));
   }
   void TearDown() override { editor_.reset(); }
 

@@ -97,7 +97,9 @@ void TopLevelWidget::paintEvent(QPaintEvent* event) {
   painted_ = true;
   // Queued, so that it runs once this frame is on screen.
   QTimer::singleShot(0, this, [this] {
-    if (onFirstFrame) onFirstFrame();
+    auto actions = std::move(onFirstFrame);
+    onFirstFrame.clear();
+    for (auto& action : actions) action();
   });
 }
 
@@ -172,9 +174,9 @@ void QtWindow::close() { widget_->close(); }
 // Once the event loop runs: at once when the window is hidden (nothing to wait
 // for), else after its first frame.
 void QtWindow::AfterFirstFrame(std::function<void()> action) {
-  QTimer::singleShot(0, widget_, [widget = widget_, action = std::move(action)] {
+  QTimer::singleShot(0, widget_, [widget = widget_, action = std::move(action)]() mutable {
     if (widget->isVisible() && !widget->firstFrameDrawn()) {
-      widget->onFirstFrame = action;
+      widget->onFirstFrame.push_back(std::move(action));
     } else {
       action();
     }

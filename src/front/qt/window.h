@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "editor/controls.h"
 
@@ -22,8 +23,9 @@ class TopLevelWidget : public QWidget {
   std::function<void()> onEscape;
   // Runs once, when the window has closed for good.
   std::function<void()> onDestroyed;
-  // Runs once, from the event loop, after the window's first frame is drawn.
-  std::function<void()> onFirstFrame;
+  // Run once each, in order, from the event loop after the window's first
+  // frame is drawn.
+  std::vector<std::function<void()>> onFirstFrame;
   bool firstFrameDrawn() const { return painted_; }
   // Whether it has an owner: a dialog rather than a main window.
   bool isTool() const { return tool_; }

@@ -250,8 +250,11 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::EndPaint(hwnd_, &paint);
       if (!painted_) {
         painted_ = true;
-        // Queued, so that it runs once this frame is on screen.
+        // The controls draw in their own WM_PAINT, which the queue hands out
+        // only after every posted message: they are made to draw now, so
+        // that what waits for the first frame runs behind a whole one.
         if (!afterFirstFrame_.empty()) {
+          ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
           auto actions = std::move(afterFirstFrame_);
           afterFirstFrame_.clear();
           for (auto& action : actions) Post(std::move(action));

@@ -27,6 +27,15 @@ Harness::Harness(MidiPlayer* music) {
   editor_ = LoadEditor(std::move(services));
 }
 
+// The export dialog is made once the event loop has run after start-up; a
+// test that has not run it yet runs it now.
+QtExportControls Harness::Export() const {
+  if (!QTest::qWaitFor([this] { return editor_->exportDialog.window != nullptr; })) {
+    qFatal("the export dialog was never made");
+  }
+  return QtControlsOf(editor_->exportDialog);
+}
+
 Harness::~Harness() {
   editor_.reset();
   if (hadTmpdir_)

@@ -25,7 +25,7 @@ class Harness {
   Editor& editor() { return *editor_; }
   // The Qt objects behind the two windows' controls.
   QtMainControls Main() const { return QtControlsOf(editor_->main); }
-  QtExportControls Export() const { return QtControlsOf(editor_->exportDialog); }
+  QtExportControls Export() const;
   ScriptedPrompts prompts;
 
   // A path inside this harness's folder (not the temporary folder).
