@@ -3,11 +3,10 @@
 // box or the export dialog.
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDeadlineTimer>
 #include <QTest>
-#include <QTimer>
 #include <set>
 
+#include "editor/support/answer_once_shown.h"
 #include "editor/support/harness.h"
 #include "front/qt/prompts.h"
 
@@ -15,20 +14,6 @@ using namespace tilvane;
 using namespace tilvane::testing;
 
 namespace {
-
-// Answers the next modal box with Escape once it is shown; past a generous
-// bound it closes whatever is modal, so that the test fails rather than hangs.
-void AnswerBoxOnceShown() {
-  auto* poll = new QTimer;
-  const QDeadlineTimer deadline(30000);
-  QObject::connect(poll, &QTimer::timeout, [poll, deadline] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr && !deadline.hasExpired()) return;
-    if (modal) modal->close();
-    poll->deleteLater();
-  });
-  poll->start(20);
-}
 
 // Shows `window` (the editor's) and says whether `widget`, its Qt object,
 // became the active window.
@@ -62,7 +47,12 @@ class KeyboardTest : public QObject {
 
     c.按钮1->setFocus();
     QCOMPARE(QApplication::focusWidget(), c.按钮1);
-    AnswerBoxOnceShown();
+    // Escape, as a person answers the box.
+    AnswerOnceShown([] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal) modal->close();
+      return modal != nullptr;
+    });
     qt::QtPrompts prompts;
     prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus");
     QTRY_COMPARE(QApplication::focusWidget(), c.按钮1);
