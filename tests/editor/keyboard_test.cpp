@@ -3,11 +3,10 @@
 // box or the export dialog.
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDeadlineTimer>
 #include <QTest>
-#include <QTimer>
 #include <set>
 
+#include "editor/support/answer_once_shown.h"
 #include "editor/support/harness.h"
 #include "front/qt/prompts.h"
 
@@ -16,18 +15,11 @@ using namespace tilvane::testing;
 
 namespace {
 
-// Answers the next modal box with Escape once it is shown; past a generous
-// bound it closes whatever is modal, so that the test fails rather than hangs.
-void AnswerBoxOnceShown() {
-  auto* poll = new QTimer;
-  const QDeadlineTimer deadline(30000);
-  QObject::connect(poll, &QTimer::timeout, [poll, deadline] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr && !deadline.hasExpired()) return;
-    if (modal) modal->close();
-    poll->deleteLater();
-  });
-  poll->start(20);
+// Shows `window` (the editor's) and says whether `widget`, its Qt object,
+// became the active window.
+bool ShownActive(Window& window, QWidget* widget) {
+  window.setVisible(true);
+  return QTest::qWaitFor([widget] { return QApplication::activeWindow() == widget; });
 }
 
 }  // namespace
@@ -36,21 +28,34 @@ class KeyboardTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // The menu key opens the context menu right after start, with no click.
-  void listHasTheKeyboardFromTheStart() {
+  // The list has the keyboard right after start, so the menu key opens the
+  // context menu with no click; a box takes the keyboard and gives it back to
+  // the control that had it.
+  void theKeyboardStartsOnTheListAndComesBackAfterABox() {
     Harness h;
     h.StartEditedGroup(MakeGroup(3));
     int menus = 0;
     h.editor().main.图标列表框->onRightClick = [&](Point) { ++menus; };
     QtMainControls c = h.Main();
-    h.editor().main.window->setVisible(true);
-    QTRY_VERIFY(QApplication::activeWindow() == c.window);
+    QVERIFY(ShownActive(*h.editor().main.window, c.window));
     QCOMPARE(QApplication::focusWidget(), c.图标列表框);
     // The platform turns the Menu key into a keyboard context-menu event for
     // the widget with the focus (the offscreen platform has no such key).
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
     QCOMPARE(menus, 1);
+
+    c.按钮1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), c.按钮1);
+    // Escape, as a person answers the box.
+    AnswerOnceShown([] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal) modal->close();
+      return modal != nullptr;
+    });
+    qt::QtPrompts prompts;
+    prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus");
+    QTRY_COMPARE(QApplication::focusWidget(), c.按钮1);
   }
 
   // Tab stops at the two buttons and the colour picker only; Escape closes
@@ -59,11 +64,9 @@ class KeyboardTest : public QObject {
     Harness h;
     h.StartEditedGroup(MakeGroup(3));
     QtMainControls c = h.Main();
-    h.editor().main.window->setVisible(true);
-    QTRY_VERIFY(QApplication::activeWindow() == c.window);
+    QVERIFY(ShownActive(*h.editor().main.window, c.window));
     QtExportControls x = h.Export();
-    h.editor().exportDialog.window->setVisible(true);
-    QTRY_VERIFY(QApplication::activeWindow() == x.window);
+    QVERIFY(ShownActive(*h.editor().exportDialog.window, x.window));
 
     const std::set<QWidget*> inputs{x.按钮1, x.按钮2, x.颜色选择器1};
     std::set<QWidget*> stops;
@@ -78,20 +81,6 @@ class KeyboardTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!x.window->isVisible());
     QTRY_COMPARE(QApplication::focusWidget(), c.图标列表框);
-  }
-
-  // A box takes the keyboard and gives it back to the control that had it.
-  void aClosedBoxGivesTheKeyboardBack() {
-    Harness h;
-    QtMainControls c = h.Main();
-    h.editor().main.window->setVisible(true);
-    QTRY_VERIFY(QApplication::activeWindow() == c.window);
-    c.按钮1->setFocus();
-    QCOMPARE(QApplication::focusWidget(), c.按钮1);
-    AnswerBoxOnceShown();
-    qt::QtPrompts prompts;
-    prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus");
-    QTRY_COMPARE(QApplication::focusWidget(), c.按钮1);
   }
 };
 

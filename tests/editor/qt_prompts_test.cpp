@@ -3,13 +3,12 @@
 // still choose the files shown.
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
+#include "editor/support/answer_once_shown.h"
 #include "front/qt/prompts.h"
 
 using namespace tilvane;
@@ -27,9 +26,7 @@ struct Shown {
 // box, and cancels it; past the bound it cancels whatever dialog is open, so
 // that the test fails rather than hangs.
 void ReadAndCancelOnceShown(Shown& shown) {
-  auto* poll = new QTimer;
-  const QDeadlineTimer deadline(30000);
-  QObject::connect(poll, &QTimer::timeout, [poll, &shown, deadline] {
+  testing::AnswerOnceShown([&shown] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       auto* dialog = qobject_cast<QFileDialog*>(widget);
       if (dialog == nullptr || !dialog->isVisible()) continue;
@@ -40,15 +37,10 @@ void ReadAndCancelOnceShown(Shown& shown) {
         shown.found = true;
       }
       dialog->reject();
-      poll->deleteLater();
-      return;
+      return true;
     }
-    if (deadline.hasExpired()) {
-      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-      poll->deleteLater();
-    }
+    return false;
   });
-  poll->start(20);
 }
 
 }  // namespace

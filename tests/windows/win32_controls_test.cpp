@@ -4,6 +4,7 @@
 // private X display (the one tests/windows/wine-prefix makes).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <thread>
 
@@ -36,11 +37,17 @@ Rect PlacedRect(HWND control) {
   return {box.left, box.top, box.right - box.left, box.bottom - box.top};
 }
 
+// A rectangle's size, or its place and size, as one value to compare and print.
+std::array<int, 2> SizeOf(const Rect& r) { return {r.width, r.height}; }
+std::array<int, 4> BoxOf(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
+
 template <typename Kind>
 HWND HwndOf(Kind* control) {
   auto* child = dynamic_cast<ChildControl<Kind>*>(control);
   return child ? child->hwnd() : nullptr;
 }
+
+HWND HwndOf(const std::unique_ptr<Window>& window) { return static_cast<Win32Window&>(*window).hwnd(); }
 
 std::wstring ItemText(HWND list, int item) {
   wchar_t text[64] = {};
@@ -56,6 +63,11 @@ int ItemImage(HWND list, int item) {
   return query.iImage;
 }
 
+// How many images the list view's image list holds.
+int ImagesIn(HWND list) { return ImageList_GetImageCount(ListView_GetImageList(list, LVSIL_NORMAL)); }
+
+int SelectedItem(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+
 // A 32-bit bitmap in memory to draw into and read pixels (0x00RRGGBB) back.
 class Canvas {
  public:
@@ -63,15 +75,13 @@ class Canvas {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     bitmap_ = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    dc_ = ::CreateCompatibleDC(nullptr);
-    old_ = ::SelectObject(dc_, bitmap_);
-    RECT all{0, 0, width, height};
-    HBRUSH brush = ::CreateSolidBrush(fill);
-    ::FillRect(dc_, &all, brush);
-    ::DeleteObject(brush);
+    ::SelectObject(dc_, bitmap_);
+    ::SetDCBrushColor(dc_, fill);
+    const RECT all{0, 0, width, height};
+    ::FillRect(dc_, &all, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
   }
+  // The bitmap outlives the memory DC it is selected into.
   ~Canvas() {
-    ::SelectObject(dc_, old_);
     ::DeleteDC(dc_);
     ::DeleteObject(bitmap_);
   }
@@ -87,8 +97,7 @@ class Canvas {
  private:
   int width_;
   HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  HDC dc_ = ::CreateCompatibleDC(nullptr);
   void* bits_ = nullptr;
 };
 
@@ -96,6 +105,10 @@ class Canvas {
 // holds; false when it never did.
 bool RunUntil(const std::function<bool()>& done) {
   return tilvane::testing::WaitUntil(std::chrono::seconds(30), done, Dispatch);
+}
+
+bool FocusReaches(HWND hwnd) {
+  return RunUntil([&] { return ::GetFocus() == hwnd; });
 }
 
 // A key pressed and let go as the keyboard does, to the active window; the
@@ -131,7 +144,6 @@ class Win32Controls : public ::testing::Test {
   }
   void TearDown() override { editor_.reset(); }
 
-  HWND MainHwnd() const { return static_cast<Win32Window*>(editor_->main.window.get())->hwnd(); }
   HWND ListHwnd() const { return HwndOf(editor_->main.图标列表框); }
   // The main window shown with `count` numbered images, once it has the
   // keyboard.
@@ -140,7 +152,7 @@ class Win32Controls : public ::testing::Test {
     list.setImageGroup(testing::NumberedGroup(count));
     list.setNumberedItems(count);
     editor_->main.window->setVisible(true);
-    ASSERT_TRUE(RunUntil([&] { return ::GetActiveWindow() == MainHwnd(); }));
+    ASSERT_TRUE(RunUntil([&] { return ::GetActiveWindow() == HwndOf(editor_->main.window); }));
   }
 
   Win32FrontEnd frontEnd_;
@@ -151,37 +163,23 @@ class Win32Controls : public ::testing::Test {
 // At 96 DPI every control stands where the layout puts it, with its caption
 // as its text (a column button draws it one character a line).
 TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
-  ASSERT_EQ(DpiOfWindow(static_cast<Win32Window*>(editor_->main.window.get())->hwnd()), 96u)
-      << "the test prefix is expected at 96 DPI";
-  struct Row {
-    Button* button;
-    const wchar_t* shown;
-  };
   MainControls& c = editor_->main;
-  for (const Row& row : {Row{c.按钮1, L"打开文件"}, Row{c.按钮5, L"另存为…"}}) {
-    EXPECT_EQ(WindowText(HwndOf<Button>(row.button)), row.shown);
-    EXPECT_EQ(::GetWindowLongW(HwndOf<Button>(row.button), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+  ASSERT_EQ(DpiOfWindow(HwndOf(c.window)), 96u) << "the test prefix is expected at 96 DPI";
+  for (const auto& [button, shown] :
+       {std::pair<Button*, const wchar_t*>{c.按钮1, L"打开文件"}, {c.按钮5, L"另存为…"}}) {
+    EXPECT_EQ(WindowText(HwndOf(button)), shown);
+    EXPECT_EQ(::GetWindowLongW(HwndOf(button), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
   }
   EXPECT_EQ(c.按钮5->caption(), "另存为…");
+  EXPECT_EQ(WindowText(HwndOf(editor_->exportDialog.按钮1)), L"确定(&O)");
   for (const auto& row : kMainWindowLayout.controls) {
-    Control* control = std::visit([&](auto slot) -> Control* { return c.*slot; }, row.slot);
-    HWND hwnd = nullptr;
-    if (auto* button = dynamic_cast<Button*>(control)) hwnd = HwndOf(button);
-    if (auto* list = dynamic_cast<IconList*>(control)) hwnd = HwndOf(list);
+    HWND hwnd = std::visit([&](auto slot) { return HwndOf(c.*slot); }, row.slot);
     ASSERT_NE(hwnd, nullptr) << row.name;
-    Rect placed = PlacedRect(hwnd);
-    EXPECT_EQ(placed.left, row.left) << row.name;
-    EXPECT_EQ(placed.top, row.top) << row.name;
-    EXPECT_EQ(placed.width, row.width) << row.name;
-    EXPECT_EQ(placed.height, row.height) << row.name;
+    EXPECT_EQ(BoxOf(PlacedRect(hwnd)), (std::array{row.left, row.top, row.width, row.height})) << row.name;
   }
-  Rect outer = editor_->main.window->geometry();
-  EXPECT_EQ(outer.width, kMainWindowLayout.width);
-  EXPECT_EQ(outer.height, kMainWindowLayout.height);
-  Rect dialog = editor_->exportDialog.window->geometry();
-  EXPECT_EQ(dialog.width, kExportDialogLayout.width);
-  EXPECT_EQ(dialog.height, kExportDialogLayout.height);
-  EXPECT_EQ(WindowText(HwndOf<Button>(editor_->exportDialog.按钮1)), L"确定(&O)");
+  EXPECT_EQ(SizeOf(c.window->geometry()), (std::array{kMainWindowLayout.width, kMainWindowLayout.height}));
+  EXPECT_EQ(SizeOf(editor_->exportDialog.window->geometry()),
+            (std::array{kExportDialogLayout.width, kExportDialogLayout.height}));
 }
 
 // The list holds no items of its own: what it shows follows the items and the
@@ -189,15 +187,21 @@ TEST_F(Win32Controls, WindowsAreBuiltFromTheLayoutTables) {
 TEST_F(Win32Controls, IconListShowsTheItemsAndImagesGiven) {
   IconList& list = *editor_->main.图标列表框;
   HWND hwnd = HwndOf(&list);
+  // The image list belongs to the icon list object, which destroys it: the
+  // list view must not destroy it too.
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+  EXPECT_TRUE(style & LVS_SHAREIMAGELISTS);
+  EXPECT_TRUE(style & LVS_OWNERDATA);
+
   list.setImageGroup(testing::NumberedGroup(10'000));
   list.setNumberedItems(10'000);
   EXPECT_EQ(list.imageCount(), 10'000);
   EXPECT_EQ(ListView_GetItemCount(hwnd), 10'000);
   EXPECT_EQ(ItemText(hwnd, 9'999), L"9999");
   // Images enter the system's list as they are asked for, not before.
-  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(hwnd, LVSIL_NORMAL)), 0);
+  EXPECT_EQ(ImagesIn(hwnd), 0);
   EXPECT_GE(ItemImage(hwnd, 9'999), 0);
-  EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(hwnd, LVSIL_NORMAL)), 1);
+  EXPECT_EQ(ImagesIn(hwnd), 1);
 
   list.setSelectedIndex(3);
   EXPECT_EQ(list.selectedIndex(), 3);
@@ -226,36 +230,25 @@ TEST_F(Win32Controls, IconListShowsTheItemsAndImagesGiven) {
   EXPECT_EQ(ListView_GetBkColor(hwnd), 0x00F2F2FFu);
 }
 
-// Typed characters move to the next item whose caption starts with them.
+// Typed characters move to the next item whose caption starts with them, the
+// same search as the system's find message asks for.
 TEST_F(Win32Controls, TypingMovesToTheItemCaptionedSo) {
   ShowMainWith(7);
   HWND list = ListHwnd();
   ClickItem(list, 2);
-  ASSERT_TRUE(RunUntil([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 2; }));
+  ASSERT_TRUE(RunUntil([&] { return SelectedItem(list) == 2; }));
   EXPECT_EQ(::GetFocus(), list);
   Press('5');
-  EXPECT_TRUE(RunUntil([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 5; }))
-      << "selected: " << ListView_GetNextItem(list, -1, LVNI_SELECTED);
+  EXPECT_TRUE(RunUntil([&] { return SelectedItem(list) == 5; })) << "selected: " << SelectedItem(list);
   EXPECT_EQ(editor_->main.图标列表框->selectedIndex(), 5);
 
-  // The same search as the system's find message asks it.
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARTIAL | LVFI_WRAP;
-  find.psz = L"3";
-  EXPECT_EQ(ListView_FindItem(list, 5, &find), 3);  // round from the end
-  find.psz = L"x";
-  EXPECT_EQ(ListView_FindItem(list, -1, &find), -1);
-  find.flags = LVFI_STRING;
-  find.psz = L"6";
-  EXPECT_EQ(ListView_FindItem(list, -1, &find), 6);
-}
-
-// The image list belongs to the icon list object, which destroys it: the
-// list view must not destroy it too.
-TEST_F(Win32Controls, ListViewLeavesTheImageListToUs) {
-  const LONG_PTR style = ::GetWindowLongPtrW(ListHwnd(), GWL_STYLE);
-  EXPECT_TRUE(style & LVS_SHAREIMAGELISTS);
-  EXPECT_TRUE(style & LVS_OWNERDATA);
+  auto find = [&](UINT flags, const wchar_t* text, int from) {
+    LVFINDINFOW query{flags, text, 0, {0, 0}, 0};
+    return ListView_FindItem(list, from, &query);
+  };
+  EXPECT_EQ(find(LVFI_PARTIAL | LVFI_WRAP, L"3", 5), 3);  // round from the end
+  EXPECT_EQ(find(LVFI_PARTIAL | LVFI_WRAP, L"x", -1), -1);
+  EXPECT_EQ(find(LVFI_STRING, L"6", -1), 6);
 }
 
 // A pixel of alpha 128 comes out of the image list blended once over the
@@ -264,11 +257,9 @@ TEST_F(Win32Controls, SoftPixelsAreBlendedOnce) {
   ImageList group = *DecodeImageGroup(DefaultImageGroup());
   ASSERT_EQ(group.bitsPerPixel, 32);
   group.ClearImages();
-  Image image;
   const std::uint32_t soft = 0x80C86432;  // alpha 128, red 200, green 100, blue 50
-  image.pixels.assign(group.PixelsPerImage(), soft);
-  image.mask.assign(group.PixelsPerImage(), 0);
-  ASSERT_TRUE(AppendImage(group, image));
+  const std::size_t pixels = group.PixelsPerImage();
+  ASSERT_TRUE(AppendImage(group, Image{std::vector(pixels, soft), std::vector<std::uint8_t>(pixels, 0)}));
   IconList& list = *editor_->main.图标列表框;
   list.setImageGroup(*EncodeImageGroup(group));
   list.setNumberedItems(1);
@@ -278,43 +269,31 @@ TEST_F(Win32Controls, SoftPixelsAreBlendedOnce) {
   const Colour background = list.backgroundColour();  // 0x00BBGGRR
   Canvas canvas(32, 32, background);
   ASSERT_TRUE(ImageList_Draw(ListView_GetImageList(ListHwnd(), LVSIL_NORMAL), slot, canvas.dc(), 0, 0, ILD_NORMAL));
-  const std::uint32_t drawn = canvas.Pixel(16, 16);
-
+  const std::uint32_t drawn = canvas.Pixel(16, 16);  // 0x00RRGGBB
   const std::uint32_t alpha = soft >> 24;
-  auto blended = [&](int shift, std::uint32_t under) {
-    const std::uint32_t over = (soft >> shift) & 0xFF;
-    return static_cast<int>((over * alpha + under * (255 - alpha) + 127) / 255);
-  };
-  const int red = blended(16, background & 0xFF);
-  const int green = blended(8, (background >> 8) & 0xFF);
-  const int blue = blended(0, (background >> 16) & 0xFF);
-  EXPECT_NEAR(static_cast<int>((drawn >> 16) & 0xFF), red, 2) << std::hex << drawn;
-  EXPECT_NEAR(static_cast<int>((drawn >> 8) & 0xFF), green, 2) << std::hex << drawn;
-  EXPECT_NEAR(static_cast<int>(drawn & 0xFF), blue, 2) << std::hex << drawn;
+  for (int shift : {16, 8, 0}) {  // red, green, blue
+    const std::uint32_t over = (soft >> shift) & 0xFF, under = (background >> (16 - shift)) & 0xFF;
+    const int blended = static_cast<int>((over * alpha + under * (255 - alpha) + 127) / 255);
+    EXPECT_NEAR(static_cast<int>((drawn >> shift) & 0xFF), blended, 2) << "bits " << shift << ": " << std::hex << drawn;
+  }
 }
 
 // At 192 DPI the preview's box is 64 x 64 and a 32 x 32 image fills it, as on
 // Linux at scale 2.
 TEST_F(Win32Controls, PreviewGrowsWithTheDpi) {
   ExportControls& x = editor_->exportDialog;
-  HWND dialog = static_cast<Win32Window*>(x.window.get())->hwnd();
+  HWND dialog = HwndOf(x.window);
   RECT suggested;
   ::GetWindowRect(dialog, &suggested);
   suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
   suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
   ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
   HWND box = HwndOf(x.图片框1);
-  const Rect placed = PlacedRect(box);
-  EXPECT_EQ(placed.width, 64);
-  EXPECT_EQ(placed.height, 64);
+  EXPECT_EQ(SizeOf(PlacedRect(box)), (std::array{64, 64}));
 
   x.图片框1->setPicture(ImageGroupPicture(testing::NumberedGroup(1), 0));
   Canvas canvas(64, 64, RGB(255, 255, 255));
-  DRAWITEMSTRUCT item{};
-  item.CtlType = ODT_STATIC;
-  item.hwndItem = box;
-  item.hDC = canvas.dc();
-  item.rcItem = {0, 0, 64, 64};
+  const DRAWITEMSTRUCT item{ODT_STATIC, 0, 0, 0, 0, box, canvas.dc(), {0, 0, 64, 64}, 0};
   dynamic_cast<Win32PictureBox&>(*x.图片框1).OnDrawItem(item);
   int covered = 0;
   for (int y = 0; y < 64; ++y)
@@ -335,44 +314,16 @@ TEST_F(Win32Controls, AnUnchangedBackgroundIsNotRedrawn) {
 }
 
 // The keyboard as in a dialog: the list has it from the start, so the menu
-// key opens the context menu at once.
-TEST_F(Win32Controls, TheListHasTheKeyboardFromTheStart) {
+// key opens the context menu at once; a box takes it and gives it back to
+// the control that had it.
+TEST_F(Win32Controls, TheKeyboardStartsOnTheListAndComesBackAfterABox) {
   int menus = 0;
   editor_->main.图标列表框->onRightClick = [&](Point) { ++menus; };
   ShowMainWith(2);
-  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
+  ASSERT_TRUE(FocusReaches(ListHwnd()));
   Press(VK_APPS);
   EXPECT_TRUE(RunUntil([&] { return menus == 1; }));
-}
 
-// Tab stops only at the controls that take input; Escape closes the export
-// dialog as 关闭 does, and the keyboard goes back where it was.
-TEST_F(Win32Controls, ExportDialogKeyboard) {
-  ShowMainWith(2);
-  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
-  ExportControls& x = editor_->exportDialog;
-  HWND dialog = static_cast<Win32Window*>(x.window.get())->hwnd();
-  x.window->setVisible(true);
-  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() && ::GetAncestor(::GetFocus(), GA_ROOT) == dialog; }));
-
-  const std::set<HWND> inputs{HwndOf(x.按钮1), HwndOf(x.按钮2), HwndOf(x.颜色选择器1)};
-  std::set<HWND> stops;
-  for (int k = 0; k < 6; ++k) {
-    HWND before = ::GetFocus();
-    stops.insert(before);
-    Press(VK_TAB);
-    ASSERT_TRUE(RunUntil([&] { return ::GetFocus() != before; })) << "Tab " << k;
-  }
-  EXPECT_EQ(stops, inputs);
-
-  Press(VK_ESCAPE);
-  EXPECT_TRUE(RunUntil([&] { return !x.window->visible(); }));
-  EXPECT_TRUE(RunUntil([&] { return ::GetFocus() == ListHwnd(); }));
-}
-
-// A box takes the keyboard and gives it back to the control that had it.
-TEST_F(Win32Controls, AClosedBoxGivesTheKeyboardBack) {
-  ShowMainWith(2);
   HWND button = HwndOf(editor_->main.按钮1);
   ::SetFocus(button);
   ASSERT_EQ(::GetFocus(), button);
@@ -386,17 +337,50 @@ TEST_F(Win32Controls, AClosedBoxGivesTheKeyboardBack) {
   Win32Prompts prompts;
   EXPECT_EQ(prompts.MessageBox("text", BoxButtons::Ok, BoxIcon::None, "focus test"), BoxAnswer::Ok);
   answer.join();
-  EXPECT_TRUE(RunUntil([&] { return ::GetFocus() == button; }));
+  EXPECT_TRUE(FocusReaches(button));
+}
+
+// Tab stops only at the controls that take input, from the colour picker to
+// 确定 and on to 关闭 as they stand in the layout, and back round; Escape
+// closes the export dialog as 关闭 does, and the keyboard goes back where it
+// was.
+TEST_F(Win32Controls, ExportDialogKeyboard) {
+  ShowMainWith(2);
+  ASSERT_TRUE(FocusReaches(ListHwnd()));
+  ExportControls& x = editor_->exportDialog;
+  HWND dialog = HwndOf(x.window);
+  x.window->setVisible(true);
+  ASSERT_TRUE(RunUntil([&] { return ::GetFocus() && ::GetAncestor(::GetFocus(), GA_ROOT) == dialog; }));
+
+  const std::vector<HWND> inputs = {HwndOf(x.颜色选择器1), HwndOf(x.按钮1), HwndOf(x.按钮2)};
+  std::vector<HWND> inLayoutOrder;
+  for (HWND stop : TabRing(dialog, inputs.front())) {
+    if (std::find(inputs.begin(), inputs.end(), stop) != inputs.end()) inLayoutOrder.push_back(stop);
+  }
+  EXPECT_EQ(inLayoutOrder, inputs);
+
+  std::set<HWND> stops;
+  for (int k = 0; k < 6; ++k) {
+    HWND before = ::GetFocus();
+    stops.insert(before);
+    Press(VK_TAB);
+    ASSERT_TRUE(RunUntil([&] { return ::GetFocus() != before; })) << "Tab " << k;
+  }
+  EXPECT_EQ(stops, std::set<HWND>(inputs.begin(), inputs.end()));
+
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(RunUntil([&] { return !x.window->visible(); }));
+  EXPECT_TRUE(FocusReaches(ListHwnd()));
 }
 
 TEST_F(Win32Controls, MenuShowsShortcutsAndGreysItems) {
   MainControls& c = editor_->main;
   EXPECT_EQ(c.打开图片组->caption(), "打开图片组(&O)\tCtrl+O");
   EXPECT_EQ(c.添加图片->caption(), "添加图片(&A)");
-  c.删除图片->setDisabled(true);
-  EXPECT_TRUE(c.删除图片->disabled());
-  c.删除图片->setDisabled(false);
-  EXPECT_FALSE(c.删除图片->disabled());
+  for (bool disabled : {true, false}) {
+    c.删除图片->setDisabled(disabled);
+    EXPECT_EQ(c.删除图片->disabled(), disabled);
+  }
 }
 
 // A colour without a swatch gets one of its own before "…", replaced by the
@@ -423,29 +407,23 @@ TEST_F(Win32Controls, ColourPickerKeepsOneSwatchForAnyOtherColour) {
 // The main window asks before it closes; the export dialog asks only when the
 // user closes it, and then only hides.
 TEST_F(Win32Controls, ClosingAsksAsTheWindowsSay) {
-  int asked = 0;
-  editor_->main.window->onCloseRequest = [&] {
-    ++asked;
-    return false;
-  };
-  editor_->main.window->setVisible(true);
-  editor_->main.window->close();
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(editor_->main.window->visible());
-
+  Window& main = *editor_->main.window;
   Window& dialog = *editor_->exportDialog.window;
-  asked = 0;
-  dialog.onCloseRequest = [&] {
-    ++asked;
-    return true;
-  };
+  int mainAsked = 0, dialogAsked = 0;
+  main.onCloseRequest = [&] { return ++mainAsked, false; };
+  dialog.onCloseRequest = [&] { return ++dialogAsked, true; };
+  main.setVisible(true);
+  main.close();
+  EXPECT_EQ(mainAsked, 1);
+  EXPECT_TRUE(main.visible());
+
   dialog.setVisible(true);
   dialog.close();
-  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(dialogAsked, 0);
   EXPECT_FALSE(dialog.visible());
   dialog.setVisible(true);
-  ::SendMessageW(static_cast<Win32Window&>(dialog).hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(asked, 1);
+  ::SendMessageW(HwndOf(editor_->exportDialog.window), WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialogAsked, 1);
   EXPECT_FALSE(dialog.visible());
 }
 
@@ -456,17 +434,16 @@ TEST_F(Win32Controls, ScreenReaderNamesEveryControl) {
   // Shown, as a reader finds them: hidden windows' children are left out.
   editor_->main.window->setVisible(true);
   editor_->exportDialog.window->setVisible(true);
-  const std::vector<std::wstring> main = SpokenNamesOfChildren(static_cast<Win32Window&>(*editor_->main.window).hwnd());
+  const std::vector<std::wstring> main = SpokenNamesOfChildren(HwndOf(editor_->main.window));
   EXPECT_EQ(main,
             (std::vector<std::wstring>{L"打开文件", L"加入图片", L"删除图片", L"保存图组", L"另存为…", L"图片列表"}));
-  Window& dialog = *editor_->exportDialog.window;
   editor_->exportDialog.颜色选择器1->setColour(0x000000FF);
-  const std::vector<std::wstring> exported = SpokenNamesOfChildren(static_cast<Win32Window&>(dialog).hwnd());
+  const std::vector<std::wstring> exported = SpokenNamesOfChildren(HwndOf(editor_->exportDialog.window));
   EXPECT_EQ(exported, (std::vector<std::wstring>{L"将下列图片导出", L"透明颜色填充色", L"导出预览", L"红色",
                                                  L"不支持透明色", L"确定(O)", L"关闭(C)"}));
   // The dialog shows no title, and is named all the same; the main window by its title.
-  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(dialog).hwnd()), L"导出图片");
-  EXPECT_EQ(SpokenName(static_cast<Win32Window&>(*editor_->main.window).hwnd()), L"Tilvane");
+  EXPECT_EQ(SpokenName(HwndOf(editor_->exportDialog.window)), L"导出图片");
+  EXPECT_EQ(SpokenName(HwndOf(editor_->main.window)), L"Tilvane");
   for (const auto* names : {&main, &exported}) {
     for (const std::wstring& name : *names) {
       EXPECT_FALSE(name.empty());
@@ -475,29 +452,11 @@ TEST_F(Win32Controls, ScreenReaderNamesEveryControl) {
   }
   // Each swatch holds its colour's name as its string.
   HWND picker = HwndOf(editor_->exportDialog.颜色选择器1);
-  wchar_t entry[64] = {};
-  ComboBox_GetLBText(picker, 11, entry);
-  EXPECT_STREQ(entry, L"蓝色");
-  ComboBox_GetLBText(picker, ComboBox_GetCount(picker) - 1, entry);
-  EXPECT_STREQ(entry, L"其他颜色…");
-  editor_->exportDialog.window->setVisible(false);
-  editor_->main.window->setVisible(false);
-}
-
-// Tab goes from the colour picker to 确定 and on to 关闭, as they stand in the
-// layout, and back round.
-TEST_F(Win32Controls, ExportDialogTabsThroughItsInputsInLayoutOrder) {
-  HWND dialog = static_cast<Win32Window&>(*editor_->exportDialog.window).hwnd();
-  const std::vector<HWND> inputs = {HwndOf(editor_->exportDialog.颜色选择器1), HwndOf(editor_->exportDialog.按钮1),
-                                    HwndOf(editor_->exportDialog.按钮2)};
-  editor_->exportDialog.window->setVisible(true);
-  std::vector<HWND> ring = TabRing(dialog, inputs.front());
-  std::vector<HWND> seen;
-  for (HWND stop : ring) {
-    if (std::find(inputs.begin(), inputs.end(), stop) != inputs.end()) seen.push_back(stop);
+  for (const auto& [index, name] : {std::pair{11, L"蓝色"}, std::pair{ComboBox_GetCount(picker) - 1, L"其他颜色…"}}) {
+    wchar_t entry[64] = {};
+    ComboBox_GetLBText(picker, index, entry);
+    EXPECT_STREQ(entry, name);
   }
-  EXPECT_EQ(seen, inputs);
-  editor_->exportDialog.window->setVisible(false);
 }
 
 }  // namespace
