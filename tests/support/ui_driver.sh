@@ -161,14 +161,30 @@ answer_box() {
 # The window takes the keyboard first: Wine's menus read the keys that reach
 # their owner, and the X focus may be where another program left it.
 menu_command() {
-  local px py found menu key=$4
+  local px py found
   xdotool windowfocus --sync "$1"
   read -r px py < <(xdotool getwindowgeometry --shell "$1" | awk -F= -v x="$2" -v y="$3" \
     '/^X=/ { px = $2 + x } /^Y=/ { py = $2 + y } END { print px, py }')
   input_until "a context menu at $2,$3" 'nameless "\$2 >= $px && \$2 <= $px + 8 && \$3 >= $py && \$3 <= $py + 8"' \
     click_in "$1" "$2" "$3" 3
-  menu=$found
-  input_until "the close of the context menu after $4" "! shown $menu" eval 'shown $menu && xdotool key "$key"'
+  menu_item "$found" "$4"
+}
+# menu_key WINDOW KEY: the same by the Menu key, the menu of the control that
+# has the keyboard: a nameless window whose top left corner lies inside WINDOW.
+menu_key() {
+  local x y w h found
+  xdotool windowfocus --sync "$1"
+  read -r x y w h < <(xdotool getwindowgeometry --shell "$1" | awk -F= '{ v[$1] = $2 }
+    END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
+  input_until "a context menu after the Menu key" \
+    'nameless "\$2 > $x && \$2 < $x + $w && \$3 > $y && \$3 < $y + $h"' xdotool key Menu
+  menu_item "$found" "$2"
+}
+# menu_item MENU KEY: the item of the mnemonic KEY of the open menu MENU (or
+# Escape); waits for the menu to close.
+menu_item() {
+  local menu=$1 key=$2
+  input_until "the close of the context menu after $2" "! shown $menu" eval 'shown $menu && xdotool key "$key"'
 }
 # The export dialog, the visible nameless window of about its size, 221 x 130
 # (under Wine the X window holds the frame and title bar it draws itself).

@@ -7,7 +7,10 @@
 # visited, the view) starts empty on every run and on every machine, and the
 # user's own is left alone. The script defines fail MESSAGE, which reports and
 # exits, and begins it with `first_failure || exit 1`.
-work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-$1-XXXXXX")"
+# The caller's temporary folder stays known: programs that meet through it
+# (a Wine prefix's server keeps its socket there) are found from it.
+outer_tmpdir=${TMPDIR:-/tmp}
+work="$(mktemp -d "$outer_tmpdir/tilvane-$1-XXXXXX")"
 shift
 mkdir -p "$work/tmp" "$work/run" "$work/config"
 for folder in "$@"; do mkdir -p "$work/$folder"; done

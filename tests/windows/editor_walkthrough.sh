@@ -9,7 +9,12 @@
 #      more and close the window: the save question is cancelled once, then
 #      answered Yes, which saves and ends the program;
 #   2. started bare: open the saved group through the open dialog, turn the
-#      music off from the context menu, Exit.
+#      music off from the context menu, Exit;
+#   3. started with a group of seven images by argument, by the keyboard: the
+#      Menu key opens the context menu before any click and Escape closes it;
+#      click image 2, type 5 (the list moves to the caption "5"), delete it
+#      from the menu of the Menu key, save in place; Escape closes the export
+#      dialog; Exit from the menu.
 # Each run ends with status 0 and leaves no working copy in Wine's temporary
 # folder.
 #   editor_walkthrough.sh TILVANE_EXE DRAG_SOURCE FIXTURE_DIR LINUX_QILTOOL [SCREENSHOT_DIR]
@@ -111,4 +116,31 @@ kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended when the music was t
 menu_command "$main" 300 250 e
 wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit"
 no_working_copy || fail "the working copy was left behind after Exit"
+
+# 3. Seven images by argument, by the keyboard from the start: the Menu key
+# before any click, type-ahead, delete, save, Escape in the export dialog.
+# The list lays its items out in rows of six, 76 pixels apart, the first
+# caption's image at 68,20 of the window (a screenshot shows it).
+seven="$work/out/七图.qil"
+"$qiltool" new "$seven" >/dev/null
+"$qiltool" add "$seven" "$fixtures"/{icons32.exe,icons64.dll,multi.ico,red16.png,green16.png,blue48.png,pattern32.png} >/dev/null
+cp "$seven" "$work/expected/six.qil"
+"$qiltool" remove "$work/expected/six.qil" 5 >/dev/null
+start_editor "$(ui_path "$seven")"
+main=$(wait_window '^Tilvane  ')
+wait_title "Tilvane  $(ui_path "$seven")"
+menu_key "$main" Escape
+click_in "$main" $((68 + 2 * 76)) 20
+xdotool key 5
+menu_key "$main" d
+wait_title "Tilvane  $(ui_path "$seven")  临时数据(未保存)"
+press_button "$main" 15 222 "Tilvane  $(ui_path "$seven")"
+same_bytes "$seven" "$work/expected/six.qil" "the group saved after image 2 was clicked, 5 typed and deleted"
+click_in "$main" 68 20
+menu_key "$main" w
+dialog=$(wait_export_dialog)
+input_until "the close of the export dialog after Escape" "! shown $dialog" focus_key "$dialog" Escape
+menu_key "$main" e
+wait_ended "$editor_pid" "tilvane.exe" || fail "the editor did not end well after Exit by the keyboard"
+no_working_copy || fail "the working copy was left behind after Exit by the keyboard"
 echo "wine walkthrough: 1 passed, 0 failed"

@@ -18,9 +18,12 @@ ui_temp="$WINEPREFIX/drive_c/users"
 ui_retry=${UI_RETRY:-8}
 
 # Wine's code page 936 and Chinese file names come from the prefix's own
-# locale; the system's is left alone.
+# locale; the system's is left alone. The server the prefix keeps running is
+# found in the temporary folder it was started with: in the work folder's,
+# a second server would start for the same prefix, which no 'wine-prefix
+# stop' ends and which writes the registry into the prefix when it ends.
 wine_environment() {
-  env WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
+  env WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all TMPDIR="$outer_tmpdir" \
     WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" \
     LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$@"
 }
