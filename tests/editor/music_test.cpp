@@ -57,7 +57,7 @@ class MusicTest : public QObject {
   void tuneLoadsOnlyOnceTheWindowHasDrawnItsFirstFrame() {
     VirtualMidiDevice device;
     MidiPlayer player([&device] { return device.MakeOutput(); });
-    Harness h(&player);
+    Harness h(&player, true);
     qt::TopLevelWidget* window = h.Main().window;
     window->show();
     QCOMPARE(player.State(), PlayerState::Playing);

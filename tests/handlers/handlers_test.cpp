@@ -46,6 +46,7 @@ class HandlersTest : public ::testing::Test {
     services.quit = [this](int code) { exitCode = code; };
     editor = LoadEditor(std::move(services));
     windowsBeforeFirstFrame = frontEnd.windows.size();
+    registeredBeforeFirstFrame = editor->main.拖放对象1->registered();
     for (auto& action : MainWindow().afterFirstFrame) action();
   }
   void TearDown() override {
@@ -65,10 +66,13 @@ class HandlersTest : public ::testing::Test {
   int exitCode = -1;
   std::unique_ptr<Editor> editor;
   std::size_t windowsBeforeFirstFrame = 0;
+  bool registeredBeforeFirstFrame = true;
 };
 
 TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
-  EXPECT_EQ(windowsBeforeFirstFrame, 1u);  // the export dialog waits for the main window's first frame
+  // The export dialog and the drop target wait for the main window's first frame.
+  EXPECT_EQ(windowsBeforeFirstFrame, 1u);
+  EXPECT_FALSE(registeredBeforeFirstFrame);
   ASSERT_EQ(frontEnd.windows.size(), 2u);
   EXPECT_EQ(frontEnd.owners[0], nullptr);
   EXPECT_EQ(frontEnd.owners[1], frontEnd.windows[0]);  // the export dialog stays above the main window

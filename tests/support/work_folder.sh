@@ -7,18 +7,18 @@
 # visited, the view) starts empty on every run and on every machine, and the
 # user's own is left alone. The script defines fail MESSAGE, which reports and
 # exits, and begins it with `first_failure || exit 1`.
-# The caller's temporary folder stays known: programs that meet through it
-# (a Wine prefix's server keeps its socket there) are found from it.
-outer_tmpdir=${TMPDIR:-/tmp}
-work="$(mktemp -d "$outer_tmpdir/tilvane-$1-XXXXXX")"
+work="$(mktemp -d "${TMPDIR:-/tmp}/tilvane-$1-XXXXXX")"
 shift
 mkdir -p "$work/tmp" "$work/run" "$work/config"
 for folder in "$@"; do mkdir -p "$work/$folder"; done
 chmod 700 "$work/run"
 export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
 pids=()
+# Commands run at the end, before the work folder goes (a caller adds its own).
+cleanup_steps=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for step in "${cleanup_steps[@]}"; do eval "$step" || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -18,15 +18,19 @@ ui_temp="$WINEPREFIX/drive_c/users"
 ui_retry=${UI_RETRY:-8}
 
 # Wine's code page 936 and Chinese file names come from the prefix's own
-# locale; the system's is left alone. The server the prefix keeps running is
-# found in the temporary folder it was started with: in the work folder's,
-# a second server would start for the same prefix, which no 'wine-prefix
-# stop' ends and which writes the registry into the prefix when it ends.
+# locale; the system's is left alone.
 wine_environment() {
-  env WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all TMPDIR="$outer_tmpdir" \
+  env WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" \
     LOCPATH="$WINEPREFIX/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$@"
 }
+# Wine keeps its server's socket in the temporary folder, the work folder's
+# here: the editor runs under a server of its own, apart from the other tests
+# that use the prefix at the same time (whose windows would otherwise take
+# the keyboard from it). That server ends with the test, and is waited for:
+# it writes the registry into the prefix on its way out.
+wine_server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+cleanup_steps+=('wine_environment "$wine_server" -k 2>/dev/null; wine_environment "$wine_server" -w')
 # start_editor [ARGUMENT...]: sets editor_pid, the Windows process itself.
 start_editor() {
   [ -d "$WINEPREFIX/locale/zh_CN.UTF-8" ] || fail "the prefix has no zh_CN.UTF-8 locale (made by wine-prefix create)"

@@ -13,7 +13,7 @@
 
 namespace tilvane::testing {
 
-Harness::Harness(MidiPlayer* music) {
+Harness::Harness(MidiPlayer* music, bool holdEventLoop) {
   hadTmpdir_ = qEnvironmentVariableIsSet("TMPDIR");
   oldTmpdir_ = qgetenv("TMPDIR");
   qputenv("TMPDIR", (root_.path() + "/tmp").toUtf8());
@@ -25,10 +25,11 @@ Harness::Harness(MidiPlayer* music) {
   services.music = music;
   services.quit = [this](int code) { exitCode = code; };
   editor_ = LoadEditor(std::move(services));
+  if (!holdEventLoop) Export();
 }
 
 // The export dialog is made once the event loop has run after start-up; a
-// test that has not run it yet runs it now.
+// test that held the loop runs it now.
 QtExportControls Harness::Export() const {
   if (!QTest::qWaitFor([this] { return editor_->exportDialog.window != nullptr; })) {
     qFatal("the export dialog was never made");

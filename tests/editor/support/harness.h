@@ -19,7 +19,10 @@ using qt::TextOf;
 
 class Harness {
  public:
-  explicit Harness(MidiPlayer* music = nullptr);
+  // Start-up leaves some work to the event loop once the main window is
+  // drawn (the export dialog, the drop target, the tune's release); the
+  // harness runs the loop until that is done, unless `holdEventLoop`.
+  explicit Harness(MidiPlayer* music = nullptr, bool holdEventLoop = false);
   ~Harness();
 
   Editor& editor() { return *editor_; }
