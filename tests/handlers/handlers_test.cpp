@@ -40,14 +40,19 @@ class HandlersTest : public ::testing::Test {
     root = FreshTestFolder("handlers");
     std::filesystem::create_directories(root / "tmp");
     SetTemporaryFolder((root / "tmp").string());
+    editor = Load(frontEnd);
+    DrawFirstFrame(frontEnd);
+  }
+  std::unique_ptr<Editor> Load(RecordingFrontEnd& windows) {
     EditorServices services;
-    services.frontEnd = &frontEnd;
+    services.frontEnd = &windows;
     services.prompts = &prompts;
     services.quit = [this](int code) { exitCode = code; };
-    editor = LoadEditor(std::move(services));
-    windowsBeforeFirstFrame = frontEnd.windows.size();
-    registeredBeforeFirstFrame = editor->main.拖放对象1->registered();
-    for (auto& action : MainWindow().afterFirstFrame) action();
+    return LoadEditor(std::move(services));
+  }
+  // What a front end runs once the main window is on screen.
+  static void DrawFirstFrame(RecordingFrontEnd& windows) {
+    for (auto& action : windows.windows.at(0)->afterFirstFrame) action();
   }
   void TearDown() override {
     editor.reset();
@@ -65,14 +70,9 @@ class HandlersTest : public ::testing::Test {
   RecordingPrompts prompts;
   int exitCode = -1;
   std::unique_ptr<Editor> editor;
-  std::size_t windowsBeforeFirstFrame = 0;
-  bool registeredBeforeFirstFrame = true;
 };
 
 TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
-  // The export dialog and the drop target wait for the main window's first frame.
-  EXPECT_EQ(windowsBeforeFirstFrame, 1u);
-  EXPECT_FALSE(registeredBeforeFirstFrame);
   ASSERT_EQ(frontEnd.windows.size(), 2u);
   EXPECT_EQ(frontEnd.owners[0], nullptr);
   EXPECT_EQ(frontEnd.owners[1], frontEnd.windows[0]);  // the export dialog stays above the main window
@@ -96,22 +96,21 @@ TEST_F(HandlersTest, LoadingBuildsBothWindowsFromTheirTablesAndStartsIdle) {
   EXPECT_EQ(editor->main.添加图片->caption(), "添加图片(&A)");
 }
 
-// A double click before the main window's first frame makes the export
-// dialog to show it, and the first frame does not make another.
-TEST(HandlersBeforeTheFirstFrame, ShowingTheExportDialogMakesIt) {
-  RecordingFrontEnd frontEnd;
-  RecordingPrompts prompts;
-  EditorServices services;
-  services.frontEnd = &frontEnd;
-  services.prompts = &prompts;
-  services.quit = [](int) {};
-  std::unique_ptr<Editor> editor = LoadEditor(std::move(services));
-  OnIconListDoubleClick(*editor);
-  ASSERT_EQ(frontEnd.windows.size(), 2u);
-  EXPECT_TRUE(editor->exportDialog.window->visible());
-  for (auto& action : frontEnd.windows[0]->afterFirstFrame) action();
-  EXPECT_EQ(frontEnd.windows.size(), 2u);
-  EXPECT_TRUE(editor->exportDialog.window->visible());
+// The export dialog and the drop target wait for the main window's first
+// frame; a double click before it makes the dialog to show it, and the first
+// frame does not make another.
+TEST_F(HandlersTest, TheExportDialogAndDropTargetWaitForTheFirstFrame) {
+  RecordingFrontEnd early;
+  std::unique_ptr<Editor> started = Load(early);
+  EXPECT_EQ(early.windows.size(), 1u);
+  EXPECT_FALSE(started->main.拖放对象1->registered());
+  OnIconListDoubleClick(*started);
+  ASSERT_EQ(early.windows.size(), 2u);
+  EXPECT_TRUE(started->exportDialog.window->visible());
+  DrawFirstFrame(early);
+  EXPECT_EQ(early.windows.size(), 2u);
+  EXPECT_TRUE(started->exportDialog.window->visible());
+  EXPECT_TRUE(started->main.拖放对象1->registered());
 }
 
 template <typename Kind>
